@@ -1,0 +1,91 @@
+// Caller streams: the byte streams a caller hands the engine to save into or
+// open from, with a file and an in-memory implementation.
+//
+// The engine only ever reads, writes, seeks and asks the size; the compound
+// document container (biff/lxOLE.h) and the exporters sit on this interface.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lx {
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TStream {
+ public:
+  virtual ~TStream() = default;
+  // Reads up to count bytes; returns the number read (0 at the end, -1 on error).
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  // Writes count bytes; returns the number written (-1 on error).
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  // Moves the position; returns the new position, or -1 when it would be negative.
+  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Size() = 0;
+  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+  // Reads exactly count bytes or fails.
+  bool ReadExact(void* buffer, int64_t count) { return Read(buffer, count) == count; }
+  bool WriteAll(const void* buffer, int64_t count) { return Write(buffer, count) == count; }
+};
+
+// A growable stream held in memory.
+class TMemoryStream final : public TStream {
+ public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(bytes_.size()); }
+
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  std::vector<uint8_t>& Bytes() { return bytes_; }
+  void Clear() { bytes_.clear(); position_ = 0; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  int64_t position_ = 0;
+};
+
+enum class TFileMode {
+  fmOpenRead,   // existing file, read only
+  fmOpenReadWrite,  // existing file, read and write
+  fmCreate,     // create or truncate, read and write
+};
+
+// A stream over a file on disk; the name is wide text.
+class TFileStream final : public TStream {
+ public:
+  TFileStream(const std::u16string& fileName, TFileMode mode);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  // False when the file could not be opened or created.
+  bool IsOpen() const { return file_ != nullptr; }
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  // Flushes and closes; false when buffered bytes could not be written.
+  bool Close();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+// File-system helpers for the writers; names are wide text.
+std::string FileNameToNative(const std::u16string& fileName);
+bool FileExists(const std::u16string& fileName);
+bool DirectoryExists(const std::u16string& directory);
+bool CreateDirectoryPath(const std::u16string& directory);
+bool DeleteFileName(const std::u16string& fileName);
+// Replaces target by source (an atomic rename on the same file system).
+bool ReplaceFile(const std::u16string& source, const std::u16string& target);
+
+}  // namespace lx

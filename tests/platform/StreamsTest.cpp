@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "lxStreams.h"
+#include "lxText.h"
+
+namespace lx {
+namespace {
+
+TEST(MemoryStream, WritePastEndGrowsAndSeekBeyondEndReadsNothing) {
+  TMemoryStream s;
+  EXPECT_EQ(s.Write("abc", 3), 3);
+  EXPECT_EQ(s.Seek(5, TSeekOrigin::soBeginning), 5);
+  EXPECT_EQ(s.Write("z", 1), 1);
+  EXPECT_EQ(s.Size(), 6);
+  EXPECT_EQ(s.Bytes()[3], 0);
+  EXPECT_EQ(s.Bytes()[5], 'z');
+  char buf[4];
+  EXPECT_EQ(s.Read(buf, 4), 0);
+  EXPECT_EQ(s.Seek(-1, TSeekOrigin::soBeginning), -1);
+  EXPECT_EQ(s.Seek(-2, TSeekOrigin::soEnd), 4);
+  EXPECT_EQ(s.Read(buf, 4), 2);
+}
+
+TEST(FileStream, WideNameRoundTrip) {
+  const auto dir = std::filesystem::temp_directory_path() / "lx_streams_test";
+  std::filesystem::create_directories(dir);
+  const std::u16string name = Utf8ToUtf16((dir / "Книга.bin").string());
+  {
+    TFileStream out(name, TFileMode::fmCreate);
+    ASSERT_TRUE(out.IsOpen());
+    EXPECT_EQ(out.Write("hello", 5), 5);
+    EXPECT_TRUE(out.Close());
+  }
+  EXPECT_TRUE(FileExists(name));
+  TFileStream in(name, TFileMode::fmOpenRead);
+  ASSERT_TRUE(in.IsOpen());
+  EXPECT_EQ(in.Size(), 5);
+  char buf[8] = {};
+  EXPECT_EQ(in.Read(buf, 8), 5);
+  EXPECT_STREQ(buf, "hello");
+  TFileStream missing(Utf8ToUtf16((dir / "missing.bin").string()), TFileMode::fmOpenRead);
+  EXPECT_FALSE(missing.IsOpen());
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Utf, SurrogatePairsAndMalformedInput) {
+  const std::u16string clef = u"\U0001D11E";
+  EXPECT_EQ(Utf16ToUtf8(clef), "\xF0\x9D\x84\x9E");
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9D\x84\x9E"), clef);
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\x80" "b"), u"a\uFFFDb");  // overlong NUL
+  EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD");          // truncated
+}
+
+}  // namespace
+}  // namespace lx
