@@ -1,0 +1,163 @@
+// Record buffers and record lists.
+//
+// Every BIFF record is assembled whole in a TXLSBlob: a little-endian byte
+// buffer holding the 4-byte record header (number, payload length) and the
+// payload. Finished records are appended in file order to a TXLSBlobList, which
+// packs their bytes into 4048-byte chunks and later writes the chunks one after
+// the other into a stream of the compound document. The reading side (workbook
+// reader, drawing parser) uses the same classes to fetch byte ranges, numbers
+// and strings back out.
+//
+// Records longer than the format's payload limit are split into CONTINUE
+// records by SplitRecord, which knows nothing of the record's structure;
+// records whose layout needs structure-aware continuation (the shared string
+// table, the drawing group) split themselves before they get here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lx {
+
+class TStream;
+
+inline constexpr uint16_t kRecContinue = 0x003C;
+inline constexpr uint16_t kRecordHeaderSize = 4;
+// Largest record payload in bytes.
+inline constexpr uint16_t kMaxRecordDataBiff8 = 8224;
+inline constexpr uint16_t kMaxRecordDataBiff5 = 2080;
+
+class TXLSBlob {
+ public:
+  // Allocates exactly `capacity` bytes (nothing when 0); length starts at 0.
+  explicit TXLSBlob(uint32_t capacity = 0);
+  TXLSBlob(const TXLSBlob&) = delete;
+  TXLSBlob& operator=(const TXLSBlob&) = delete;
+  TXLSBlob(TXLSBlob&& other) noexcept;
+  TXLSBlob& operator=(TXLSBlob&& other) noexcept;
+
+  uint8_t* Data() { return data_.get(); }
+  const uint8_t* Data() const { return data_.get(); }
+  uint32_t Capacity() const { return capacity_; }
+  uint32_t Length() const { return length_; }
+  // Length becomes the smaller of n and the capacity.
+  void SetLength(uint32_t n) { length_ = n < capacity_ ? n : capacity_; }
+  void Clear() { length_ = 0; }
+  void ZeroFill();
+
+  // Appenders write at offset Length() and advance it, growing the buffer to
+  // exactly the size needed when the capacity is short.
+  void AddByte(uint8_t value);
+  void AddWord(uint16_t value);
+  void AddDWord(uint32_t value);
+  void AddDouble(double value);
+  void AddBytes(const void* bytes, uint32_t count);
+  void AddAnsi(std::string_view text);
+  void AddWide(std::u16string_view text);
+  void AppendBlob(const TXLSBlob& other);
+  // Appends count bytes of other starting at sourceOffset. Does not grow: the
+  // caller has sized this buffer; bytes that do not fit, or that lie outside
+  // other's written bytes, are not copied.
+  void CopyFrom(const TXLSBlob& other, uint32_t sourceOffset, uint32_t count);
+  // Copies count bytes of other to targetOffset (growing when needed); length
+  // becomes the larger of length and targetOffset + count.
+  void CopyAt(const TXLSBlob& other, uint32_t sourceOffset, uint32_t count, uint32_t targetOffset);
+
+  // Patchers store at an offset without changing the length.
+  void PutByte(uint32_t offset, uint8_t value);
+  void PutWord(uint32_t offset, uint16_t value);
+  void PutDWord(uint32_t offset, uint32_t value);
+  void PutDouble(uint32_t offset, double value);
+  void PutWide(uint32_t offset, std::u16string_view text);
+
+  // Readers look at the allocated bytes; anything outside reads as 0 (numbers)
+  // or is cut off (texts), so a malformed record never reads out of bounds.
+  uint8_t GetByte(uint32_t offset) const;
+  uint16_t GetWord(uint32_t offset) const;
+  uint32_t GetDWord(uint32_t offset) const;
+  double GetDouble(uint32_t offset) const;
+  // count bytes as 8-bit text; the text ends before the first NUL.
+  std::string GetAnsi(uint32_t offset, uint32_t count) const;
+  // count bytes as UTF-16 (count / 2 code units); ends before the first NUL.
+  std::u16string GetWide(uint32_t offset, uint32_t count) const;
+  // Reads a BIFF string at position (advanced past it): a 1-byte (shortCount)
+  // or 2-byte character count, then an option byte when hasOptions is set
+  // (bit 0: 16-bit characters), then the characters; without an option byte
+  // the characters are 8-bit. Characters past the buffer's end are dropped.
+  std::u16string ReadUnicodeString(uint32_t& position, bool shortCount, bool hasOptions) const;
+
+  // Writes Length() bytes; 1 when the stream took them all, -1 otherwise.
+  int32_t WriteToStream(TStream& stream) const;
+
+ private:
+  // Makes room for size bytes at offset (exact growth, no spare room).
+  void Reserve(uint32_t offset, uint32_t size);
+  bool InBounds(uint32_t offset, uint32_t size) const {
+    return offset <= capacity_ && size <= capacity_ - offset;
+  }
+
+  std::unique_ptr<uint8_t[]> data_;
+  uint32_t capacity_ = 0;
+  uint32_t length_ = 0;
+};
+
+// Splits a record whose payload is longer than maxRecordData into the record
+// itself (its length field set to maxRecordData) followed by CONTINUE records
+// carrying the rest. A record within the limit is left as it is.
+void SplitRecord(std::unique_ptr<TXLSBlob>& record, uint16_t maxRecordData);
+
+class TXLSBlobList {
+ public:
+  static constexpr uint16_t kChunkSize = 4048;
+
+  TXLSBlobList() = default;
+  TXLSBlobList(const TXLSBlobList&) = delete;
+  TXLSBlobList& operator=(const TXLSBlobList&) = delete;
+  TXLSBlobList(TXLSBlobList&&) noexcept = default;
+  TXLSBlobList& operator=(TXLSBlobList&&) noexcept = default;
+
+  // Appends the record's bytes; the record is freed afterwards. Result 1.
+  int32_t AddRecord(std::unique_ptr<TXLSBlob> record);
+  // Appends the record's bytes; the caller keeps the record. Result 1.
+  int32_t AddRecord(const TXLSBlob& record);
+  // Appends another list's bytes in order; the other list keeps its chunks.
+  int32_t AddList(const TXLSBlobList& other);
+
+  uint32_t Count() const { return static_cast<uint32_t>(chunks_.size()); }
+  // The chunk at index, or nullptr past the end.
+  const TXLSBlob* Item(uint32_t index) const;
+  // index == Count() appends the chunk (adding its length to Total); a lower
+  // index replaces that chunk.
+  void SetItem(uint32_t index, std::unique_ptr<TXLSBlob> chunk);
+  // Number of bytes appended so far.
+  uint32_t Total() const { return total_; }
+
+  // Writes every chunk in order; stops at the first result other than 1.
+  int32_t WriteToStream(TStream& stream) const;
+  // Copies count bytes starting at offset into a new buffer of capacity count.
+  // -1 (and no buffer) when the range is not wholly inside the list.
+  int32_t ReadBytes(uint32_t offset, uint32_t count, std::unique_ptr<TXLSBlob>& result) const;
+  // Reads an option byte (1: UTF-16 characters, else 8-bit) and count
+  // characters at offset. consumed is 1 + the bytes of the characters.
+  int32_t ReadString(uint32_t offset, uint32_t count, std::u16string& text, uint32_t& consumed) const;
+
+  // The whole byte stream, concatenated (for tests and small lists).
+  std::vector<uint8_t> Bytes() const;
+
+ private:
+  void AppendBytes(const uint8_t* bytes, uint32_t count);
+  // Chunk index and offset in it of a list offset; false past the end.
+  bool Locate(uint32_t offset, uint32_t& chunk, uint32_t& within) const;
+
+  std::vector<std::unique_ptr<TXLSBlob>> chunks_;
+  uint32_t total_ = 0;
+  uint16_t fill_ = kChunkSize;
+  // True while every chunk but the last is exactly kChunkSize long, so that
+  // offsets map to chunks by division; SetItem can break it.
+  bool uniform_ = true;
+};
+
+}  // namespace lx
