@@ -1,0 +1,325 @@
+// Keyed lists, the font list and the number-format list.
+//
+// Cell formatting is de-duplicated by value. Every font and every cell format
+// is described by a key: a text that spells out all of its attributes as
+// fixed-width upper-case hexadecimal fields. A TXLSKeyList maps each distinct
+// key to one index, counts the users of each index and, before a save,
+// renumbers the entries in use so that only those are written (OutputIndex).
+// TXLSFontList is the keyed list of fonts and builds FONT records;
+// TXLSNumFormatList holds the built-in and custom number formats, knows which
+// ones are dates and builds FORMAT records. TXLSObjList (named entries) and
+// TXLSStringList (texts by index) are the two small containers the style list
+// and the number-format list are built from.
+//
+// All of these are owned by the workbook's cell-format list (lxFormat.h).
+// Records are assembled in TXLSBlob buffers (lxBLOB.h) at their exact size.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lxBLOB.h"
+#include "lxHash.h"
+#include "lxText.h"
+
+namespace lx {
+
+// File format codes handed to the record builders.
+inline constexpr int32_t kFileFormatBiff5 = 1;
+inline constexpr int32_t kFileFormatBiff8 = 2;
+
+inline constexpr uint16_t kRecFont = 0x0031;
+// FORMAT has carried this number since BIFF4, so BIFF5 and BIFF8 share it.
+inline constexpr uint16_t kRecFormat = 0x041E;
+
+// A growable array that adds room in blocks of a fixed number of slots.
+// Elements never move once created, so appending to a long list costs no
+// copying of what is already there.
+template <typename T, int32_t kBlock = 50>
+class TXLSSlotArray {
+ public:
+  int32_t Size() const { return size_; }
+  int32_t Capacity() const { return static_cast<int32_t>(blocks_.size()) * kBlock; }
+  T& operator[](int32_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  const T& operator[](int32_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+  // Grows (value-initialised slots) or shrinks (slots past n reset) to n.
+  void Resize(int32_t n) {
+    while (Capacity() < n) blocks_.push_back(std::make_unique<T[]>(kBlock));
+    for (int32_t i = n; i < size_; ++i) (*this)[i] = T();
+    size_ = n;
+  }
+  void Clear() {
+    blocks_.clear();
+    size_ = 0;
+  }
+
+ private:
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  int32_t size_ = 0;
+};
+
+struct TXLSKeyEntry {
+  WideString Key;
+  int32_t RefCount = 0;
+  // 1-based place in the output table of the last Renumber; 0 when not written.
+  int32_t OutputIndex = 0;
+  // The entry's position in the list at the last Renumber.
+  int32_t Position = 0;
+};
+
+// A de-duplicating list of keys with reference counts and a dense output
+// numbering. Index i names the entry at position i - BaseIndex(); entries are
+// never removed or reordered before ClearAll, so an index stays valid.
+// Entries at positions below DefaultCount() are always written and never
+// counted.
+class TXLSKeyList {
+ public:
+  TXLSKeyList();
+  virtual ~TXLSKeyList();
+  TXLSKeyList(const TXLSKeyList&) = delete;
+  TXLSKeyList& operator=(const TXLSKeyList&) = delete;
+
+  // The entry's key, or the fallback key for an index outside the list. The
+  // reference stays valid until the list is cleared.
+  const WideString& GetKey(int32_t index) const;
+  // Stores a new entry at index (extending the list when needed) and maps the
+  // key to it; a non-default entry stored this way holds one reference. Used to
+  // lay down default entries and the entries of a file being read.
+  void SetKeyAt(int32_t index, const WideString& key);
+  // Only sets the key-to-index map.
+  void MapKey(const WideString& key, int32_t index);
+  // The one way to obtain an index: the index of the entry with this key,
+  // appended when new, with one reference moved from `current` to the result.
+  // Pass a default index as `current` when the caller owns no reference.
+  int32_t Rekey(int32_t current, const WideString& key);
+  // Drops one reference from oldIndex and adds one to newIndex; default
+  // entries and indexes outside the list are not counted.
+  void MoveReference(int32_t oldIndex, int32_t newIndex);
+  void AddReference(int32_t index);
+  void ReleaseReference(int32_t index);
+  void ResetReferences();
+  // Builds the output table: defaults and referenced entries, in list order.
+  void Renumber();
+  // 1-based output index of the last Renumber; 0 outside the list or for an
+  // entry that is not written.
+  virtual int32_t OutputIndex(int32_t index) const;
+  // Frees all entries and starts an empty key map; the default count stays.
+  void ClearAll();
+
+  int32_t Count() const { return entries_.Size(); }
+  uint16_t BaseIndex() const { return base_; }
+  void SetBaseIndex(uint16_t base) { base_ = base; }
+  int32_t DefaultCount() const { return defaults_; }
+  void SetDefaultCount(int32_t count) { defaults_ = count; }
+  const WideString& FallbackKey() const { return fallback_; }
+  void SetFallbackKey(const WideString& key) { fallback_ = key; }
+  // Reference count of an entry (0 outside the list).
+  int32_t RefCount(int32_t index) const;
+  // Number of non-default entries with at least one reference.
+  int32_t InUseCount() const { return inUse_; }
+  // Number of entries written by the last Renumber.
+  int32_t OutputCount() const { return static_cast<int32_t>(output_.size()); }
+  // Index of the entry at an output position (0-based) of the last Renumber;
+  // -1 outside the output table.
+  int32_t OutputEntry(int32_t outputPosition) const;
+  // Whether index names an entry of the list / a default entry.
+  bool Contains(int32_t index) const;
+  bool IsDefault(int32_t index) const;
+
+ private:
+  int32_t PositionOf(int32_t index) const { return index - static_cast<int32_t>(base_); }
+  // Reference counting of non-default entries by position.
+  void Acquire(int32_t position);
+  void Release(int32_t position);
+
+  TXLSSlotArray<TXLSKeyEntry> entries_;
+  THashInteger map_;
+  WideString fallback_;
+  uint16_t base_ = 1;
+  int32_t defaults_ = 0;
+  int32_t inUse_ = 0;
+  // Positions of the entries written, in output order.
+  std::vector<int32_t> output_;
+};
+
+// An entry of a TXLSObjList: something with a name.
+class TXLSObjEntry {
+ public:
+  explicit TXLSObjEntry(WideString name) : name_(std::move(name)) {}
+  virtual ~TXLSObjEntry() = default;
+  const WideString& Name() const { return name_; }
+
+ private:
+  WideString name_;
+};
+
+// A list of named entries, owned by the list, each reachable by index.
+class TXLSObjList {
+ public:
+  explicit TXLSObjList(uint16_t base = 1);
+  virtual ~TXLSObjList();
+  TXLSObjList(const TXLSObjList&) = delete;
+  TXLSObjList& operator=(const TXLSObjList&) = delete;
+
+  // An entry with the same name as an existing one takes its slot and index;
+  // otherwise it is appended at index base + position.
+  int32_t AddOrReplace(std::unique_ptr<TXLSObjEntry> entry);
+  // The entry at index, or nullptr.
+  TXLSObjEntry* ItemAt(int32_t index) const;
+  // The index of the entry with this name, or -1.
+  int32_t IndexOf(const WideString& name) const;
+  int32_t Count() const { return entries_.Size(); }
+  uint16_t BaseIndex() const { return base_; }
+  void ClearAll();
+
+ private:
+  TXLSSlotArray<std::unique_ptr<TXLSObjEntry>> entries_;
+  // Name to position + 1, so that 0 (absent) never collides with position 0.
+  THashInteger map_;
+  uint16_t base_;
+};
+
+// Texts by index (from 0), with a map from text to index.
+class TXLSStringList {
+ public:
+  TXLSStringList();
+  virtual ~TXLSStringList();
+  TXLSStringList(const TXLSStringList&) = delete;
+  TXLSStringList& operator=(const TXLSStringList&) = delete;
+
+  // Stores the text at index (growing the list) and maps the text to it; a
+  // negative index is ignored.
+  virtual void SetAt(int32_t index, const WideString& text);
+  // The text at index, or the empty text outside the slots in use.
+  virtual const WideString& GetAt(int32_t index) const;
+  // The index of the text when present, else it is appended at the next slot.
+  virtual int32_t AddOrFind(const WideString& text);
+  // The index of the text; 0 when absent.
+  int32_t Find(const WideString& text) const;
+  bool Contains(const WideString& text) const;
+  // Slots in use: the highest index stored + 1.
+  int32_t SlotCount() const { return texts_.Size(); }
+
+ protected:
+  // Reserves the slots below count without storing texts there.
+  void SetSlotCount(int32_t count) { texts_.Resize(count); }
+
+ private:
+  TXLSSlotArray<WideString> texts_;
+  // Text to index + 1, so that a text at index 0 is found too.
+  THashInteger map_;
+};
+
+// Attributes of a font, as spelled out in a font key.
+struct TXLSFontFields {
+  uint16_t Height = 200;        // twips
+  uint16_t Color = 0x7FFF;      // palette index; 0x7FFF automatic
+  bool Bold = false;
+  bool Italic = false;
+  bool Strikeout = false;
+  bool Outline = false;
+  bool Shadow = false;
+  uint8_t Underline = 0;
+  bool Subscript = false;
+  bool Superscript = false;
+  uint8_t Family = 0;
+  uint8_t Charset = 0;
+  WideString Name = u"Arial";
+
+  WideString Key() const;
+  // Fields that are missing or not hexadecimal read as 0.
+  static TXLSFontFields Parse(const WideString& key);
+};
+
+// The workbook's fonts (base index 0, four default entries of Arial 10).
+// FONT record number 4 is never referenced, as a spreadsheet reader numbers
+// FONT records 0, 1, 2, 3, 5, 6, ...; OutputIndex accounts for that.
+class TXLSFontList : public TXLSKeyList {
+ public:
+  static constexpr int32_t kDefaultFonts = 4;
+  static constexpr int32_t kAutomaticColor = 0x7FFF;
+  // The key of Arial 10 with the automatic colour and no other attribute.
+  static const WideString& DefaultKey();
+
+  TXLSFontList();
+
+  // o - 1 for output indexes 1..4, o from 5 on, 0 for fonts not written.
+  int32_t OutputIndex(int32_t index) const override;
+
+  double GetFontSize(int32_t index) const;  // points
+  int32_t GetFontColor(int32_t index) const;  // -4105 for automatic
+  bool GetFontBold(int32_t index) const;
+  bool GetFontItalic(int32_t index) const;
+  bool GetFontStrikethrough(int32_t index) const;
+  bool GetFontOutline(int32_t index) const;
+  bool GetFontShadow(int32_t index) const;
+  bool GetFontSubscript(int32_t index) const;
+  bool GetFontSuperscript(int32_t index) const;
+  int32_t GetFontUnderline(int32_t index) const;
+  int32_t GetFontFamily(int32_t index) const;
+  int32_t GetFontCharset(int32_t index) const;
+  WideString GetFontName(int32_t index) const;
+
+  // Each write returns the index of the font that equals the font at `index`
+  // with one attribute changed; one reference moves from `index` to it.
+  int32_t SetFontSize(int32_t index, double points);
+  // A palette index; -4105 (automatic) is stored as 0x7FFF, -4142 (none) as 0.
+  int32_t SetFontColor(int32_t index, int32_t color);
+  int32_t SetFontBold(int32_t index, bool value);
+  int32_t SetFontItalic(int32_t index, bool value);
+  int32_t SetFontStrikethrough(int32_t index, bool value);
+  int32_t SetFontOutline(int32_t index, bool value);
+  int32_t SetFontShadow(int32_t index, bool value);
+  int32_t SetFontSubscript(int32_t index, bool value);
+  int32_t SetFontSuperscript(int32_t index, bool value);
+  int32_t SetFontUnderline(int32_t index, int32_t value);
+  int32_t SetFontFamily(int32_t index, int32_t value);
+  int32_t SetFontCharset(int32_t index, int32_t value);
+  int32_t SetFontName(int32_t index, const WideString& name);
+
+  // The FONT record of the entry at an output position of the last Renumber;
+  // nullptr outside the output table.
+  std::unique_ptr<TXLSBlob> BuildFontRecord(int32_t outputPosition, int32_t fileFormat) const;
+  // The FONT record of a font key.
+  static std::unique_ptr<TXLSBlob> BuildFontRecordFromKey(const WideString& key, int32_t fileFormat);
+
+ private:
+  // Replaces `width` characters at 0-based offset `at` of the key at index.
+  int32_t SetField(int32_t index, size_t at, size_t width, uint32_t value);
+};
+
+// Number formats: a built-in table (indexes 0..49, texts fixed) and custom
+// formats from index 164 on, with a date flag per index.
+class TXLSNumFormatList : public TXLSStringList {
+ public:
+  static constexpr int32_t kFirstCustomFormat = 164;
+
+  TXLSNumFormatList();
+
+  // Stores a custom format at exactly this index (formats read from a file
+  // keep their indexes) and sets its date flag from the text.
+  void SetAt(int32_t index, const WideString& text) override;
+  // The custom text at index; below 164, the built-in text when there is none.
+  const WideString& GetAt(int32_t index) const override;
+  // The custom index of a custom text, else the built-in index of a built-in
+  // text, else the text is added at the next custom index.
+  int32_t AddOrFind(const WideString& text) override;
+  bool IsDateFormat(int32_t index) const;
+  // Whether a custom text is stored at index (those are the formats written).
+  bool IsCustomFormat(int32_t index) const;
+  const TXLSStringList& BuiltIn() const { return builtIn_; }
+
+  // The FORMAT record of a custom format; nullptr for built-in or empty ones.
+  std::unique_ptr<TXLSBlob> BuildFormatRecord(int32_t index, int32_t fileFormat) const;
+
+  // Upper-cased, the text contains DD or MM, or else YY, HH or SS.
+  static bool LooksLikeDate(const WideString& text);
+
+ private:
+  TXLSStringList builtIn_;
+  TBoolArray dates_;
+};
+
+}  // namespace lx
