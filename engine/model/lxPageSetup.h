@@ -1,0 +1,320 @@
+// Page setup of a worksheet: paper, margins, scaling, header and footer,
+// print area and print titles.
+//
+// Every worksheet creates one TXLSPageSetup with itself and hands it out as
+// IXLSPageSetup. The object only stores settings; the worksheet writer turns
+// them into the print records of the sheet substream (SETUP, the margins,
+// HEADER and FOOTER, ...) with the builders declared below, and the
+// workbook-globals writer turns the print area and titles into built-in NAME
+// records, which refer to the sheet through its own entry of the workbook's
+// external-sheet table (lxExternSheet.h). The page setup learns that entry the
+// first time a print area or title is set, by calling the source the
+// worksheet gives it, so the entry exists before the save numbers the table.
+//
+// Zoom and the fit-to-pages counts are properties that read and take either
+// a boolean or a number (TXLSPageValue): false for fit-to-page mode, or a
+// percentage or page count.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lxBLOB.h"
+#include "lxObject.h"
+
+namespace lx {
+
+class TlxExternSheetSheet;
+
+inline constexpr uint16_t kRecHeader = 0x0014;
+inline constexpr uint16_t kRecFooter = 0x0015;
+inline constexpr uint16_t kRecLeftMargin = 0x0026;
+inline constexpr uint16_t kRecRightMargin = 0x0027;
+inline constexpr uint16_t kRecTopMargin = 0x0028;
+inline constexpr uint16_t kRecBottomMargin = 0x0029;
+inline constexpr uint16_t kRecPrintHeaders = 0x002A;
+inline constexpr uint16_t kRecPrintGridlines = 0x002B;
+inline constexpr uint16_t kRecGridSet = 0x0082;
+inline constexpr uint16_t kRecHCenter = 0x0083;
+inline constexpr uint16_t kRecVCenter = 0x0084;
+inline constexpr uint16_t kRecSetup = 0x00A1;
+inline constexpr uint16_t kRecName = 0x0018;
+
+inline constexpr uint16_t kSetupPayload = 34;
+inline constexpr uint16_t kPaperSizeNotSet = 256;  // what PaperSize reads for a stored 0
+inline constexpr int32_t kOrientationPortrait = 1;
+inline constexpr int32_t kOrientationLandscape = 2;
+inline constexpr int32_t kZoomMin = 10;
+inline constexpr int32_t kZoomMax = 400;
+// Header and footer texts are limited to 255 characters by the file format.
+inline constexpr uint32_t kMaxHeaderFooterLength = 255;
+
+// Built-in name codes and NAME options.
+inline constexpr uint8_t kBuiltInPrintArea = 0x06;
+inline constexpr uint8_t kBuiltInPrintTitles = 0x07;
+inline constexpr uint8_t kBuiltInFilterDatabase = 0x0D;
+inline constexpr uint16_t kNameOptionHidden = 0x0001;
+inline constexpr uint16_t kNameOptionBuiltIn = 0x0020;
+
+// A value that is a boolean or a number, as Zoom and FitToPagesTall/Wide
+// read and take.
+class TXLSPageValue {
+ public:
+  TXLSPageValue(bool value) : isBoolean_(true), boolean_(value) {}
+  TXLSPageValue(int32_t value) : number_(value) {}
+  TXLSPageValue(double value) : number_(value) {}
+
+  bool IsBoolean() const { return isBoolean_; }
+  bool Boolean() const { return boolean_; }
+  double Number() const { return number_; }
+  // The boolean false (fit-to-page mode for Zoom, "not set" for the counts).
+  bool IsFalse() const { return isBoolean_ && !boolean_; }
+
+  friend bool operator==(const TXLSPageValue& a, const TXLSPageValue& b) {
+    return a.isBoolean_ == b.isBoolean_ && (a.isBoolean_ ? a.boolean_ == b.boolean_ : a.number_ == b.number_);
+  }
+
+ private:
+  bool isBoolean_ = false;
+  bool boolean_ = false;
+  double number_ = 0;
+};
+
+// The page-setup interface, operations in slot order after the three
+// reference-counting slots: reads (3-26), writes (27-50), SetPrintAreaCells
+// (51). Margins are in inches.
+class IXLSPageSetup : public IXLSUnknown {
+ public:
+  static constexpr TXLSGuid kIID{0x6A3E1F40, 0x2B7C, 0x4D11, {0x9E, 0x5A, 0x31, 0xC4, 0x08, 0x77, 0x12, 0x4B}};
+
+  virtual int32_t Orientation() const = 0;
+  virtual int32_t PaperSize() const = 0;
+  virtual double BottomMargin() const = 0;
+  virtual std::u16string CenterFooter() const = 0;
+  virtual std::u16string CenterHeader() const = 0;
+  virtual bool CenterHorizontally() const = 0;
+  virtual bool CenterVertically() const = 0;
+  virtual TXLSPageValue FitToPagesTall() const = 0;
+  virtual TXLSPageValue FitToPagesWide() const = 0;
+  virtual double FooterMargin() const = 0;
+  virtual double HeaderMargin() const = 0;
+  virtual std::u16string LeftFooter() const = 0;
+  virtual std::u16string LeftHeader() const = 0;
+  virtual double LeftMargin() const = 0;
+  virtual std::string PrintArea() const = 0;
+  virtual bool PrintGridlines() const = 0;
+  virtual bool PrintHeadings() const = 0;
+  // The title reads also make sure the sheet's external-sheet entry exists.
+  virtual std::string PrintTitleColumns() = 0;
+  virtual std::string PrintTitleRows() = 0;
+  virtual std::u16string RightFooter() const = 0;
+  virtual std::u16string RightHeader() const = 0;
+  virtual double RightMargin() const = 0;
+  virtual double TopMargin() const = 0;
+  virtual TXLSPageValue Zoom() const = 0;
+
+  virtual void SetOrientation(int32_t value) = 0;
+  virtual void SetPaperSize(int32_t value) = 0;
+  virtual void SetBottomMargin(double value) = 0;
+  virtual void SetCenterFooter(std::u16string_view value) = 0;
+  virtual void SetCenterHeader(std::u16string_view value) = 0;
+  virtual void SetCenterHorizontally(bool value) = 0;
+  virtual void SetCenterVertically(bool value) = 0;
+  virtual void SetFitToPagesTall(TXLSPageValue value) = 0;
+  virtual void SetFitToPagesWide(TXLSPageValue value) = 0;
+  virtual void SetFooterMargin(double value) = 0;
+  virtual void SetHeaderMargin(double value) = 0;
+  virtual void SetLeftFooter(std::u16string_view value) = 0;
+  virtual void SetLeftHeader(std::u16string_view value) = 0;
+  virtual void SetLeftMargin(double value) = 0;
+  virtual void SetPrintArea(std::string_view value) = 0;
+  virtual void SetPrintGridlines(bool value) = 0;
+  virtual void SetPrintHeadings(bool value) = 0;
+  virtual void SetPrintTitleColumns(std::string_view value) = 0;
+  virtual void SetPrintTitleRows(std::string_view value) = 0;
+  virtual void SetRightFooter(std::u16string_view value) = 0;
+  virtual void SetRightHeader(std::u16string_view value) = 0;
+  virtual void SetRightMargin(double value) = 0;
+  virtual void SetTopMargin(double value) = 0;
+  virtual void SetZoom(TXLSPageValue value) = 0;
+  // 0-based cells; accepted only when first <= last both ways and the last
+  // row and column are within 65535 and 255.
+  virtual void SetPrintAreaCells(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) = 0;
+
+ protected:
+  ~IXLSPageSetup() = default;
+};
+
+class IXLSWorksheet;
+
+class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
+ public:
+  // Gives the index of the sheet's own external-sheet entry (first and last
+  // sheet both this sheet), creating the entry when missing; <= 0 when it
+  // cannot be had.
+  using TExternSheetSource = std::function<int32_t()>;
+
+  // worksheet: the owning sheet (not owned; may be null).
+  explicit TXLSPageSetup(IXLSWorksheet* worksheet = nullptr, TExternSheetSource externSheetSource = {});
+
+  int32_t Orientation() const override { return portrait_ ? kOrientationPortrait : kOrientationLandscape; }
+  int32_t PaperSize() const override { return paperSize_ == 0 ? kPaperSizeNotSet : paperSize_; }
+  double BottomMargin() const override { return bottomMargin_; }
+  std::u16string CenterFooter() const override { return centerFooter_; }
+  std::u16string CenterHeader() const override { return centerHeader_; }
+  bool CenterHorizontally() const override { return centerHorizontally_ != 0; }
+  bool CenterVertically() const override { return centerVertically_ != 0; }
+  TXLSPageValue FitToPagesTall() const override;
+  TXLSPageValue FitToPagesWide() const override;
+  double FooterMargin() const override { return footerMargin_; }
+  double HeaderMargin() const override { return headerMargin_; }
+  std::u16string LeftFooter() const override { return leftFooter_; }
+  std::u16string LeftHeader() const override { return leftHeader_; }
+  double LeftMargin() const override { return leftMargin_; }
+  std::string PrintArea() const override { return printAreaText_; }
+  bool PrintGridlines() const override { return printGridlines_ != 0; }
+  bool PrintHeadings() const override { return printHeadings_ != 0; }
+  std::string PrintTitleColumns() override;
+  std::string PrintTitleRows() override;
+  std::u16string RightFooter() const override { return rightFooter_; }
+  std::u16string RightHeader() const override { return rightHeader_; }
+  double RightMargin() const override { return rightMargin_; }
+  double TopMargin() const override { return topMargin_; }
+  TXLSPageValue Zoom() const override;
+
+  void SetOrientation(int32_t value) override;
+  void SetPaperSize(int32_t value) override;
+  void SetBottomMargin(double value) override { bottomMargin_ = value; }
+  void SetCenterFooter(std::u16string_view value) override { centerFooter_.assign(value); }
+  void SetCenterHeader(std::u16string_view value) override { centerHeader_.assign(value); }
+  void SetCenterHorizontally(bool value) override { centerHorizontally_ = value ? 1 : 0; }
+  void SetCenterVertically(bool value) override { centerVertically_ = value ? 1 : 0; }
+  void SetFitToPagesTall(TXLSPageValue value) override { SetFitCount(fitTall_, value); }
+  void SetFitToPagesWide(TXLSPageValue value) override { SetFitCount(fitWide_, value); }
+  void SetFooterMargin(double value) override { footerMargin_ = value; }
+  void SetHeaderMargin(double value) override { headerMargin_ = value; }
+  void SetLeftFooter(std::u16string_view value) override { leftFooter_.assign(value); }
+  void SetLeftHeader(std::u16string_view value) override { leftHeader_.assign(value); }
+  void SetLeftMargin(double value) override { leftMargin_ = value; }
+  // Empty text removes the print area; text that is not two cell names
+  // joined by ":" changes nothing.
+  void SetPrintArea(std::string_view value) override;
+  void SetPrintGridlines(bool value) override { printGridlines_ = value ? 1 : 0; }
+  void SetPrintHeadings(bool value) override { printHeadings_ = value ? 1 : 0; }
+  // Column span such as $A:$C, row span such as $1:$3; empty text removes
+  // the titles of that direction, text that does not parse changes nothing.
+  void SetPrintTitleColumns(std::string_view value) override;
+  void SetPrintTitleRows(std::string_view value) override;
+  void SetRightFooter(std::u16string_view value) override { rightFooter_.assign(value); }
+  void SetRightHeader(std::u16string_view value) override { rightHeader_.assign(value); }
+  void SetRightMargin(double value) override { rightMargin_ = value; }
+  void SetTopMargin(double value) override { topMargin_ = value; }
+  void SetZoom(TXLSPageValue value) override;
+  void SetPrintAreaCells(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+
+  // Plain state for the writers and the reader.
+  IXLSWorksheet* Worksheet() const { return worksheet_; }
+  void SetExternSheetSource(TExternSheetSource source) { externSheetSource_ = std::move(source); }
+  bool Portrait() const { return portrait_; }
+  uint16_t StoredPaperSize() const { return paperSize_; }
+  uint16_t Scale() const { return scale_; }
+  bool FitToPage() const { return fitToPage_; }
+  uint16_t FitWide() const { return fitWide_; }
+  uint16_t FitTall() const { return fitTall_; }
+  bool HasPrintArea() const { return printFirstRow_ >= 0; }
+  int32_t PrintAreaFirstRow() const { return printFirstRow_; }
+  int32_t PrintAreaLastRow() const { return printLastRow_; }
+  int32_t PrintAreaFirstColumn() const { return printFirstColumn_; }
+  int32_t PrintAreaLastColumn() const { return printLastColumn_; }
+  // 1-based; 0 when not set.
+  int32_t TitleFirstColumn() const { return titleFirstColumn_; }
+  int32_t TitleLastColumn() const { return titleLastColumn_; }
+  int32_t TitleFirstRow() const { return titleFirstRow_; }
+  int32_t TitleLastRow() const { return titleLastRow_; }
+  bool HasPrintTitles() const { return titleFirstColumn_ > 0 || titleFirstRow_ > 0; }
+  // The sheet's own external-sheet entry; -1 until a print area or title
+  // asked for it.
+  int32_t ExternSheetIndex() const { return externSheetIndex_; }
+  void SetExternSheetIndex(int32_t value) { externSheetIndex_ = value; }
+
+  // "&L" left "&C" centre "&R" right, leaving out empty parts.
+  std::u16string HeaderText() const;
+  std::u16string FooterText() const;
+
+ private:
+  void SetFitCount(uint16_t& count, const TXLSPageValue& value);
+  void EnsureExternSheet();
+
+  IXLSWorksheet* worksheet_;
+  TExternSheetSource externSheetSource_;
+  int32_t printFirstRow_ = -1;
+  int32_t printLastRow_ = -1;
+  int32_t printFirstColumn_ = -1;
+  int32_t printLastColumn_ = -1;
+  std::string printAreaText_;
+  bool portrait_ = true;
+  uint16_t paperSize_ = 0;
+  uint8_t printGridlines_ = 1;
+  uint8_t centerHorizontally_ = 0;
+  uint8_t centerVertically_ = 0;
+  uint8_t printHeadings_ = 0;
+  double headerMargin_ = 0.5;
+  double footerMargin_ = 0.5;
+  double bottomMargin_ = 1.0;
+  double topMargin_ = 1.0;
+  double leftMargin_ = 0.75;
+  double rightMargin_ = 0.75;
+  std::u16string leftHeader_, centerHeader_, rightHeader_;
+  std::u16string leftFooter_, centerFooter_, rightFooter_;
+  int32_t titleFirstColumn_ = 0;
+  int32_t titleLastColumn_ = 0;
+  int32_t titleFirstRow_ = 0;
+  int32_t titleLastRow_ = 0;
+  uint16_t fitWide_ = 0;
+  uint16_t fitTall_ = 0;
+  uint16_t scale_ = 100;
+  bool fitToPage_ = false;
+  int32_t externSheetIndex_ = -1;
+};
+
+// Worksheet records of the page setup (BIFF5 and BIFF8 alike unless a
+// version is asked for). Lists come in writing order.
+std::unique_ptr<TXLSBlob> BuildPrintHeadersRecord(const TXLSPageSetup& setup);
+std::unique_ptr<TXLSBlob> BuildPrintGridlinesRecord(const TXLSPageSetup& setup);
+std::unique_ptr<TXLSBlob> BuildGridSetRecord(const TXLSPageSetup& setup);
+std::unique_ptr<TXLSBlob> BuildSetupRecord(const TXLSPageSetup& setup);
+// BOTTOMMARGIN, TOPMARGIN, RIGHTMARGIN, LEFTMARGIN.
+std::vector<std::unique_ptr<TXLSBlob>> BuildMarginRecords(const TXLSPageSetup& setup);
+// VCENTER, HCENTER.
+std::vector<std::unique_ptr<TXLSBlob>> BuildCenterRecords(const TXLSPageSetup& setup);
+// FOOTER, HEADER; written also when their text is empty.
+std::vector<std::unique_ptr<TXLSBlob>> BuildHeaderFooterRecords(const TXLSPageSetup& setup, bool biff8);
+std::unique_ptr<TXLSBlob> BuildHeaderFooterRecord(uint16_t recordNumber, std::u16string_view text, bool biff8);
+
+// A rectangle of a built-in name, 0-based and inclusive.
+struct TXLSNameArea {
+  int32_t firstRow = 0;
+  int32_t lastRow = 0;
+  int32_t firstColumn = 0;
+  int32_t lastColumn = 0;
+};
+
+// Built-in NAME record over one area, or over the union of two areas.
+// sheetPosition is the sheet's 1-based position; refIndex (BIFF8 only) the
+// REF index of the sheet's own external-sheet entry. Null when areas holds
+// neither one nor two areas.
+std::unique_ptr<TXLSBlob> BuildBuiltInName(uint8_t code, uint16_t options, int32_t sheetPosition, int32_t refIndex,
+                                           const std::vector<TXLSNameArea>& areas, bool biff8);
+// The Print_Area and Print_Titles names of one sheet. Result 1 with record
+// null when the sheet has nothing to name; -1 (no record) when BIFF8 is
+// written and the sheet's external-sheet entry has no REF index.
+int32_t BuildPrintAreaName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
+                           int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
+int32_t BuildPrintTitlesName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
+                             int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
+
+}  // namespace lx
