@@ -1,0 +1,252 @@
+// Ranges: construction, the views, values and the shape operations.
+#include <algorithm>
+#include <cmath>
+
+#include "lxRange.h"
+#include "lxRangeWalk.h"
+
+namespace lx {
+
+namespace {
+
+int32_t ClampRow(int32_t row) { return std::clamp(row, 0, kXLSMaxRow); }
+int32_t ClampColumn(int32_t column) { return std::clamp(column, 0, kXLSMaxColumn); }
+
+// The element of a one- or two-dimensional array for offsets (i, j) with
+// the repeat-one and beyond-the-end rules of array writes.
+TVariant ArrayElement(const TVariant& array, int32_t i, int32_t j) {
+  static const TVariant kNotAvailable("#N/D");
+  auto pick = [&](int dim, int32_t offset, int32_t& index) {
+    const int32_t low = array.ArrayLowBound(dim);
+    const int64_t count = static_cast<int64_t>(array.ArrayHighBound(dim)) - low + 1;
+    if (count == 1) {
+      index = low;
+      return true;
+    }
+    if (offset >= count) return false;
+    index = low + offset;
+    return true;
+  };
+  int32_t a = 0, b = 0;
+  if (array.ArrayDims() == 1) {
+    if (!pick(1, j, a)) return kNotAvailable;
+    return array.ArrayItem(a);
+  }
+  if (!pick(1, i, a) || !pick(2, j, b)) return kNotAvailable;
+  return array.ArrayItem(a, b);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- construction
+
+TXLSRange::TXLSRange(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2, int32_t column2)
+    : sheet_(sheet) {
+  SetBounds(row1, column1, row2, column2);
+}
+
+void TXLSRange::SetBounds(int32_t row1, int32_t column1, int32_t row2, int32_t column2) {
+  row1 = ClampRow(row1);
+  row2 = ClampRow(row2);
+  column1 = ClampColumn(column1);
+  column2 = ClampColumn(column2);
+  firstRow_ = std::min(row1, row2);
+  lastRow_ = std::max(row1, row2);
+  firstColumn_ = std::min(column1, column2);
+  lastColumn_ = std::max(column1, column2);
+}
+
+XLSPtr<IXLSRange> TXLSRange::Create(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
+                                    int32_t column2) {
+  return XLSPtr<IXLSRange>(new TXLSRange(sheet, row1, column1, row2, column2));
+}
+
+XLSPtr<IXLSRowRange> TXLSRange::CreateRow(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
+                                          int32_t column2) {
+  return XLSPtr<IXLSRowRange>(new TXLSRange(sheet, row1, column1, row2, column2));
+}
+
+XLSPtr<IXLSRowsRange> TXLSRange::CreateRows(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
+                                            int32_t column2) {
+  return XLSPtr<IXLSRowsRange>(new TXLSRange(sheet, row1, column1, row2, column2));
+}
+
+XLSPtr<IXLSColsRange> TXLSRange::CreateCols(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
+                                            int32_t column2) {
+  return XLSPtr<IXLSColsRange>(new TXLSRange(sheet, row1, column1, row2, column2));
+}
+
+TXLSRange* TXLSRange::From(IXLSRangeBase* range) { return range ? dynamic_cast<TXLSRange*>(range) : nullptr; }
+
+TlxFormatList& TXLSRange::Formats() const { return sheet_->Workbook()->Formats(); }
+
+// ---------------------------------------------------------------- shape
+
+XLSPtr<IXLSRange> TXLSRange::Item(int32_t row, int32_t column) {
+  const int64_t r = static_cast<int64_t>(firstRow_) + row - 1;
+  const int64_t c = static_cast<int64_t>(firstColumn_) + column - 1;
+  if (r < 0 || r > kXLSMaxRow || c < 0 || c > kXLSMaxColumn) throw EXLSError(kInvalidIndexError);
+  return Create(sheet_, static_cast<int32_t>(r), static_cast<int32_t>(c), static_cast<int32_t>(r),
+                static_cast<int32_t>(c));
+}
+
+XLSPtr<IXLSRowsRange> TXLSRange::EntireRow() { return CreateRows(sheet_, firstRow_, 0, lastRow_, kXLSMaxColumn); }
+
+XLSPtr<IXLSColsRange> TXLSRange::EntireColumn() {
+  return CreateCols(sheet_, 0, firstColumn_, kXLSMaxRow, lastColumn_);
+}
+
+XLSPtr<IXLSRowsRange> TXLSRange::Rows() { return XLSPtr<IXLSRowsRange>(this); }
+XLSPtr<IXLSColsRange> TXLSRange::Columns() { return XLSPtr<IXLSColsRange>(this); }
+XLSPtr<IXLSRange> TXLSRange::Cells() { return XLSPtr<IXLSRange>(this); }
+
+XLSPtr<IXLSRange> TXLSRange::Offset(int32_t rowOffset, int32_t columnOffset) {
+  if (!offset_) offset_ = Create(sheet_, firstRow_, firstColumn_, lastRow_, lastColumn_);
+  TXLSRange* moved = From(offset_.Get());
+  moved->SetBounds(firstRow_, firstColumn_, lastRow_, lastColumn_);
+  moved->MoveTo(firstRow_ + rowOffset, firstColumn_ + columnOffset);
+  return offset_;
+}
+
+void TXLSRange::MoveTo(int32_t row, int32_t column) {
+  // The size is kept; a top-left that would push the range off the sheet
+  // stops at the sheet's edge.
+  const int32_t height = RowCount() - 1;
+  const int32_t width = ColumnCount() - 1;
+  row = std::clamp(row, 0, kXLSMaxRow - height);
+  column = std::clamp(column, 0, kXLSMaxColumn - width);
+  firstRow_ = row;
+  lastRow_ = row + height;
+  firstColumn_ = column;
+  lastColumn_ = column + width;
+}
+
+void TXLSRange::Activate() {
+  ExpandToMergedAreas();
+  sheet_->SetActiveCell(Create(sheet_, firstRow_, firstColumn_, lastRow_, lastColumn_));
+}
+
+// ---------------------------------------------------------------- values
+
+void TXLSRange::SetValue(const TVariant& value) {
+  TXLSCellHeap& cells = sheet_->CellHeap();
+  const int dims = value.IsArray() ? value.ArrayDims() : 0;
+  if (dims <= 2) {
+    for (int32_t r = firstRow_; r <= lastRow_; ++r) {
+      for (int32_t c = firstColumn_; c <= lastColumn_; ++c) {
+        TXLSCellRef* cell = cells.GetCell(r, c);
+        if (dims == 0)
+          sheet_->SetCellValue(cell, value);
+        else
+          sheet_->SetCellValue(cell, ArrayElement(value, r - firstRow_, c - firstColumn_));
+      }
+    }
+  }
+  sheet_->Workbook()->RaiseGeneration();
+}
+
+TVariant TXLSRange::CellValueAt(int32_t row, int32_t column) const {
+  const TXLSCellRef* cell = sheet_->CellHeap().FindCell(row, column);
+  if (!cell) return TVariant::Null();
+  TVariant value = sheet_->ReadCellValue(cell);
+  if (value.VarType() == varDouble && Formats().IsXFDateFormat(sheet_->EffectiveFormat(row, column))) {
+    double serial = value.ToDouble();
+    if (serial >= 0 && serial < 60) serial += 1;
+    value = TVariant::FromDate(serial);
+  }
+  return value;
+}
+
+TVariant TXLSRange::Value() {
+  if (RowCount() == 1 && ColumnCount() == 1) return CellValueAt(firstRow_, firstColumn_);
+  TVariant result = TVariant::CreateArray(0, RowCount(), 0, ColumnCount());
+  const TXLSCellHeap& cells = sheet_->CellHeap();
+  if (cells.Empty()) {
+    for (int32_t i = 0; i < RowCount(); ++i)
+      for (int32_t j = 0; j < ColumnCount(); ++j) result.SetArrayItem(i, j, TVariant::Null());
+    return result;
+  }
+  for (int32_t r = firstRow_; r <= lastRow_; ++r)
+    for (int32_t c = firstColumn_; c <= lastColumn_; ++c)
+      result.SetArrayItem(r - firstRow_, c - firstColumn_, CellValueAt(r, c));
+  return result;
+}
+
+TVariant TXLSRange::Formula() {
+  auto formulaAt = [&](int32_t r, int32_t c) {
+    TVariant value = TVariant::Null();
+    if (const TXLSCellRef* cell = sheet_->CellHeap().FindCell(r, c)) sheet_->GetCellFormulaText(cell, value);
+    return value;
+  };
+  if (RowCount() == 1 && ColumnCount() == 1) return formulaAt(firstRow_, firstColumn_);
+  TVariant result = TVariant::CreateArray(0, RowCount(), 0, ColumnCount());
+  for (int32_t r = firstRow_; r <= lastRow_; ++r)
+    for (int32_t c = firstColumn_; c <= lastColumn_; ++c)
+      result.SetArrayItem(r - firstRow_, c - firstColumn_, formulaAt(r, c));
+  return result;
+}
+
+bool TXLSRange::HasFormula() {
+  bool found = false;
+  ForExistingCells(sheet_->CellHeap(), firstRow_, firstColumn_, lastRow_, lastColumn_, [&](TXLSCellRef& cell) {
+    if (!found && sheet_->HasFormula(&cell)) found = true;
+  });
+  return found;
+}
+
+// ---------------------------------------------------------------- views
+
+TXLSRange& TXLSPlainView::Self() { return static_cast<TXLSRange&>(*this); }
+TXLSRange& TXLSRowView::Self() { return static_cast<TXLSRange&>(*this); }
+TXLSRange& TXLSColsView::Self() { return static_cast<TXLSRange&>(*this); }
+TXLSRange& TXLSRowsView::Self() { return static_cast<TXLSRange&>(*this); }
+
+int32_t TXLSPlainView::ItemCount() { return Self().RowCount(); }
+TVariant TXLSPlainView::Hidden() { return Self().ColumnHiddenFlags(); }
+void TXLSPlainView::SetHidden(const TVariant& value) { Self().SetColumnHiddenFlags(value); }
+XLSPtr<IXLSRowRange> TXLSPlainView::Item(int32_t n) {
+  TXLSRange& r = Self();
+  const int32_t row = r.FirstRow() + n - 1;
+  return TXLSRange::CreateRow(r.Worksheet(), row, r.FirstColumn(), row, r.LastColumn());
+}
+void TXLSPlainView::ColumnsAutoFit(bool) {}
+void TXLSPlainView::ColumnsGroup(bool) { Self().Group(false); }
+void TXLSPlainView::ColumnsUngroup(bool) { Self().Ungroup(false); }
+int32_t TXLSPlainView::ColumnsOutlineLevel() { return Self().ColumnOutlineLevel(); }
+void TXLSPlainView::SetColumnsOutlineLevel(int32_t level) { Self().SetColumnOutlineLevel(level); }
+
+int32_t TXLSRowView::ItemCount() { return Self().ColumnCount(); }
+TVariant TXLSRowView::Hidden() { return Self().RowHiddenFlags(); }
+void TXLSRowView::SetHidden(const TVariant& value) { Self().SetRowHiddenFlags(value); }
+XLSPtr<IXLSRange> TXLSRowView::Item(int32_t n) {
+  TXLSRange& r = Self();
+  const int32_t column = r.FirstColumn() + n - 1;
+  return TXLSRange::Create(r.Worksheet(), r.FirstRow(), column, r.LastRow(), column);
+}
+void TXLSRowView::RowsAutoFit(bool) {}
+
+int32_t TXLSColsView::ItemCount() { return Self().ColumnCount(); }
+TVariant TXLSColsView::Hidden() { return Self().ColumnHiddenFlags(); }
+void TXLSColsView::SetHidden(const TVariant& value) { Self().SetColumnHiddenFlags(value); }
+XLSPtr<IXLSRange> TXLSColsView::Item(int32_t n) {
+  TXLSRange& r = Self();
+  const int32_t column = r.FirstColumn() + n - 1;
+  return TXLSRange::Create(r.Worksheet(), r.FirstRow(), column, r.LastRow(), column);
+}
+void TXLSColsView::ColumnsAutoFit(bool) {}
+void TXLSColsView::ColumnsGroup(bool) { Self().Group(false); }
+void TXLSColsView::ColumnsUngroup(bool) { Self().Ungroup(false); }
+int32_t TXLSColsView::ColumnsOutlineLevel() { return Self().ColumnOutlineLevel(); }
+void TXLSColsView::SetColumnsOutlineLevel(int32_t level) { Self().SetColumnOutlineLevel(level); }
+
+int32_t TXLSRowsView::ItemCount() { return Self().RowCount(); }
+TVariant TXLSRowsView::Hidden() { return Self().RowHiddenFlags(); }
+void TXLSRowsView::SetHidden(const TVariant& value) { Self().SetRowHiddenFlags(value); }
+XLSPtr<IXLSRowRange> TXLSRowsView::Item(int32_t n) {
+  TXLSRange& r = Self();
+  const int32_t row = r.FirstRow() + n - 1;
+  return TXLSRange::CreateRow(r.Worksheet(), row, r.FirstColumn(), row, r.LastColumn());
+}
+void TXLSRowsView::RowsAutoFit(bool) {}
+
+}  // namespace lx

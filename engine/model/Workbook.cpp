@@ -1,0 +1,128 @@
+// The workbook: construction, reset, destruction and the plain methods the
+// rest of the engine calls.
+#include "lxHandle.h"
+#include "lxStringTable.h"
+
+namespace lx {
+
+namespace {
+
+bool IsBlank(const WideString& text) {
+  for (char16_t c : text)
+    if (c > u' ') return false;
+  return true;
+}
+
+}  // namespace
+
+TXLSWorkbook::TXLSWorkbook() {
+  formats_ = std::make_unique<TlxFormatList>();
+  sheets_ = std::make_unique<IXLSWorkSheets>(this);
+  strings_ = std::make_unique<TXLSStringTable>();
+}
+
+TXLSWorkbook::~TXLSWorkbook() {
+  // The string table goes before the sheets, so the cell stores skip giving
+  // back their string references one by one.
+  strings_.reset();
+  sheets_.reset();
+  formats_.reset();
+}
+
+int32_t TXLSWorkbook::SetCodePage(uint16_t codePage) {
+  codePage_ = codePage;
+  return kResultOk;
+}
+
+int32_t TXLSWorkbook::ResetColors() {
+  palette_.Reset();
+  return kResultOk;
+}
+
+void TXLSWorkbook::Reset() {
+  protection_ = TXLSProtect();
+  // The old sheets must not hand string references to the new table.
+  strings_.reset();
+  sheets_ = std::make_unique<IXLSWorkSheets>(this);
+  strings_ = std::make_unique<TXLSStringTable>();
+  formats_ = std::make_unique<TlxFormatList>();
+  kept_ = false;
+  fullPrecision_ = true;
+}
+
+void TXLSWorkbook::Protect() { protection_.SetProtected(true); }
+
+void TXLSWorkbook::Protect(const AnsiString& password) { protection_.ProtectWithPassword(password); }
+
+bool TXLSWorkbook::Unprotect() {
+  if (protection_.HasPassword()) return false;
+  return protection_.UnprotectWithPassword({}, false);
+}
+
+bool TXLSWorkbook::Unprotect(const AnsiString& password) { return protection_.UnprotectWithPassword(password, true); }
+
+bool TXLSWorkbook::Unprotect(const WideString& password) { return Unprotect(WideToAnsi(password)); }
+
+// Saving and opening arrive with the file writer and reader; until then every
+// form reports a general failure, after the checks that need no writer.
+int32_t TXLSWorkbook::SaveAs(const WideString& fileName) { return SaveAs(fileName, defaultSaveFormat_); }
+
+int32_t TXLSWorkbook::SaveAs(const WideString& fileName, int32_t) {
+  if (IsBlank(fileName)) return kResultFail;
+  return kResultFail;
+}
+
+int32_t TXLSWorkbook::SaveAs(TStream& stream) { return SaveAs(stream, defaultSaveFormat_); }
+int32_t TXLSWorkbook::SaveAs(TStream&, int32_t) { return kResultFail; }
+
+int32_t TXLSWorkbook::Save() {
+  if (fileName_.empty() || lastFormat_ < 1 || lastFormat_ > 3) return kResultNothingToSave;
+  return SaveAs(fileName_, lastFormat_);
+}
+
+int32_t TXLSWorkbook::SaveAsHTML(const WideString&) { return kResultFail; }
+int32_t TXLSWorkbook::SaveAsRTF(const WideString&) { return kResultFail; }
+int32_t TXLSWorkbook::SaveAsRTF(TStream&) { return kResultFail; }
+int32_t TXLSWorkbook::Open(TStream&) { return kResultFail; }
+int32_t TXLSWorkbook::Open(const WideString&) { return kResultFail; }
+int32_t TXLSWorkbook::Open(TStream&, const AnsiString&) { return kResultFail; }
+int32_t TXLSWorkbook::Open(const WideString&, const AnsiString&) { return kResultFail; }
+
+void TXLSWorkbook::Evaluate(const WideString& formula, TVariant& result) {
+  result = TVariant::Null();
+  const auto compiled = CompileFormula(WideToAnsi(formula), 0);
+  if (!compiled) return;
+  const IXLSWorksheet* active = sheets_->ActiveSheet();
+  if (EvaluateFormula(active ? active->Index() : -1, compiled.get(), result, 0, 0) != kResultOk)
+    result = TVariant::Null();
+}
+
+std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CompileFormula(const AnsiString&, int32_t) { return nullptr; }
+
+AnsiString TXLSWorkbook::FormulaText(const TXLSCompiledFormula*, int32_t, int32_t, int32_t) { return {}; }
+
+int32_t TXLSWorkbook::EvaluateFormula(int32_t, const TXLSCompiledFormula*, TVariant& result, int32_t, int32_t) {
+  result = TVariant::Null();
+  return kResultFail;
+}
+
+int32_t TXLSWorkbook::CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond) {
+  value = TVariant::Null();
+  beyond = false;
+  IXLSWorksheet* sheet = sheets_->Item(sheetPosition);
+  if (!sheet || row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return kResultFail;
+  const TXLSCellHeap& cells = sheet->CellHeap();
+  beyond = row > cells.LastRow() || column > cells.LastColumn();
+  const TXLSCellRef* cell = cells.FindCell(row, column);
+  if (!cell) return kResultOk;
+  return sheet->GetCellValue(cell, value);
+}
+
+WideString TXLSWorkbook::SheetNameAt(int32_t position) const {
+  const IXLSWorksheet* sheet = sheets_->Item(position);
+  return sheet ? sheet->Name() : WideString();
+}
+
+XLSPtr<IXLSWorkBook> CreateWorkbook() { return XLSPtr<IXLSWorkBook>(new TXLSWorkbook()); }
+
+}  // namespace lx

@@ -1,0 +1,258 @@
+// The cell store of a worksheet and its row and column records.
+//
+// TXLSCellHeap keeps the cells of one worksheet in a sparse four-level table:
+// a fixed table of 256 row blocks (row div 256), each a lazily allocated
+// block of 256 row entries (row mod 256), each a lazily allocated pair of
+// column blocks (column div 128) of 128 cells (column mod 128). A lookup is
+// four array steps and no search; blocks exist only where cells were created
+// and are released only with the store. Beside the table the store keeps the
+// bounds of every cell ever created; they only grow, so the used range is
+// known without scanning.
+//
+// TXLSRowInfoList and TXLSColumnInfoList hold the per-row and per-column
+// records (height, width, format, hidden, outline level). Every change of a
+// format index held by a row or column record moves one use in the
+// workbook's format list, so use counts stay equal to the number of cells,
+// rows and columns holding each format.
+//
+// The worksheet (lxHandle.h) owns one store and one list of each kind; the
+// range object works on them through the worksheet.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace lx {
+
+class TlxFormatList;
+class TXLSCompiledFormula;
+class IXLSWorksheet;
+
+// The last row and column index of a sheet (0-based).
+inline constexpr int32_t kXLSMaxRow = 65535;
+inline constexpr int32_t kXLSMaxColumn = 255;
+
+// Stored kind of a cell value.
+enum TXLSCellKind : uint8_t {
+  ckBlank = 0,
+  ckString = 1,
+  ckNumber = 2,
+  ckDate = 3,
+  ckBoolean = 4,
+  ckFormula = 5,
+};
+
+// One cell, owned by the cell store. MergeOwner is a non-owning pointer to
+// the top-left cell of the merged area the cell belongs to (the top-left cell
+// points to itself); cells never move, so the pointer stays valid as long as
+// the owner is in the store, and DeleteCell dissolves an area before it frees
+// one of its cells.
+struct TXLSCellRef {
+  uint16_t Row = 0;
+  uint8_t Column = 0;
+  uint8_t Kind = ckBlank;
+  int32_t FormatIndex = 0;
+  // Shared-string index for string cells, -1 (or stale) otherwise.
+  int32_t StringIndex = -1;
+  double Number = 0.0;
+  // The compiled formula of a formula cell. A shared pointer only so that
+  // the formula type may stay incomplete here; the cell is its one owner.
+  std::shared_ptr<TXLSCompiledFormula> Formula;
+  TXLSCellRef* MergeOwner = nullptr;
+  int32_t MergeRows = 0;
+  uint16_t MergeColumns = 0;
+  bool Merged = false;
+
+  // Merged but not the top-left cell of its area.
+  bool HiddenByMerge() const { return Merged && MergeOwner != nullptr && MergeOwner != this; }
+};
+
+// Unit conversions. Round means round to nearest, ties to even.
+// Points to twips in quarter points; twips back to points.
+uint16_t PointsToTwips(double points);
+float TwipsToPoints(uint16_t twips);
+// Characters to 1/256 of the digit-zero width, and back.
+uint16_t CharactersToColumnWidth(double characters);
+float ColumnWidthToCharacters(uint16_t width);
+
+struct TXLSRowInfo {
+  uint16_t Height = 255;
+  bool CustomHeight = false;
+  int32_t FormatIndex = 15;
+  bool HasRowFormat = false;
+  bool Hidden = false;
+  uint8_t OutlineLevel = 0;  // 0..7; public 1..8
+  int32_t FirstUsedColumn = -1;
+  int32_t LastUsedColumn = -1;
+  bool HeightSet = false;
+};
+
+class TXLSRowInfoList {
+ public:
+  explicit TXLSRowInfoList(TlxFormatList* formats);
+  ~TXLSRowInfoList();
+  TXLSRowInfoList(const TXLSRowInfoList&) = delete;
+  TXLSRowInfoList& operator=(const TXLSRowInfoList&) = delete;
+
+  // The record of a row, or nullptr (also outside 0..65535).
+  TXLSRowInfo* Find(int32_t row) const;
+  // The record of a row, created (with the default height) when missing;
+  // nullptr outside 0..65535.
+  TXLSRowInfo* Get(int32_t row);
+  // Removes a row's record, giving its format use back.
+  void Remove(int32_t row);
+
+  // Points; 0 for a hidden row.
+  double RowHeight(int32_t row) const;
+  void SetRowHeight(int32_t row, double points);
+  bool RowHidden(int32_t row) const;
+  void SetRowHidden(int32_t row, bool hidden);
+  // Moves a format use and marks the row as formatted.
+  void SetRowFormat(int32_t row, int32_t formatIndex);
+  int32_t RowOutlineLevel(int32_t row) const;  // 1..8
+  void SetRowOutlineLevel(int32_t row, int32_t level);
+  // Copies all fields of `source` (the default record when nullptr) into the
+  // record of `row`, moving the format use.
+  void CopyRowInfo(int32_t row, const TXLSRowInfo* source);
+  int32_t HiddenRowsFromTop() const;
+
+  TXLSRowInfo& DefaultRow() { return default_; }
+  const TXLSRowInfo& DefaultRow() const { return default_; }
+  // First and last row with a record; -1 when there is none.
+  int32_t FirstRow() const { return firstRow_; }
+  int32_t LastRow() const { return lastRow_; }
+  int32_t Count() const { return count_; }
+  int32_t MaxOutlineLevel() const { return maxOutline_; }
+  void SetMaxOutlineLevel(int32_t level) { maxOutline_ = level; }
+
+ private:
+  using TBlock = std::array<std::unique_ptr<TXLSRowInfo>, 256>;
+  TlxFormatList* formats_;  // not owned
+  std::array<std::unique_ptr<TBlock>, 256> blocks_;
+  TXLSRowInfo default_;
+  int32_t firstRow_ = -1;
+  int32_t lastRow_ = -1;
+  int32_t count_ = 0;
+  int32_t maxOutline_ = 0;
+};
+
+struct TXLSColumnInfo {
+  uint16_t Width = 2340;
+  int32_t FormatIndex = 15;
+  bool Hidden = false;
+  uint8_t OutlineLevel = 0;  // 0..7; public 1..8
+};
+
+class TXLSColumnInfoList {
+ public:
+  explicit TXLSColumnInfoList(TlxFormatList* formats);
+  ~TXLSColumnInfoList();
+  TXLSColumnInfoList(const TXLSColumnInfoList&) = delete;
+  TXLSColumnInfoList& operator=(const TXLSColumnInfoList&) = delete;
+
+  TXLSColumnInfo* Find(int32_t column) const;
+  // Created from the default record (width and format) when missing.
+  TXLSColumnInfo* Get(int32_t column);
+  void Remove(int32_t column);
+
+  double ColumnWidth(int32_t column) const;  // characters
+  void SetColumnWidth(int32_t column, double characters);
+  bool ColumnHidden(int32_t column) const;
+  void SetColumnHidden(int32_t column, bool hidden);
+  void SetColumnFormat(int32_t column, int32_t formatIndex);
+  int32_t ColumnOutlineLevel(int32_t column) const;  // 1..8
+  void SetColumnOutlineLevel(int32_t column, int32_t level);
+  void CopyColumnInfo(int32_t column, const TXLSColumnInfo* source);
+  int32_t HiddenColumnsFromLeft() const;
+
+  TXLSColumnInfo& DefaultColumn() { return default_; }
+  const TXLSColumnInfo& DefaultColumn() const { return default_; }
+  int32_t FirstColumn() const { return firstColumn_; }
+  int32_t LastColumn() const { return lastColumn_; }
+  int32_t Count() const { return count_; }
+  int32_t MaxOutlineLevel() const { return maxOutline_; }
+  void SetMaxOutlineLevel(int32_t level) { maxOutline_ = level; }
+
+ private:
+  TlxFormatList* formats_;  // not owned
+  std::array<std::unique_ptr<TXLSColumnInfo>, 256> columns_;
+  TXLSColumnInfo default_;
+  int32_t firstColumn_ = -1;
+  int32_t lastColumn_ = -1;
+  int32_t count_ = 0;
+  int32_t maxOutline_ = 0;
+};
+
+class TXLSCellHeap {
+ public:
+  // `sheet` is the owning worksheet (non-owning back pointer); it supplies
+  // the effective format of new cells, the row records and the string table.
+  explicit TXLSCellHeap(IXLSWorksheet* sheet);
+  ~TXLSCellHeap();
+  TXLSCellHeap(const TXLSCellHeap&) = delete;
+  TXLSCellHeap& operator=(const TXLSCellHeap&) = delete;
+
+  // Never allocates; nullptr outside the sheet or for an empty slot.
+  TXLSCellRef* FindCell(int32_t row, int32_t column) const;
+  // The existing cell or a new blank one with the position's effective
+  // format; nullptr outside the sheet.
+  TXLSCellRef* GetCell(int32_t row, int32_t column);
+  // Gives back the cell's string reference and format use, dissolves a
+  // merged area it belongs to and frees it. Bounds do not shrink.
+  void DeleteCell(int32_t row, int32_t column);
+  // Clears owner, counts and the merged flag of every cell of the merged
+  // area `cell` belongs to.
+  void DissolveMergedArea(TXLSCellRef* cell);
+  // The 0-based corners of the merged area of a merged cell.
+  bool MergedAreaOf(const TXLSCellRef* cell, int32_t& top, int32_t& left, int32_t& bottom, int32_t& right) const;
+
+  bool Empty() const { return !hasCells_; }
+  int32_t FirstRow() const { return firstRow_; }
+  int32_t LastRow() const { return lastRow_; }
+  int32_t RowCount() const { return hasCells_ ? lastRow_ - firstRow_ + 1 : 0; }
+  int32_t FirstColumn() const { return firstColumn_; }
+  int32_t LastColumn() const { return lastColumn_; }
+  int32_t ColumnCount() const { return hasCells_ ? lastColumn_ - firstColumn_ + 1 : 0; }
+  // Cells currently in the store.
+  int32_t CellCount() const { return cellCount_; }
+
+  // Calls f(TXLSCellRef&) for every cell, row by row, left to right.
+  template <class F>
+  void ForEachCell(F&& f) const {
+    for (const auto& rowBlock : top_) {
+      if (!rowBlock) continue;
+      for (const auto& pair : *rowBlock) {
+        if (!pair) continue;
+        for (const auto& block : *pair) {
+          if (!block) continue;
+          for (const auto& cell : *block)
+            if (cell) f(*cell);
+        }
+      }
+    }
+  }
+
+  // Cleared by an owner that destroys the store after the string table has
+  // gone, so that no string reference is given back to it.
+  void SetStringTableAlive(bool alive) { stringTableAlive_ = alive; }
+
+ private:
+  using TColumnBlock = std::array<std::unique_ptr<TXLSCellRef>, 128>;
+  using TColumnPair = std::array<std::unique_ptr<TColumnBlock>, 2>;
+  using TRowBlock = std::array<std::unique_ptr<TColumnPair>, 256>;
+
+  std::unique_ptr<TXLSCellRef>* Slot(int32_t row, int32_t column) const;
+
+  IXLSWorksheet* sheet_;  // not owned
+  std::array<std::unique_ptr<TRowBlock>, 256> top_;
+  bool hasCells_ = false;
+  int32_t firstRow_ = 0;
+  int32_t lastRow_ = 0;
+  int32_t firstColumn_ = 0;
+  int32_t lastColumn_ = 0;
+  int32_t cellCount_ = 0;
+  bool stringTableAlive_ = true;
+};
+
+}  // namespace lx
