@@ -70,7 +70,18 @@ bool HasPair(const WideString& upper, char16_t letter) {
 
 TXLSNumFormatList::TXLSNumFormatList() {
   for (const TBuiltInFormat& format : kBuiltInFormats) builtIn_.SetAt(format.Index, format.Text);
+  FlagBuiltInDates();
+  SetSlotCount(kFirstCustomFormat);
+}
+
+void TXLSNumFormatList::FlagBuiltInDates() {
   for (int32_t index : kBuiltInDates) dates_.Set(index, true);
+}
+
+void TXLSNumFormatList::Clear() {
+  TXLSStringList::Clear();
+  dates_.Clear();
+  FlagBuiltInDates();
   SetSlotCount(kFirstCustomFormat);
 }
 

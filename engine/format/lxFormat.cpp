@@ -352,7 +352,9 @@ void TlxFormatList::ClearFormats() {
   ClearAll();
   SetDefaultCount(kDefaultFormatsWhenRead);
   styles_->ClearAll();
-  numFormats_ = std::make_unique<TXLSNumFormatList>();
+  // The number-format list starts over as new; it is reset in place so that
+  // references the model holds to it stay valid.
+  numFormats_->Clear();
   fonts_->ClearAll();
 }
 

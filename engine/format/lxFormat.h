@@ -238,7 +238,7 @@ class TlxFormatList : public TXLSKeyList {
 
   // Before a file is read: empties the formats (the reader lays them down
   // again; 16 of them count as defaults), the styles, the number formats and
-  // the fonts.
+  // the fonts. The owned lists stay the same objects.
   void ClearFormats();
 
  private:

@@ -205,4 +205,9 @@ int32_t TXLSStringList::Find(const WideString& text) const {
 
 bool TXLSStringList::Contains(const WideString& text) const { return map_.Get(text) > 0; }
 
+void TXLSStringList::Clear() {
+  texts_.Clear();
+  map_.Clear();
+}
+
 }  // namespace lx

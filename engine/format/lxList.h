@@ -201,6 +201,8 @@ class TXLSStringList {
   bool Contains(const WideString& text) const;
   // Slots in use: the highest index stored + 1.
   int32_t SlotCount() const { return texts_.Size(); }
+  // Back to the state of a new list.
+  virtual void Clear();
 
  protected:
   // Reserves the slots below count without storing texts there.
@@ -307,6 +309,9 @@ class TXLSNumFormatList : public TXLSStringList {
   // text, else the text is added at the next custom index.
   int32_t AddOrFind(const WideString& text) override;
   bool IsDateFormat(int32_t index) const;
+  // Drops every custom format: the list is as new (the object stays, so
+  // references to it stay valid).
+  void Clear() override;
   // Whether a custom text is stored at index (those are the formats written).
   bool IsCustomFormat(int32_t index) const;
   const TXLSStringList& BuiltIn() const { return builtIn_; }
@@ -318,6 +323,9 @@ class TXLSNumFormatList : public TXLSStringList {
   static bool LooksLikeDate(const WideString& text);
 
  private:
+  // Date flags of a new list: the built-in date and time formats.
+  void FlagBuiltInDates();
+
   TXLSStringList builtIn_;
   TBoolArray dates_;
 };

@@ -410,8 +410,14 @@ TEST(FormatList, ExportedFormatsArriveWithTheirFontAndNumberFormat) {
 
 TEST(FormatList, ClearFormatsEmptiesEverythingForAFileRead) {
   TlxFormatList list;
+  TXLSNumFormatList& numFormats = list.NumFormats();
   list.SetXFNumberFormat(list.SetXFFontBold(0, true, false), u"0.0000", true);
+  list.SetXFNumberFormat(0, u"yyyy", false);
   list.ClearFormats();
+  EXPECT_EQ(&list.NumFormats(), &numFormats);
+  EXPECT_FALSE(numFormats.IsDateFormat(165));
+  EXPECT_TRUE(numFormats.IsDateFormat(14));
+  EXPECT_EQ(numFormats.GetAt(14), u"M/D/YY");
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.DefaultCount(), 16);
   EXPECT_EQ(list.Styles().Count(), 0);
