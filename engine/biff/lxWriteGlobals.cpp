@@ -1,0 +1,346 @@
+// The save driver and the workbook-globals records.
+#include "lxWriteGlobals.h"
+
+#include <algorithm>
+
+#include "lxCodePage.h"
+#include "lxExternSheet.h"
+#include "lxHandle.h"
+#include "lxPageSetup.h"
+#include "lxProtect.h"
+#include "lxResult.h"
+#include "lxStringTable.h"
+
+namespace lx {
+
+namespace {
+
+constexpr uint16_t kWindow1Width = 9660;
+constexpr uint16_t kWindow1Height = 5490;
+constexpr uint16_t kWindow1Options = 0x0038;  // both scroll bars, sheet tabs
+constexpr uint16_t kWindow1TabRatio = 600;
+constexpr uint16_t kFnGroupCount = 14;
+constexpr uint16_t kCountryDefault = 1;
+constexpr uint32_t kRecalcEngineId = 0x00FFFFFF;
+constexpr uint8_t kSheetTypeWorksheet = 0;
+constexpr uint8_t kStringUncompressed = 1;
+constexpr uint32_t kMaxSheetNameLength = 255;
+// Title columns span every row: the last row of each format.
+constexpr int32_t kLastRowBiff8 = 65535;
+constexpr int32_t kLastRowBiff5 = 16383;
+
+std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
+  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
+  record->AddWord(number);
+  record->AddWord(static_cast<uint16_t>(payload));
+  return record;
+}
+
+std::u16string SheetNameForFile(const std::u16string& name) {
+  return name.size() > kMaxSheetNameLength ? name.substr(0, kMaxSheetNameLength) : name;
+}
+
+}  // namespace
+
+struct TXLSGlobalsWriter::TSheetEntry {
+  IXLSWorksheet* sheet = nullptr;
+  TXLSSheetParts parts;
+  std::unique_ptr<TXLSSheetWriter> writer;
+  uint32_t position = 0;
+  // The sheet's own external-sheet entry, for its built-in names; 0 when it
+  // has none.
+  int32_t externEntry = 0;
+};
+
+TXLSGlobalsWriter::TXLSGlobalsWriter(TXLSWorkbook& book, int32_t fileFormat, TSheetPartsSource partsSource)
+    : book_(book), partsSource_(std::move(partsSource)) {
+  if (!partsSource_) partsSource_ = SheetPartsOf;
+  context_.workbook = &book;
+  context_.biff8 = fileFormat != kSaveBiff5;
+  context_.maxRecordData = context_.biff8 ? kMaxRecordDataBiff8 : kMaxRecordDataBiff5;
+  TlxExternSheetWorkbookLinks links;
+  links.sheetCountPlusOne = [&book] { return book.SheetCountPlusOne(); };
+  links.sheetNameAt = [&book](int32_t position) { return book.SheetNameAt(position); };
+  links.identifierOfSheetName = [&book](std::u16string_view name) {
+    return book.IdentifierOfSheetName(WideString(name));
+  };
+  links.positionOfSheetIdentifier = [&book](int32_t id) { return book.PositionOfSheetIdentifier(id); };
+  externSheets_ = std::make_unique<TlxExternSheetSheet>(std::move(links));
+  context_.externSheets = externSheets_.get();
+}
+
+TXLSGlobalsWriter::~TXLSGlobalsWriter() = default;
+
+int32_t TXLSGlobalsWriter::AddGlobalRecord(TXLSBlobList& list, std::unique_ptr<TXLSBlob> record) {
+  if (!record) return kResultOk;
+  if (record->Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize)
+    SplitRecord(record, context_.maxRecordData);
+  globalsOffset_ += record->Length();
+  return list.AddRecord(std::move(record));
+}
+
+const TXLSSheetWriter* TXLSGlobalsWriter::Sheet(int32_t position) const {
+  if (position < 1 || position > SheetCount()) return nullptr;
+  return sheets_[position - 1]->writer.get();
+}
+
+uint32_t TXLSGlobalsWriter::SheetPosition(int32_t position) const {
+  if (position < 1 || position > SheetCount()) return 0;
+  return sheets_[position - 1]->position;
+}
+
+std::vector<const TXLSBlobList*> TXLSGlobalsWriter::Lists() const {
+  std::vector<const TXLSBlobList*> lists{&first_, &second_};
+  for (const auto& entry : sheets_) {
+    if (!entry->writer) continue;
+    for (int32_t kind = 0; kind < TXLSSheetWriter::kListCount; ++kind)
+      lists.push_back(&entry->writer->List(static_cast<TXLSSheetWriter::TListKind>(kind)));
+  }
+  return lists;
+}
+
+std::vector<uint8_t> TXLSGlobalsWriter::Bytes() const {
+  std::vector<uint8_t> bytes;
+  for (const TXLSBlobList* list : Lists()) {
+    const std::vector<uint8_t> part = list->Bytes();
+    bytes.insert(bytes.end(), part.begin(), part.end());
+  }
+  return bytes;
+}
+
+int32_t TXLSGlobalsWriter::WriteWorkbook() {
+  IXLSWorkSheets& sheets = *book_.Worksheets();
+  if (sheets.Count() == 0) sheets.Add();
+  if (sheets.Count() == 0) return kResultFail;
+  TXLSStringTable& strings = book_.StringTable();
+  strings.SetMaxRecordData(context_.maxRecordData);
+  globalsOffset_ = 0;
+  selectedCount_ = 0;
+  sheets_.clear();
+  for (int32_t position = 1; position <= sheets.Count(); ++position) {
+    auto entry = std::make_unique<TSheetEntry>();
+    entry->sheet = sheets.Item(position);
+    entry->parts = partsSource_(*entry->sheet);
+    if (entry->sheet->Selected()) ++selectedCount_;
+    const TXLSPageSetup* setup = entry->parts.pageSetup;
+    if (context_.biff8 && setup && (setup->HasPrintArea() || setup->HasPrintTitles())) {
+      const int32_t id = entry->sheet->Identifier();
+      entry->externEntry = externSheets_->FindOrAddSheetIdentifiers(id, id);
+    }
+    sheets_.push_back(std::move(entry));
+  }
+  book_.Formats().PrepareForSave();
+  if (context_.biff8) {
+    strings.AssignSSTIndexes();
+    externSheets_->PrepareForSave();
+  }
+  int32_t result = WriteFirstGlobals();
+  if (result == kResultOk) result = WriteSecondGlobals();
+  if (result == kResultOk) result = WriteSheets();
+  return result;
+}
+
+int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
+  const bool biff8 = context_.biff8;
+  std::vector<std::unique_ptr<TXLSBlob>> records;
+  records.push_back(BuildBOFRecord(biff8, kBOFWorkbookGlobals));
+  records.push_back(BuildWordRecord(kRecCodePage, biff8 ? kCodePageUtf16 : book_.CodePage()));
+  if (biff8) records.push_back(BuildWordRecord(kRecDSF, 0));
+  for (auto& record : records) {
+    int32_t result = AddGlobalRecord(first_, std::move(record));
+    if (result != kResultOk) return result;
+  }
+  records.clear();
+  if (!biff8) {
+    for (auto& record : externSheets_->BuildExternSheetsBiff5(0)) records.push_back(std::move(record));
+    for (auto& record : records) {
+      int32_t result = AddGlobalRecord(first_, std::move(record));
+      if (result != kResultOk) return result;
+    }
+    records.clear();
+    int32_t result = WriteBuiltInNames(first_);
+    if (result != kResultOk) return result;
+  }
+
+  const IXLSWorksheet* active = book_.Worksheets()->ActiveSheet();
+  auto window = NewRecord(kRecWindow1, 18);
+  window->AddWord(0);
+  window->AddWord(0);
+  window->AddWord(kWindow1Width);
+  window->AddWord(kWindow1Height);
+  window->AddWord(kWindow1Options);
+  window->AddWord(static_cast<uint16_t>(active && active->Index() > 0 ? active->Index() - 1 : 0));
+  window->AddWord(static_cast<uint16_t>(book_.FirstVisibleTab()));
+  window->AddWord(selectedCount_);
+  window->AddWord(kWindow1TabRatio);
+  records.push_back(std::move(window));
+  records.push_back(BuildWordRecord(kRecBackup, 0));
+  records.push_back(BuildWordRecord(kRecDateMode, book_.Date1904() ? 1 : 0));
+  records.push_back(BuildWordRecord(kRecPrecision, book_.FullPrecision() ? 1 : 0));
+  records.push_back(BuildWordRecord(kRecRefMode, 1));
+  if (biff8) records.push_back(BuildWordRecord(kRecFnGroupCount, kFnGroupCount));
+  TXLSProtect protect;
+  protect.SetProtected(book_.ProtectStructure());
+  for (auto& record : BuildWorkbookProtectRecords(protect)) records.push_back(std::move(record));
+  records.push_back(BuildWordRecord(kRecBookBool, 0));
+
+  const int32_t fileFormat = biff8 ? kSaveBiff8 : kSaveBiff5;
+  TlxFormatList& formats = book_.Formats();
+  const TXLSFontList& fonts = formats.Fonts();
+  for (int32_t position = 0; position < fonts.OutputCount(); ++position)
+    records.push_back(fonts.BuildFontRecord(position, fileFormat));
+  const TXLSNumFormatList& numFormats = formats.NumFormats();
+  for (int32_t index = 0; index < numFormats.SlotCount(); ++index)
+    records.push_back(numFormats.BuildFormatRecord(index, fileFormat));
+  for (int32_t position = 0; position < formats.OutputCount(); ++position)
+    records.push_back(formats.BuildXFRecord(position, fileFormat));
+  const TXLSStyles& styles = formats.Styles();
+  for (int32_t i = 0; i < styles.Count(); ++i)
+    records.push_back(styles.BuildStyleRecord(styles.BaseIndex() + i, fileFormat));
+  records.push_back(book_.Palette().BuildPaletteRecord());
+  if (biff8) {
+    auto country = NewRecord(kRecCountry, 4);
+    country->AddWord(kCountryDefault);
+    country->AddWord(kCountryDefault);
+    records.push_back(std::move(country));
+    auto recalc = NewRecord(kRecRecalcId, 8);
+    recalc->AddDWord(kRecRecalcId);
+    recalc->AddDWord(kRecalcEngineId);
+    records.push_back(std::move(recalc));
+  }
+  for (auto& record : records) {
+    int32_t result = AddGlobalRecord(first_, std::move(record));
+    if (result != kResultOk) return result;
+  }
+  if (biff8) {
+    // The SST writes itself (with its own CONTINUE layout) and needs the
+    // stream position at which it starts for the EXTSST offsets.
+    const uint32_t before = first_.Total();
+    int32_t result = book_.StringTable().WriteSST(first_, globalsOffset_);
+    globalsOffset_ += first_.Total() - before;
+    if (result != kResultOk) return result;
+  }
+  return kResultOk;
+}
+
+int32_t TXLSGlobalsWriter::WriteSecondGlobals() {
+  if (context_.biff8) {
+    std::vector<std::unique_ptr<TXLSBlob>> records = externSheets_->BuildSupBookRecords();
+    records.push_back(externSheets_->BuildExternSheetBiff8());
+    for (auto& record : records) {
+      int32_t result = AddGlobalRecord(second_, std::move(record));
+      if (result != kResultOk) return result;
+    }
+    int32_t result = WriteBuiltInNames(second_);
+    if (result != kResultOk) return result;
+  }
+  return AddGlobalRecord(second_, BuildEOFRecord());
+}
+
+int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
+  const bool biff8 = context_.biff8;
+  // Each group visits the sheets in the order of their names (UTF-16 code
+  // units); equal names keep sheet order.
+  std::vector<const TSheetEntry*> order;
+  for (const auto& entry : sheets_) order.push_back(entry.get());
+  std::stable_sort(order.begin(), order.end(), [](const TSheetEntry* a, const TSheetEntry* b) {
+    return a->sheet->Name() < b->sheet->Name();
+  });
+  for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles}) {
+    for (const TSheetEntry* entry : order) {
+      const TXLSPageSetup* setup = entry->parts.pageSetup;
+      if (!setup) continue;
+      std::vector<TXLSNameArea> areas;
+      if (code == kBuiltInPrintArea) {
+        if (!setup->HasPrintArea()) continue;
+        areas.push_back({setup->PrintAreaFirstRow(), setup->PrintAreaLastRow(), setup->PrintAreaFirstColumn(),
+                         setup->PrintAreaLastColumn()});
+      } else {
+        if (!setup->HasPrintTitles()) continue;
+        if (setup->TitleFirstColumn() > 0)
+          areas.push_back({0, biff8 ? kLastRowBiff8 : kLastRowBiff5, setup->TitleFirstColumn() - 1,
+                           setup->TitleLastColumn() - 1});
+        if (setup->TitleFirstRow() > 0)
+          areas.push_back({setup->TitleFirstRow() - 1, setup->TitleLastRow() - 1, 0, kXLSMaxColumn});
+      }
+      int32_t refIndex = 0;
+      if (biff8) {
+        refIndex = externSheets_->RefIndex(entry->externEntry);
+        if (refIndex < 1) return kResultFail;
+      }
+      auto record = BuildBuiltInName(code, kNameOptionBuiltIn, entry->sheet->Index(), refIndex, areas, biff8);
+      int32_t result = AddGlobalRecord(list, std::move(record));
+      if (result != kResultOk) return result;
+    }
+  }
+  return kResultOk;
+}
+
+std::unique_ptr<TXLSBlob> TXLSGlobalsWriter::BuildBoundSheet(const TSheetEntry& entry, uint32_t position) const {
+  const std::u16string name = SheetNameForFile(entry.sheet->Name());
+  std::unique_ptr<TXLSBlob> record;
+  if (context_.biff8) {
+    record = NewRecord(kRecBoundSheet, 8 + 2 * static_cast<uint32_t>(name.size()));
+  } else {
+    std::string text = WideToAnsi(name);
+    if (text.size() > kMaxSheetNameLength) text.resize(kMaxSheetNameLength);
+    record = NewRecord(kRecBoundSheet, 7 + static_cast<uint32_t>(text.size()));
+    record->AddDWord(position);
+    record->AddByte(entry.sheet->Visible());
+    record->AddByte(kSheetTypeWorksheet);
+    record->AddByte(static_cast<uint8_t>(text.size()));
+    record->AddAnsi(text);
+    return record;
+  }
+  record->AddDWord(position);
+  record->AddByte(entry.sheet->Visible());
+  record->AddByte(kSheetTypeWorksheet);
+  record->AddByte(static_cast<uint8_t>(name.size()));
+  record->AddByte(kStringUncompressed);
+  record->AddWide(name);
+  return record;
+}
+
+int32_t TXLSGlobalsWriter::WriteSheets() {
+  // The BOUNDSHEET records go at the end of the first list, so the first
+  // sheet starts after the globals and those records.
+  uint32_t boundSheets = 0;
+  for (const auto& entry : sheets_) boundSheets += BuildBoundSheet(*entry, 0)->Length();
+  uint32_t position = first_.Total() + second_.Total() + boundSheets;
+  for (const auto& entry : sheets_) {
+    entry->position = position;
+    entry->writer = std::make_unique<TXLSSheetWriter>(context_, *entry->sheet, entry->parts);
+    int32_t result = entry->writer->WriteWorksheet(position);
+    if (result != kResultOk) return result;
+    position += entry->writer->Total();
+  }
+  for (const auto& entry : sheets_) {
+    int32_t result = AddGlobalRecord(first_, BuildBoundSheet(*entry, entry->position));
+    if (result != kResultOk) return result;
+  }
+  return kResultOk;
+}
+
+int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream, int32_t formatCode,
+                     TXLSSaveNotes* notes) {
+  TXLSSaveNotes localNotes;
+  TXLSSaveNotes& out = notes ? *notes : localNotes;
+  out = {};
+  if (formatCode >= kSaveHTML && formatCode <= kSaveTSVUnicode) return kResultFail;
+  const int32_t fileFormat = formatCode == kSaveBiff5 ? kSaveBiff5 : kSaveBiff8;
+  out.formatRemembered = true;
+  TXLSGlobalsWriter writer(book, fileFormat);
+  bool created = false;
+  const int32_t result = WriteXLSContainer(
+      fileName, stream, fileFormat,
+      [&writer](std::vector<const TXLSBlobList*>& lists) {
+        const int32_t produced = writer.WriteWorkbook();
+        if (produced == kResultOk) lists = writer.Lists();
+        return produced;
+      },
+      created);
+  out.fileNameStored = created && stream == nullptr;
+  return result;
+}
+
+}  // namespace lx

@@ -1,0 +1,617 @@
+// The worksheet substream writer: cells in row blocks, sheet settings, head
+// and tail records.
+#include "lxWriteSheet.h"
+
+#include <algorithm>
+#include <string>
+
+#include "lxCodePage.h"
+#include "lxExternSheet.h"
+#include "lxHandle.h"
+#include "lxOutline.h"
+#include "lxPageBreaks.h"
+#include "lxPageSetup.h"
+#include "lxPanes.h"
+#include "lxProtect.h"
+#include "lxResult.h"
+#include "lxStringTable.h"
+
+namespace lx {
+
+namespace {
+
+constexpr uint16_t kBOFBuildBiff8 = 0x18AF;  // 6319
+constexpr uint16_t kBOFYearBiff8 = 0x07CD;   // 1997
+constexpr uint32_t kBOFHistoryFlags = 0x000080C9;
+constexpr uint32_t kBOFLowestVersion = 0x00000106;
+constexpr uint16_t kBOFBuildBiff5 = 0x096C;  // 2412
+constexpr uint16_t kBOFYearBiff5 = 0x07C9;   // 1993
+
+constexpr uint16_t kCalcCount = 100;
+constexpr double kCalcDelta = 0.001;
+constexpr uint16_t kDefColWidthCharacters = 8;
+constexpr uint16_t kDefaultRowHeightTwips = 255;
+// ROW height of a row without its own height: 255 with the default bit.
+constexpr uint16_t kRowDefaultHeight = 0x80FF;
+constexpr uint16_t kRowAlways = 0x0100;
+constexpr uint16_t kRowFormatted = 0x0080;
+constexpr uint16_t kRowHidden = 0x0020;
+constexpr uint16_t kRowCustomHeight = 0x0040;
+constexpr uint16_t kRowLevelChange = 0x0010;
+constexpr uint16_t kRowDefaultXF = 15;
+constexpr uint16_t kRowPayload = 16;
+
+constexpr uint16_t kColInfoAlways = 0x0002;
+constexpr uint16_t kColInfoHidden = 0x0001;
+constexpr uint16_t kColInfoPayload = 12;
+
+constexpr uint16_t kWindow2Gridlines = 0x0002;
+constexpr uint16_t kWindow2Frozen = 0x0008;
+constexpr uint16_t kWindow2Zeros = 0x0010;
+constexpr uint16_t kWindow2RightToLeft = 0x0040;
+constexpr uint16_t kWindow2Always = 0x00A4;  // headings, default gridline colour, outline symbols
+constexpr uint16_t kWindow2Selected = 0x0200;
+constexpr uint16_t kWindow2Visible = 0x0400;
+constexpr uint16_t kWindow2GridlineColor = 64;
+
+constexpr uint16_t kSelectionPayload = 15;
+constexpr uint16_t kMaxLabelLength = 255;
+
+std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
+  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
+  record->AddWord(number);
+  record->AddWord(static_cast<uint16_t>(payload));
+  return record;
+}
+
+std::unique_ptr<TXLSBlob> CellHead(uint16_t number, uint32_t payload, int32_t row, int32_t column) {
+  auto record = NewRecord(number, payload);
+  record->AddWord(static_cast<uint16_t>(row));
+  record->AddWord(static_cast<uint16_t>(column));
+  return record;
+}
+
+uint8_t RowLevel(const TXLSRowInfoList& rows, int32_t row) {
+  const TXLSRowInfo* info = row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
+  return info ? info->OutlineLevel : 0;
+}
+
+}  // namespace
+
+std::unique_ptr<TXLSBlob> BuildBOFRecord(bool biff8, uint16_t substreamType) {
+  auto record = NewRecord(kRecBOF, biff8 ? 16 : 8);
+  record->AddWord(biff8 ? kBOFVersionBiff8 : kBOFVersionBiff5);
+  record->AddWord(substreamType);
+  record->AddWord(biff8 ? kBOFBuildBiff8 : kBOFBuildBiff5);
+  record->AddWord(biff8 ? kBOFYearBiff8 : kBOFYearBiff5);
+  if (biff8) {
+    record->AddDWord(kBOFHistoryFlags);
+    record->AddDWord(kBOFLowestVersion);
+  }
+  return record;
+}
+
+std::unique_ptr<TXLSBlob> BuildEOFRecord() { return NewRecord(kRecEOF, 0); }
+
+std::unique_ptr<TXLSBlob> BuildWordRecord(uint16_t number, uint16_t value) {
+  auto record = NewRecord(number, 2);
+  record->AddWord(value);
+  return record;
+}
+
+TXLSSheetParts SheetPartsOf(IXLSWorksheet& sheet) {
+  TXLSSheetParts parts;
+  parts.frozenPanes = sheet.FrozenPanes();
+  return parts;
+}
+
+TXLSSheetWriter::TXLSSheetWriter(const TXLSWriteContext& context, IXLSWorksheet& sheet, const TXLSSheetParts& parts)
+    : context_(context), sheet_(sheet), parts_(parts) {
+  if (!parts_.pageSetup) {
+    defaultPageSetup_ = XLSPtr<TXLSPageSetup>(new TXLSPageSetup());
+    parts_.pageSetup = defaultPageSetup_.Get();
+  }
+}
+
+TXLSSheetWriter::~TXLSSheetWriter() = default;
+
+int32_t TXLSSheetWriter::AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list) {
+  if (!record) return kResultOk;
+  if (record->Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize)
+    SplitRecord(record, context_.maxRecordData);
+  total_ += record->Length();
+  return lists_[list].AddRecord(std::move(record));
+}
+
+int32_t TXLSSheetWriter::NoteCellWritten(int32_t row, int32_t column) {
+  if (row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return kResultCellOutsideSheet;
+  if (!bounds_.any) {
+    bounds_ = {true, row, row, column, column};
+    return kResultOk;
+  }
+  bounds_.firstRow = std::min(bounds_.firstRow, row);
+  bounds_.lastRow = std::max(bounds_.lastRow, row);
+  bounds_.firstColumn = std::min(bounds_.firstColumn, column);
+  bounds_.lastColumn = std::max(bounds_.lastColumn, column);
+  return kResultOk;
+}
+
+uint16_t TXLSSheetWriter::RecordXF(int32_t formatIndex) const {
+  if (formatIndex <= 0) return 0;
+  const int32_t output = context_.workbook->Formats().OutputIndex(formatIndex);
+  return output > 0 ? static_cast<uint16_t>(output - 1) : 0;
+}
+
+double TXLSSheetWriter::WrittenValue(const TXLSCellRef& cell, int32_t row, int32_t column) const {
+  double value = cell.Number;
+  if (!context_.workbook->Date1904()) return value;
+  const bool isDate = cell.Kind == ckDate ||
+                      (cell.Kind == ckNumber &&
+                       context_.workbook->Formats().IsXFDateFormat(sheet_.EffectiveFormat(row, column)));
+  if (isDate) value = value >= k1904DateOffset ? value - k1904DateOffset : 0.0;
+  return value;
+}
+
+int32_t TXLSSheetWriter::WriteWorksheet(uint32_t streamPosition) {
+  bounds_ = {};
+  index_ = {};
+  maxRowLevel_ = maxColumnLevel_ = 0;
+  int32_t result = WriteCells();
+  if (result != kResultOk) return result;
+  return WriteSheetRecords(streamPosition);
+}
+
+// ---------------------------------------------------------------- cells
+
+int32_t TXLSSheetWriter::WriteCells() {
+  const TXLSRowInfoList& rows = sheet_.RowInfo();
+  const int32_t first = rows.FirstRow();
+  const int32_t last = rows.LastRow();
+  if (first < 0 || last < first) return kResultOk;
+  TXLSBlobList& cells = lists_[lkCells];
+  std::unique_ptr<TXLSDBCell> block;
+  for (int32_t row = first; row <= last; ++row) {
+    const int32_t inBlock = (row - first) % kRowsPerBlock;
+    if (inBlock == 0) {
+      block = std::make_unique<TXLSDBCell>(row, cells.Total());
+      int32_t result = WriteRowRecords(row, std::min(row + kRowsPerBlock - 1, last));
+      if (result != kResultOk) return result;
+    }
+    if (rows.Find(row)) block->NoteRow(row, cells.Total());
+    int32_t result = WriteRowCells(row);
+    if (result != kResultOk) return result;
+    if (row == last || inBlock == kRowsPerBlock - 1) {
+      auto record = block->BuildRecord(cells.Total());
+      result = index_.Add(*block);
+      if (result != kResultOk) return result;
+      result = AddSheetRecord(std::move(record), lkCells);
+      if (result != kResultOk) return result;
+    }
+  }
+  return kResultOk;
+}
+
+int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
+  const TXLSRowInfoList& rows = sheet_.RowInfo();
+  for (int32_t row = firstRow; row <= lastRow; ++row) {
+    const TXLSRowInfo* info = rows.Find(row);
+    if (!info) continue;
+    const uint8_t level = static_cast<uint8_t>(info->OutlineLevel & 7);
+    maxRowLevel_ = std::max<int32_t>(maxRowLevel_, level);
+    uint16_t options = kRowAlways | level;
+    if (info->HasRowFormat) options |= kRowFormatted;
+    if (info->Hidden) options |= kRowHidden;
+    if (info->CustomHeight && !info->Hidden && info->HeightSet) options |= kRowCustomHeight;
+    if (level != RowLevel(rows, row - 1) || level != RowLevel(rows, row + 1)) options |= kRowLevelChange;
+    uint16_t xf = kRowDefaultXF;
+    if (info->HasRowFormat) xf = RecordXF(info->FormatIndex);
+    auto record = NewRecord(kRecRow, kRowPayload);
+    record->AddWord(static_cast<uint16_t>(row));
+    record->AddWord(static_cast<uint16_t>(info->FirstUsedColumn < 0 ? 0 : info->FirstUsedColumn));
+    record->AddWord(static_cast<uint16_t>(info->LastUsedColumn < 0 ? 0 : info->LastUsedColumn + 1));
+    record->AddWord(info->CustomHeight ? info->Height : kRowDefaultHeight);
+    record->AddWord(0);
+    record->AddWord(0);
+    record->AddWord(options);
+    record->AddWord(xf);
+    int32_t result = AddSheetRecord(std::move(record), lkCells);
+    if (result != kResultOk) return result;
+  }
+  return kResultOk;
+}
+
+int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
+  const TXLSCellHeap& heap = sheet_.CellHeap();
+  int32_t result = kResultOk;
+  auto closeBoth = [&] {
+    int32_t r = CloseRKRun(row);
+    int32_t b = CloseBlankRun(row);
+    return r != kResultOk ? r : b;
+  };
+  for (int32_t column = 0; column <= kXLSMaxColumn && result == kResultOk; ++column) {
+    const TXLSCellRef* cell = heap.FindCell(row, column);
+    if (!cell) {
+      result = closeBoth();
+      continue;
+    }
+    int32_t top = 0, left = 0, bottom = 0, right = 0;
+    // A merged area of a single cell is written like any other cell.
+    if (heap.MergedAreaOf(cell, top, left, bottom, right) && (bottom > top || right > left)) {
+      result = closeBoth();
+      if (result == kResultOk && cell->MergeOwner == cell)
+        result = WriteMergedArea(*cell, top, left, bottom, right);
+      continue;
+    }
+    const uint16_t xf = RecordXF(cell->FormatIndex);
+    switch (cell->Kind) {
+      case ckNumber: {
+        result = CloseBlankRun(row);
+        if (result != kResultOk) break;
+        const double value = WrittenValue(*cell, row, column);
+        uint32_t rk = 0;
+        if (EncodeRK(value, rk)) {
+          if (rkFirst_ < 0) rkFirst_ = column;
+          rkRun_.push_back({xf, rk});
+        } else {
+          result = CloseRKRun(row);
+          if (result == kResultOk) result = WriteNumber(row, column, xf, value);
+        }
+        break;
+      }
+      case ckBlank:
+        result = CloseRKRun(row);
+        if (blankFirst_ < 0) blankFirst_ = column;
+        blankRun_.push_back(xf);
+        break;
+      case ckString:
+        result = closeBoth();
+        if (result == kResultOk) result = WriteString(*cell, row, column, xf);
+        break;
+      case ckDate:
+        result = closeBoth();
+        if (result == kResultOk) result = WriteNumber(row, column, xf, WrittenValue(*cell, row, column));
+        break;
+      case ckBoolean:
+        result = closeBoth();
+        if (result == kResultOk) result = WriteBoolean(row, column, xf, cell->Number);
+        break;
+      default:
+        // Formula cells are written once the formula engine compiles them for
+        // the file; until then nothing is written for them.
+        result = closeBoth();
+        break;
+    }
+  }
+  int32_t closed = closeBoth();
+  return result != kResultOk ? result : closed;
+}
+
+int32_t TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column) {
+  const uint16_t xf = RecordXF(cell.FormatIndex);
+  switch (cell.Kind) {
+    case ckBlank:
+      return WriteBlank(row, column, xf);
+    case ckString:
+      return WriteString(cell, row, column, xf);
+    case ckNumber:
+    case ckDate:
+      return WriteNumber(row, column, xf, WrittenValue(cell, row, column));
+    case ckBoolean:
+      return WriteBoolean(row, column, xf, cell.Number);
+    default:
+      return kResultOk;
+  }
+}
+
+int32_t TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom,
+                                         int32_t right) {
+  const TXLSCellHeap& heap = sheet_.CellHeap();
+  int32_t result = WriteSingleCell(owner, top, left);
+  if (result != kResultOk) return result;
+  bottom = std::min(bottom, kXLSMaxRow);
+  right = std::min(right, kXLSMaxColumn);
+  // The other cells of the area keep their formats (borders of the area) in
+  // BLANK records; a cell that does not exist shows the top-left cell's.
+  for (int32_t row = top; row <= bottom; ++row) {
+    for (int32_t column = left; column <= right; ++column) {
+      if (row == top && column == left) continue;
+      const TXLSCellRef* cell = heap.FindCell(row, column);
+      const uint16_t xf = RecordXF(cell ? cell->FormatIndex : owner.FormatIndex);
+      if (xf == 0) continue;
+      result = WriteBlank(row, column, xf);
+      if (result != kResultOk) return result;
+    }
+  }
+  auto record = NewRecord(kRecMergedCells, 10);
+  record->AddWord(1);
+  record->AddWord(static_cast<uint16_t>(top));
+  record->AddWord(static_cast<uint16_t>(bottom));
+  record->AddWord(static_cast<uint16_t>(left));
+  record->AddWord(static_cast<uint16_t>(right));
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::CloseRKRun(int32_t row) {
+  if (rkFirst_ < 0) return kResultOk;
+  const int32_t first = rkFirst_;
+  const int32_t count = static_cast<int32_t>(rkRun_.size());
+  const int32_t last = first + count - 1;
+  std::unique_ptr<TXLSBlob> record;
+  if (NoteCellWritten(row, first) == kResultOk && NoteCellWritten(row, last) == kResultOk) {
+    if (count == 1) {
+      record = CellHead(kRecRK, 10, row, first);
+      record->AddWord(rkRun_[0].xf);
+      record->AddDWord(rkRun_[0].rk);
+    } else {
+      record = CellHead(kRecMulRK, 6 + 6 * static_cast<uint32_t>(count), row, first);
+      for (const TRKItem& item : rkRun_) {
+        record->AddWord(item.xf);
+        record->AddDWord(item.rk);
+      }
+      record->AddWord(static_cast<uint16_t>(last));
+    }
+  }
+  rkFirst_ = -1;
+  rkRun_.clear();
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::CloseBlankRun(int32_t row) {
+  if (blankFirst_ < 0) return kResultOk;
+  const int32_t first = blankFirst_;
+  const int32_t count = static_cast<int32_t>(blankRun_.size());
+  const int32_t last = first + count - 1;
+  const uint16_t singleXF = blankRun_[0];
+  std::vector<uint16_t> run;
+  run.swap(blankRun_);
+  blankFirst_ = -1;
+  if (count == 1) return singleXF != 0 ? WriteBlank(row, first, singleXF) : kResultOk;
+  if (NoteCellWritten(row, first) != kResultOk || NoteCellWritten(row, last) != kResultOk) return kResultOk;
+  auto record = CellHead(kRecMulBlank, 6 + 2 * static_cast<uint32_t>(count), row, first);
+  for (uint16_t xf : run) record->AddWord(xf);
+  record->AddWord(static_cast<uint16_t>(last));
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::WriteBlank(int32_t row, int32_t column, uint16_t xf) {
+  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  auto record = CellHead(kRecBlank, 6, row, column);
+  record->AddWord(xf);
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::WriteNumber(int32_t row, int32_t column, uint16_t xf, double value) {
+  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  auto record = CellHead(kRecNumber, 14, row, column);
+  record->AddWord(xf);
+  record->AddDouble(value);
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf) {
+  const TXLSStringTable& strings = context_.workbook->StringTable();
+  if (context_.biff8) {
+    const int32_t position = strings.GetSSTIndex(cell.StringIndex);
+    // A text the table did not number cannot be referred to.
+    if (position < 0) return kResultOk;
+    if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+    auto record = CellHead(kRecLabelSST, 10, row, column);
+    record->AddWord(xf);
+    record->AddDWord(static_cast<uint32_t>(position));
+    return AddSheetRecord(std::move(record), lkCells);
+  }
+  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  std::string text = WideToAnsi(TextToCellText(strings.GetString(cell.StringIndex)));
+  if (text.size() > kMaxLabelLength) text.resize(kMaxLabelLength);
+  auto record = CellHead(kRecLabel, 8 + static_cast<uint32_t>(text.size()), row, column);
+  record->AddWord(xf);
+  record->AddWord(static_cast<uint16_t>(text.size()));
+  record->AddAnsi(text);
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value) {
+  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  auto record = CellHead(kRecBoolErr, 8, row, column);
+  record->AddWord(xf);
+  record->AddByte(value > 0 ? 1 : 0);
+  record->AddByte(0);
+  return AddSheetRecord(std::move(record), lkCells);
+}
+
+// ---------------------------------------------------------------- settings
+
+int32_t TXLSSheetWriter::WriteColumnInfo() {
+  const TXLSColumnInfoList& columns = sheet_.ColumnInfo();
+  auto same = [](const TXLSColumnInfo& a, const TXLSColumnInfo& b) {
+    return a.Width == b.Width && a.FormatIndex == b.FormatIndex && a.OutlineLevel == b.OutlineLevel &&
+           a.Hidden == b.Hidden;
+  };
+  int32_t column = 0;
+  while (column <= kXLSMaxColumn) {
+    const TXLSColumnInfo* info = columns.Find(column);
+    if (!info) {
+      ++column;
+      continue;
+    }
+    int32_t last = column;
+    while (last < kXLSMaxColumn) {
+      const TXLSColumnInfo* next = columns.Find(last + 1);
+      if (!next || !same(*info, *next)) break;
+      ++last;
+    }
+    const uint8_t level = static_cast<uint8_t>(info->OutlineLevel & 7);
+    maxColumnLevel_ = std::max<int32_t>(maxColumnLevel_, level);
+    uint16_t options = kColInfoAlways | static_cast<uint16_t>(level << 8);
+    if (info->Hidden) options |= kColInfoHidden;
+    auto record = NewRecord(kRecColInfo, kColInfoPayload);
+    record->AddWord(static_cast<uint16_t>(column));
+    record->AddWord(static_cast<uint16_t>(last == kXLSMaxColumn && last > column ? kXLSMaxColumn + 1 : last));
+    record->AddWord(info->Width);
+    record->AddWord(RecordXF(info->FormatIndex));
+    record->AddWord(options);
+    record->AddWord(2);
+    int32_t result = AddSheetRecord(std::move(record), lkSettings);
+    if (result != kResultOk) return result;
+    column = last + 1;
+  }
+  return kResultOk;
+}
+
+int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
+  const TXLSPageSetup& setup = *parts_.pageSetup;
+  const bool biff8 = context_.biff8;
+  std::vector<std::unique_ptr<TXLSBlob>> settings;
+  settings.push_back(BuildWordRecord(kRecCalcMode, 1));
+  settings.push_back(BuildWordRecord(kRecCalcCount, kCalcCount));
+  settings.push_back(BuildWordRecord(kRecRefMode, 1));
+  settings.push_back(BuildWordRecord(kRecIteration, 0));
+  auto delta = NewRecord(kRecDelta, 8);
+  delta->AddDouble(kCalcDelta);
+  settings.push_back(std::move(delta));
+  settings.push_back(BuildWordRecord(kRecSaveRecalc, 1));
+  settings.push_back(BuildWordRecord(kRecDefColWidth, kDefColWidthCharacters));
+  for (auto& record : settings) {
+    int32_t result = AddSheetRecord(std::move(record), lkSettings);
+    if (result != kResultOk) return result;
+  }
+  settings.clear();
+  int32_t result = WriteColumnInfo();
+  if (result != kResultOk) return result;
+
+  const TXLSRowInfo& defaultRow = sheet_.RowInfo().DefaultRow();
+  auto rowHeight = NewRecord(kRecDefaultRowHeight, 4);
+  rowHeight->AddWord(0);
+  rowHeight->AddWord(defaultRow.CustomHeight ? defaultRow.Height : kDefaultRowHeightTwips);
+  settings.push_back(std::move(rowHeight));
+  if (!biff8 && context_.externSheets) {
+    for (auto& record : context_.externSheets->BuildExternSheetsBiff5(sheet_.Index()))
+      settings.push_back(std::move(record));
+  }
+  settings.push_back(BuildPrintHeadersRecord(setup));
+  settings.push_back(BuildPrintGridlinesRecord(setup));
+  settings.push_back(BuildGridSetRecord(setup));
+  auto guts = NewRecord(kRecGuts, 8);
+  guts->AddWord(static_cast<uint16_t>(maxRowLevel_ * kGutterPerLevel));
+  guts->AddWord(static_cast<uint16_t>(maxColumnLevel_ * kGutterPerLevel));
+  guts->AddWord(static_cast<uint16_t>(maxRowLevel_ > 0 ? maxRowLevel_ + 1 : 0));
+  guts->AddWord(static_cast<uint16_t>(maxColumnLevel_ > 0 ? maxColumnLevel_ + 1 : 0));
+  settings.push_back(std::move(guts));
+  settings.push_back(BuildWsBoolRecord(parts_.outline, setup.FitToPage()));
+  if (parts_.horizontalBreaks) settings.push_back(parts_.horizontalBreaks->BuildRecord(biff8));
+  if (parts_.verticalBreaks) settings.push_back(parts_.verticalBreaks->BuildRecord(biff8));
+  settings.push_back(BuildSetupRecord(setup));
+  if (parts_.protect) {
+    for (auto& record : BuildSheetProtectRecords(*parts_.protect)) settings.push_back(std::move(record));
+  }
+  // DIMENSIONS: rows first and last + 1, columns likewise; an empty sheet
+  // gives 0, 0, 0, 256.
+  const TXLSWrittenBounds& b = bounds_;
+  auto dimensions = NewRecord(kRecDimensions, biff8 ? 14 : 10);
+  const uint32_t firstRow = b.any ? static_cast<uint32_t>(b.firstRow) : 0;
+  const uint32_t rowEnd = b.any ? static_cast<uint32_t>(b.lastRow) + 1 : 0;
+  if (biff8) {
+    dimensions->AddDWord(firstRow);
+    dimensions->AddDWord(rowEnd);
+  } else {
+    dimensions->AddWord(static_cast<uint16_t>(firstRow));
+    dimensions->AddWord(static_cast<uint16_t>(rowEnd));
+  }
+  dimensions->AddWord(static_cast<uint16_t>(b.any ? b.firstColumn : 0));
+  dimensions->AddWord(static_cast<uint16_t>(b.any ? b.lastColumn + 1 : kXLSMaxColumn + 1));
+  dimensions->AddWord(0);
+  settings.push_back(std::move(dimensions));
+  for (auto& record : settings) {
+    result = AddSheetRecord(std::move(record), lkSettings);
+    if (result != kResultOk) return result;
+  }
+
+  // Head: BOF and INDEX, whose DBCELL positions count from the first byte of
+  // the cell list.
+  auto bof = BuildBOFRecord(biff8, kBOFWorksheet);
+  const uint32_t bofSize = bof->Length();
+  result = AddSheetRecord(std::move(bof), lkHead);
+  if (result != kResultOk) return result;
+  if (index_.HasRows()) {
+    const uint32_t cellListStart =
+        streamPosition + bofSize + index_.IndexRecordSize(biff8) + lists_[lkSettings].Total();
+    result = AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
+    if (result != kResultOk) return result;
+  }
+  return WriteTail();
+}
+
+int32_t TXLSSheetWriter::WriteTail() {
+  const TXLSPageSetup& setup = *parts_.pageSetup;
+  const bool biff8 = context_.biff8;
+  std::vector<std::unique_ptr<TXLSBlob>> tail = BuildMarginRecords(setup);
+  for (auto& record : BuildCenterRecords(setup)) tail.push_back(std::move(record));
+  for (auto& record : BuildHeaderFooterRecords(setup, biff8)) tail.push_back(std::move(record));
+
+  const bool frozen = parts_.frozenPanes && parts_.panes != nullptr;
+  uint16_t options = kWindow2Always;
+  if (sheet_.DisplayGridlines()) options |= kWindow2Gridlines;
+  if (frozen) options |= kWindow2Frozen;
+  if (parts_.displayZeros) options |= kWindow2Zeros;
+  if (parts_.rightToLeft) options |= kWindow2RightToLeft;
+  if (sheet_.Selected()) options |= kWindow2Selected;
+  if (sheet_.Visible() == 0) options |= kWindow2Visible;
+  int32_t topRow = sheet_.FirstVisibleRow();
+  const int32_t hiddenTop = sheet_.RowInfo().HiddenRowsFromTop();
+  if (topRow != 0 && hiddenTop >= topRow) topRow = hiddenTop;
+  int32_t leftColumn = sheet_.FirstVisibleColumn();
+  const int32_t hiddenLeft = sheet_.ColumnInfo().HiddenColumnsFromLeft();
+  if (leftColumn != 0 && hiddenLeft >= leftColumn) leftColumn = hiddenLeft;
+  auto window = NewRecord(kRecWindow2, biff8 ? 18 : 10);
+  window->AddWord(options);
+  window->AddWord(static_cast<uint16_t>(topRow));
+  window->AddWord(static_cast<uint16_t>(leftColumn));
+  if (biff8) {
+    window->AddWord(kWindow2GridlineColor);
+    window->AddWord(0);
+    window->AddWord(0);
+    window->AddWord(0);
+  }
+  window->AddDWord(0);
+  tail.push_back(std::move(window));
+
+  if (sheet_.Zoom() != 100) {
+    auto scl = NewRecord(kRecScl, 4);
+    scl->AddWord(sheet_.Zoom());
+    scl->AddWord(100);
+    tail.push_back(std::move(scl));
+  }
+  activePane_ = kPaneUpperLeft;
+  if (parts_.panes) tail.push_back(BuildPaneRecord(*parts_.panes, parts_.frozenPanes, activePane_));
+
+  int32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+  if (XLSPtr<IXLSRange> active = sheet_.ActiveCell()) {
+    r1 = active->FirstRow();
+    c1 = active->FirstColumn();
+    r2 = active->LastRow();
+    c2 = active->LastColumn();
+  }
+  auto selection = NewRecord(kRecSelection, kSelectionPayload);
+  selection->AddByte(activePane_);
+  selection->AddWord(static_cast<uint16_t>(r1));
+  selection->AddWord(static_cast<uint16_t>(c1));
+  selection->AddWord(0);
+  selection->AddWord(1);
+  selection->AddWord(static_cast<uint16_t>(std::min(r1, r2)));
+  selection->AddWord(static_cast<uint16_t>(std::max(r1, r2)));
+  selection->AddByte(static_cast<uint8_t>(std::min(c1, c2)));
+  selection->AddByte(static_cast<uint8_t>(std::max(c1, c2)));
+  tail.push_back(std::move(selection));
+
+  const uint16_t standardWidth = sheet_.ColumnInfo().DefaultColumn().Width;
+  if (standardWidth != kDefaultColumnWidth) tail.push_back(BuildWordRecord(kRecStandardWidth, standardWidth));
+  if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
+  tail.push_back(BuildEOFRecord());
+  for (auto& record : tail) {
+    int32_t result = AddSheetRecord(std::move(record), lkTail);
+    if (result != kResultOk) return result;
+  }
+  return kResultOk;
+}
+
+}  // namespace lx
