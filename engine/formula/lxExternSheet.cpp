@@ -175,7 +175,15 @@ int32_t TlxExternSheetSheet::FindOrAdd(const std::u16string& key, int32_t first,
     index = explicitIndex;
     highest_ = std::max(highest_, explicitIndex);
   } else {
-    if (const int32_t* found = keys_.Find(key); found != nullptr && items_.Contains(*found)) return *found;
+    // An entry read from a file may have taken over the index a key pointed
+    // to; the key only counts while its entry still names the same sheets.
+    if (const int32_t* found = keys_.Find(key); found != nullptr) {
+      const TlxExternSheetSheetItem* item = items_.Get(*found);
+      if (item != nullptr && item->firstSheet == first && item->lastSheet == last && item->internal == internal &&
+          (internal || item->supBook == supBook)) {
+        return *found;
+      }
+    }
     index = ++highest_;
   }
   auto item = std::make_unique<TlxExternSheetSheetItem>();

@@ -81,6 +81,18 @@ TEST_F(ExternSheet, ExplicitIndexRaisesTheCounter) {
   EXPECT_EQ(table_.HighestIndex(), 6);
 }
 
+TEST_F(ExternSheet, EntryReadOverAnIndexInUseIsNotFoundByItsOldKey) {
+  const uint8_t internal[] = {0x03, 0x00, 0x01, 0x04};
+  ASSERT_EQ(table_.SupBook().AddFromRecord(internal, sizeof internal), 0);
+  EXPECT_EQ(table_.FindOrAddSheetNames(u"Sheet1", u"Sheet1"), 1);
+  EXPECT_EQ(table_.AddFromFile(1, 0, 2, 2), 1);  // index 1 now names Sheet2
+  EXPECT_EQ(table_.SheetText(1), u"'Sheet2'");
+  const int32_t sheet1 = table_.FindOrAddSheetNames(u"Sheet1", u"Sheet1");
+  EXPECT_NE(sheet1, 1);
+  EXPECT_EQ(table_.SheetText(sheet1), u"'Sheet1'");
+  EXPECT_EQ(table_.FindOrAddSheetNames(u"Sheet2", u"Sheet2"), 1);
+}
+
 TEST_F(ExternSheet, RenamedSheetKeepsItsEntry) {
   const int32_t index = table_.FindOrAddSheetNames(u"Sheet2", u"Sheet2");
   EXPECT_EQ(table_.SheetText(index), u"'Sheet2'");
