@@ -1,0 +1,300 @@
+// Font, borders and interior (fill) of a range.
+//
+// Four small reference-counted objects give access to the font, the cell
+// borders and the fill of a range in the manner of an automation model. The
+// range creates them fresh (its Font, Borders and Interior slots; Item of the
+// borders object for one edge); each keeps a reference to its range and no
+// state of its own. Every property read looks at the effective format of the
+// range's top-left cell (edges also at the neighbouring cells, since a line
+// between two cells may be stored on either side); every property write is a
+// format change of the cells: fonts and fills go through the range's
+// ApplyFormatChange (lxRange.h) with one attribute write of the format list
+// (lxFormat.h), borders through the border walk below, which writes chosen
+// sides of chosen cells and clears the facing sides of the neighbouring cells
+// so that a new line is not drawn next to an old one.
+//
+// Colours at these interfaces are RGB values 0x00BBGGRR or colour indexes
+// 1..56 of the workbook palette, with -4142 for none and -4105 for automatic.
+// Every colour write turns an RGB value into the nearest palette index.
+#pragma once
+
+#include <cstdint>
+
+#include "lxObject.h"
+#include "lxRange.h"
+#include "lxText.h"
+
+namespace lx {
+
+// Line styles, weights and fill patterns of the automation model.
+inline constexpr int32_t xlContinuous = 1;
+inline constexpr int32_t xlDash = -4115;
+inline constexpr int32_t xlDot = -4118;
+inline constexpr int32_t xlDouble = -4119;
+inline constexpr int32_t xlDashDot = 4;
+inline constexpr int32_t xlDashDotDot = 5;
+inline constexpr int32_t xlSlantDashDot = 13;
+inline constexpr int32_t xlHairline = 1;
+inline constexpr int32_t xlThin = 2;
+inline constexpr int32_t xlMedium = -4138;
+inline constexpr int32_t xlThick = 4;
+inline constexpr int32_t xlSolid = 1;
+inline constexpr int32_t xlGray50 = -4125;
+inline constexpr int32_t xlGray75 = -4126;
+inline constexpr int32_t xlGray25 = -4124;
+inline constexpr int32_t xlHorizontal = -4128;
+inline constexpr int32_t xlVertical = -4166;
+inline constexpr int32_t xlDown = -4121;
+inline constexpr int32_t xlUp = -4162;
+// Underline kinds.
+inline constexpr int32_t xlUnderlineStyleSingle = 2;
+inline constexpr int32_t xlUnderlineStyleDouble = -4119;
+inline constexpr int32_t xlUnderlineStyleSingleAccounting = 4;
+inline constexpr int32_t xlUnderlineStyleDoubleAccounting = 5;
+
+// Edges of Item of the borders object.
+inline constexpr int32_t xlDiagonalDown = 5;
+inline constexpr int32_t xlDiagonalUp = 6;
+inline constexpr int32_t xlEdgeLeft = 7;
+inline constexpr int32_t xlEdgeTop = 8;
+inline constexpr int32_t xlEdgeBottom = 9;
+inline constexpr int32_t xlEdgeRight = 10;
+inline constexpr int32_t xlInsideVertical = 11;
+inline constexpr int32_t xlInsideHorizontal = 12;
+// Writing: the four outside edges, the two inside edges. Reading: 13 is the
+// top edge and 14 the inside vertical edge.
+inline constexpr int32_t xlAround = 13;
+inline constexpr int32_t xlInside = 14;
+
+// ---------------------------------------------------------------- interfaces
+//
+// The range slots hand these objects out as IXLSFont, IXLSBorders and
+// IXLSInterior (lxHandle.h declares those names with the counting slots
+// only); the operations are declared here in slot order after them.
+
+class IXLSFontSlots : public IXLSFont {
+ public:
+  virtual WideString Name() = 0;                     // 3
+  virtual double Size() = 0;                         // 4 points
+  virtual int32_t ColorIndex() = 0;                  // 5
+  virtual uint32_t Color() = 0;                      // 6
+  virtual bool Bold() = 0;                           // 7
+  virtual bool Italic() = 0;                         // 8
+  virtual bool Strikethrough() = 0;                  // 9
+  virtual bool OutlineFont() = 0;                    // 10
+  virtual bool Shadow() = 0;                         // 11
+  virtual int32_t Underline() = 0;                   // 12
+  virtual bool Subscript() = 0;                      // 13
+  virtual bool Superscript() = 0;                    // 14
+  virtual uint8_t Charset() = 0;                     // 15
+  virtual uint8_t FontFamily() = 0;                  // 16
+  virtual void SetSize(float points) = 0;            // 17
+  virtual void SetColorIndex(int32_t value) = 0;     // 18
+  virtual void SetColor(uint32_t rgb) = 0;           // 19
+  virtual void SetBold(bool value) = 0;              // 20
+  virtual void SetItalic(bool value) = 0;            // 21
+  virtual void SetStrikethrough(bool value) = 0;     // 22
+  virtual void SetOutlineFont(bool value) = 0;       // 23
+  virtual void SetShadow(bool value) = 0;            // 24
+  virtual void SetUnderline(int32_t value) = 0;      // 25
+  virtual void SetSubscript(bool value) = 0;         // 26
+  virtual void SetSuperscript(bool value) = 0;       // 27
+  virtual void SetName(const WideString& name) = 0;  // 28
+  virtual void SetCharset(uint8_t value) = 0;        // 29
+  virtual void SetFontFamily(uint8_t value) = 0;     // 30
+
+ protected:
+  ~IXLSFontSlots() = default;
+};
+
+// One edge of the borders of a range.
+class IXLSBorder : public IXLSUnknown {
+ public:
+  virtual uint32_t Color() = 0;                   // 3
+  virtual int32_t ColorIndex() = 0;               // 4
+  virtual int32_t LineStyle() = 0;                // 5
+  virtual void SetColor(uint32_t rgb) = 0;        // 6
+  virtual void SetColorIndex(int32_t value) = 0;  // 7
+  virtual void SetLineStyle(int32_t value) = 0;   // 8
+  virtual int32_t Weight() = 0;                   // 9
+  virtual void SetWeight(int32_t value) = 0;      // 10
+
+ protected:
+  ~IXLSBorder() = default;
+};
+
+class IXLSBordersSlots : public IXLSBorders {
+ public:
+  virtual uint32_t Color() = 0;                         // 3 of the top edge
+  virtual int32_t ColorIndex() = 0;                     // 4
+  virtual int32_t LineStyle() = 0;                      // 5
+  virtual void SetColor(uint32_t rgb) = 0;              // 6 all sides of every cell
+  virtual void SetColorIndex(int32_t value) = 0;        // 7
+  virtual void SetLineStyle(int32_t value) = 0;         // 8
+  virtual int32_t Weight() = 0;                         // 9
+  virtual void SetWeight(int32_t value) = 0;            // 10
+  virtual XLSPtr<IXLSBorder> Item(int32_t edge) = 0;    // 11
+
+ protected:
+  ~IXLSBordersSlots() = default;
+};
+
+class IXLSInteriorSlots : public IXLSInterior {
+ public:
+  virtual void SetColor(uint32_t rgb) = 0;                // 3
+  virtual uint32_t Color() = 0;                           // 4
+  virtual void SetPatternColor(uint32_t rgb) = 0;         // 5
+  virtual uint32_t PatternColor() = 0;                    // 6
+  virtual void SetColorIndex(int32_t value) = 0;          // 7
+  virtual void SetPatternColorIndex(int32_t value) = 0;   // 8
+  virtual void SetPattern(int32_t value) = 0;             // 9
+  virtual int32_t ColorIndex() = 0;                       // 10
+  virtual int32_t PatternColorIndex() = 0;                // 11
+  virtual int32_t Pattern() = 0;                          // 12
+
+ protected:
+  ~IXLSInteriorSlots() = default;
+};
+
+// ---------------------------------------------------------------- the range's font
+//
+// One read and one write per font attribute of a range: reads look at the
+// font of the top-left format, writes are one format change over the range.
+// The font object delegates to these.
+
+WideString RangeFontName(TXLSRange& range);
+double RangeFontSize(TXLSRange& range);
+int32_t RangeFontColorIndex(TXLSRange& range);
+uint32_t RangeFontColor(TXLSRange& range);
+bool RangeFontBold(TXLSRange& range);
+bool RangeFontItalic(TXLSRange& range);
+bool RangeFontStrikethrough(TXLSRange& range);
+bool RangeFontOutline(TXLSRange& range);
+bool RangeFontShadow(TXLSRange& range);
+int32_t RangeFontUnderline(TXLSRange& range);
+bool RangeFontSubscript(TXLSRange& range);
+bool RangeFontSuperscript(TXLSRange& range);
+uint8_t RangeFontCharset(TXLSRange& range);
+uint8_t RangeFontFamily(TXLSRange& range);
+// Stored as round(points x 20) twips.
+void SetRangeFontSize(TXLSRange& range, float points);
+// 1..56, 0, -4105 or -4142; other values are ignored.
+void SetRangeFontColorIndex(TXLSRange& range, int32_t value);
+void SetRangeFontColor(TXLSRange& range, uint32_t rgb);
+void SetRangeFontBold(TXLSRange& range, bool value);
+void SetRangeFontItalic(TXLSRange& range, bool value);
+void SetRangeFontStrikethrough(TXLSRange& range, bool value);
+void SetRangeFontOutline(TXLSRange& range, bool value);
+void SetRangeFontShadow(TXLSRange& range, bool value);
+// 2, -4119, 4, 5 or -4142; other values are ignored.
+void SetRangeFontUnderline(TXLSRange& range, int32_t value);
+void SetRangeFontSubscript(TXLSRange& range, bool value);
+void SetRangeFontSuperscript(TXLSRange& range, bool value);
+void SetRangeFontName(TXLSRange& range, const WideString& name);
+void SetRangeFontCharset(TXLSRange& range, uint8_t value);
+void SetRangeFontFamily(TXLSRange& range, uint8_t value);
+
+// ---------------------------------------------------------------- objects
+
+// The objects hold a counted reference to the range they were made for.
+class TXLSStyleObject {
+ protected:
+  explicit TXLSStyleObject(TXLSRange* range);
+  ~TXLSStyleObject();
+  TXLSRange& Range() const { return *range_; }
+
+ private:
+  TXLSRange* range_;
+  XLSPtr<IXLSRange> hold_;
+};
+
+class TXLSFont final : public TXLSInterfaced<IXLSFontSlots>, private TXLSStyleObject {
+ public:
+  explicit TXLSFont(TXLSRange* range);
+  static XLSPtr<IXLSFontSlots> Create(TXLSRange* range);
+
+  WideString Name() override { return RangeFontName(Range()); }
+  double Size() override { return RangeFontSize(Range()); }
+  int32_t ColorIndex() override { return RangeFontColorIndex(Range()); }
+  uint32_t Color() override { return RangeFontColor(Range()); }
+  bool Bold() override { return RangeFontBold(Range()); }
+  bool Italic() override { return RangeFontItalic(Range()); }
+  bool Strikethrough() override { return RangeFontStrikethrough(Range()); }
+  bool OutlineFont() override { return RangeFontOutline(Range()); }
+  bool Shadow() override { return RangeFontShadow(Range()); }
+  int32_t Underline() override { return RangeFontUnderline(Range()); }
+  bool Subscript() override { return RangeFontSubscript(Range()); }
+  bool Superscript() override { return RangeFontSuperscript(Range()); }
+  uint8_t Charset() override { return RangeFontCharset(Range()); }
+  uint8_t FontFamily() override { return RangeFontFamily(Range()); }
+  void SetSize(float points) override { SetRangeFontSize(Range(), points); }
+  void SetColorIndex(int32_t value) override { SetRangeFontColorIndex(Range(), value); }
+  void SetColor(uint32_t rgb) override { SetRangeFontColor(Range(), rgb); }
+  void SetBold(bool value) override { SetRangeFontBold(Range(), value); }
+  void SetItalic(bool value) override { SetRangeFontItalic(Range(), value); }
+  void SetStrikethrough(bool value) override { SetRangeFontStrikethrough(Range(), value); }
+  void SetOutlineFont(bool value) override { SetRangeFontOutline(Range(), value); }
+  void SetShadow(bool value) override { SetRangeFontShadow(Range(), value); }
+  void SetUnderline(int32_t value) override { SetRangeFontUnderline(Range(), value); }
+  void SetSubscript(bool value) override { SetRangeFontSubscript(Range(), value); }
+  void SetSuperscript(bool value) override { SetRangeFontSuperscript(Range(), value); }
+  void SetName(const WideString& name) override { SetRangeFontName(Range(), name); }
+  void SetCharset(uint8_t value) override { SetRangeFontCharset(Range(), value); }
+  void SetFontFamily(uint8_t value) override { SetRangeFontFamily(Range(), value); }
+};
+
+// One edge. Edges outside 5..14 read as no line and write nothing.
+class TXLSBorder final : public TXLSInterfaced<IXLSBorder>, private TXLSStyleObject {
+ public:
+  TXLSBorder(TXLSRange* range, int32_t edge);
+  static XLSPtr<IXLSBorder> Create(TXLSRange* range, int32_t edge);
+
+  uint32_t Color() override;
+  int32_t ColorIndex() override;
+  int32_t LineStyle() override;
+  void SetColor(uint32_t rgb) override;
+  void SetColorIndex(int32_t value) override;
+  void SetLineStyle(int32_t value) override;
+  int32_t Weight() override;
+  void SetWeight(int32_t value) override;
+
+ private:
+  int32_t edge_;
+};
+
+// All borders: reads give the top edge, writes set all four sides of every
+// cell of the range.
+class TXLSBorders final : public TXLSInterfaced<IXLSBordersSlots>, private TXLSStyleObject {
+ public:
+  explicit TXLSBorders(TXLSRange* range);
+  static XLSPtr<IXLSBordersSlots> Create(TXLSRange* range);
+
+  uint32_t Color() override;
+  int32_t ColorIndex() override;
+  int32_t LineStyle() override;
+  void SetColor(uint32_t rgb) override;
+  void SetColorIndex(int32_t value) override;
+  void SetLineStyle(int32_t value) override;
+  int32_t Weight() override;
+  void SetWeight(int32_t value) override;
+  XLSPtr<IXLSBorder> Item(int32_t edge) override;
+};
+
+class TXLSInterior final : public TXLSInterfaced<IXLSInteriorSlots>, private TXLSStyleObject {
+ public:
+  explicit TXLSInterior(TXLSRange* range);
+  static XLSPtr<IXLSInteriorSlots> Create(TXLSRange* range);
+
+  void SetColor(uint32_t rgb) override;
+  uint32_t Color() override;
+  void SetPatternColor(uint32_t rgb) override;
+  uint32_t PatternColor() override;
+  void SetColorIndex(int32_t value) override;
+  void SetPatternColorIndex(int32_t value) override;
+  void SetPattern(int32_t value) override;
+  int32_t ColorIndex() override;
+  int32_t PatternColorIndex() override;
+  int32_t Pattern() override;
+};
+
+}  // namespace lx
