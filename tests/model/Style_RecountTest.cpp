@@ -1,0 +1,107 @@
+// Use counts stay true under font, border and fill writes: after a long run of
+// random formatting on blocks, whole rows and whole columns, every format's
+// use count equals the number of cells, row records and column records that
+// hold it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "lxHandle.h"
+#include "lxRange.h"
+#include "lxStyle.h"
+
+namespace lx {
+namespace {
+
+// Uses of each non-default format, counted over the sheet.
+std::map<int32_t, int32_t> Recount(IXLSWorksheet* sheet) {
+  std::map<int32_t, int32_t> uses;
+  sheet->CellHeap().ForEachCell([&](const TXLSCellRef& cell) { ++uses[cell.FormatIndex]; });
+  for (int32_t r = 0; r <= kXLSMaxRow; ++r)
+    if (const TXLSRowInfo* row = sheet->RowInfo().Find(r)) ++uses[row->FormatIndex];
+  for (int32_t c = 0; c <= kXLSMaxColumn; ++c)
+    if (const TXLSColumnInfo* column = sheet->ColumnInfo().Find(c)) ++uses[column->FormatIndex];
+  return uses;
+}
+
+TEST(StyleRecount, UseCountsMatchTheHoldersAfterRandomStyleWrites) {
+  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  IXLSWorksheet* sheet = book->Worksheets()->Add();
+  TlxFormatList& formats = book->Formats();
+  std::mt19937 random(20261209);
+  auto pick = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(random); };
+
+  constexpr int32_t kLineStyles[] = {xlContinuous, xlDash, xlDot, xlDouble, xlDashDot, xlNone};
+  constexpr int32_t kWeights[] = {xlHairline, xlThin, xlMedium, xlThick};
+  constexpr int32_t kPatterns[] = {xlSolid, xlGray50, xlNone, 12};
+
+  for (int step = 0; step < 600; ++step) {
+    // Mostly blocks in a small area, so that formats meet and merge; now and
+    // then whole rows or whole columns.
+    int32_t r1 = pick(0, 12), r2 = pick(0, 12), c1 = pick(0, 8), c2 = pick(0, 8);
+    const int32_t shape = pick(0, 9);
+    if (shape == 0) {
+      r1 = 0;
+      r2 = kXLSMaxRow;
+    } else if (shape == 1) {
+      c1 = 0;
+      c2 = kXLSMaxColumn;
+    }
+    XLSPtr<IXLSRange> range = TXLSRange::Create(sheet, r1, c1, r2, c2);
+    TXLSRange* impl = TXLSRange::From(range.Get());
+    switch (pick(0, 11)) {
+      case 0:
+        TXLSFont::Create(impl)->SetBold(pick(0, 1) == 1);
+        break;
+      case 1:
+        TXLSFont::Create(impl)->SetColorIndex(pick(1, 6));
+        break;
+      case 2:
+        TXLSFont::Create(impl)->SetSize(static_cast<float>(pick(8, 12)));
+        break;
+      case 3:
+        TXLSBorders::Create(impl)->SetLineStyle(kLineStyles[pick(0, 5)]);
+        break;
+      case 4:
+        TXLSBorders::Create(impl)->SetWeight(kWeights[pick(0, 3)]);
+        break;
+      case 5:
+        TXLSBorders::Create(impl)->Item(pick(5, 14))->SetLineStyle(kLineStyles[pick(0, 5)]);
+        break;
+      case 6:
+        TXLSBorders::Create(impl)->Item(pick(7, 14))->SetColorIndex(pick(0, 4));
+        break;
+      case 7:
+        TXLSBorders::Create(impl)->Item(pick(7, 12))->SetWeight(kWeights[pick(0, 3)]);
+        break;
+      case 8:
+        TXLSInterior::Create(impl)->SetColorIndex(pick(0, 5));
+        break;
+      case 9:
+        TXLSInterior::Create(impl)->SetPattern(kPatterns[pick(0, 3)]);
+        break;
+      case 10:
+        TXLSInterior::Create(impl)->SetPatternColorIndex(pick(1, 3));
+        break;
+      default:
+        range->SetNumberFormat(pick(0, 1) ? u"0.00" : u"General");
+        break;
+    }
+  }
+
+  const std::map<int32_t, int32_t> uses = Recount(sheet);
+  int32_t checked = 0;
+  for (int32_t index = formats.DefaultCount(); index < formats.Count(); ++index) {
+    const auto found = uses.find(index);
+    const int32_t expected = found == uses.end() ? 0 : found->second;
+    EXPECT_EQ(formats.RefCount(index), expected) << "format " << index;
+    if (expected > 0) ++checked;
+  }
+  // The run really produced a variety of formats in use.
+  EXPECT_GT(checked, 20);
+  EXPECT_GT(sheet->CellHeap().CellCount(), 50);
+}
+
+}  // namespace
+}  // namespace lx
