@@ -56,13 +56,11 @@ bool TXLSProtect::UnprotectWithPassword(std::string_view password, bool checkPas
 }
 
 void TXLSProtect::SetPasswordHash(uint16_t value) {
+  // A zero hash means "no password"; it does not undo a PROTECT record read
+  // just before it, or sheets protected without a password would lose their
+  // protection on every round trip.
   hash_ = value;
-  if (value == 0) {
-    protected_ = false;
-    hasPassword_ = false;
-  } else {
-    hasPassword_ = true;
-  }
+  hasPassword_ = value != 0;
 }
 
 std::vector<std::unique_ptr<TXLSBlob>> BuildSheetProtectRecords(const TXLSProtect& protect) {

@@ -50,8 +50,8 @@ class TXLSProtect {
   // the result is false.
   bool UnprotectWithPassword(std::string_view password, bool checkPassword);
 
-  // Plain setters for the reader. SetPasswordHash(0) also clears protected
-  // and has-password; a non-zero hash sets has-password.
+  // Plain setters for the reader. A non-zero hash sets has-password, 0 clears
+  // it; neither changes whether protection is on.
   void SetProtected(bool value) { protected_ = value; }
   void SetOptions(uint16_t value) { options_ = value; }
   void SetPasswordHash(uint16_t value);

@@ -104,11 +104,15 @@ TEST(Protect, ReaderSettersFollowTheHash) {
   EXPECT_FALSE(p.UnprotectWithPassword("b", true));
   EXPECT_TRUE(p.UnprotectWithPassword("a", true));
 
+  // A sheet protected without a password is read as PROTECT 1 then
+  // PASSWORD 0 and must stay protected.
   p.SetProtected(true);
   p.SetPasswordHash(0xCE88);
   p.SetPasswordHash(0);
-  EXPECT_FALSE(p.Protected());
+  EXPECT_TRUE(p.Protected());
   EXPECT_FALSE(p.HasPassword());
+  EXPECT_EQ(p.PasswordHashValue(), 0);
+  EXPECT_TRUE(p.UnprotectWithPassword("", true));
 }
 
 TEST(Protect, SheetRecordsOfAProtectedSheet) {
