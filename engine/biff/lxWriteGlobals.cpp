@@ -179,9 +179,7 @@ int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
   records.push_back(BuildWordRecord(kRecPrecision, book_.FullPrecision() ? 1 : 0));
   records.push_back(BuildWordRecord(kRecRefMode, 1));
   if (biff8) records.push_back(BuildWordRecord(kRecFnGroupCount, kFnGroupCount));
-  TXLSProtect protect;
-  protect.SetProtected(book_.ProtectStructure());
-  for (auto& record : BuildWorkbookProtectRecords(protect)) records.push_back(std::move(record));
+  for (auto& record : BuildWorkbookProtectRecords(book_.Protection())) records.push_back(std::move(record));
   records.push_back(BuildWordRecord(kRecBookBool, 0));
 
   const int32_t fileFormat = biff8 ? kSaveBiff8 : kSaveBiff5;
