@@ -96,6 +96,27 @@ TEST(RKEncoding, IntegersHundredthsAndTruncatedDoubles) {
   EXPECT_FALSE(EncodeRK(std::numeric_limits<double>::infinity(), rk));
 }
 
+TEST(RowBlocks, DBCellOffsetsPastSixteenBitsBecomeZero) {
+  // A BIFF5 row of 256 long labels is larger than 0xFFFF bytes: the offset of
+  // the next row does not fit, and it and every later offset are written as 0.
+  TXLSDBCell block(64, 1000);
+  block.NoteRow(64, 1000 + 3 * 20);
+  block.NoteRow(65, 1000 + 3 * 20 + 0x100);
+  block.NoteRow(66, 1000 + 3 * 20 + 0x100 + 0x10000);
+  block.NoteRow(67, 1000 + 3 * 20 + 0x100 + 0x10000 + 0x10);
+  block.NoteRow(99, 5);  // outside the block: ignored
+  const auto record = block.BuildRecord(1000 + 0x20000);
+  EXPECT_EQ(std::vector<uint8_t>(record->Data(), record->Data() + record->Length()),
+            Hex("D7 00 0C 00  00 00 02 00  28 00 00 01 00 00 00 00"));
+  EXPECT_EQ(block.LowestRow(), 64);
+  EXPECT_EQ(block.HighestRow(), 67);
+  TXLSDBCellIndex index;
+  ASSERT_EQ(index.Add(block), 1);
+  const auto record5 = index.BuildIndexRecord(false, 0x100);
+  EXPECT_EQ(std::vector<uint8_t>(record5->Data(), record5->Data() + record5->Length()),
+            Hex("0B 02 10 00  00 00 00 00  40 00 44 00  00 00 00 00  E8 04 02 00"));
+}
+
 TEST(SheetCells, RKRunBecomesMulRKAndUnrepresentableNumberIsNumber) {
   Book b;
   b.Set(1, 1, 1.0);
@@ -271,6 +292,11 @@ TEST(SheetCells, Biff5LabelCarriesTheTextInTheCodePage) {
   EXPECT_EQ(std::vector<uint8_t>(cells[1].payload.begin() + 6, cells[1].payload.end()),
             Hex("04 00 61 0D 62 E9"));
   EXPECT_EQ(Whole(cells[2]), Hex("05 02 08 00  00 00 01 00 00 00  01 00"));
+
+  b.Set(1, 1, std::u16string(300, u'x'));
+  const auto cut = SheetList(*b.book, kSaveBiff5, TXLSSheetWriter::lkCells);
+  ASSERT_EQ(cut[1].number, kRecLabel);
+  EXPECT_EQ(cut[1].payload.size(), 8u + 255u) << "BIFF5 labels hold at most 255 characters";
 }
 
 TEST(SheetRecords, ColumnRunsAndRowOptions) {
