@@ -76,33 +76,69 @@ std::u16string NameKey(std::u16string_view name) {
 
 int64_t TCompoundWriteStream::Read(void* buffer, int64_t count) {
   if (count < 0) return -1;
-  const int64_t available = std::max<int64_t>(0, Size() - position_);
-  const int64_t n = std::min(count, available);
-  if (n > 0) std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-  position_ += n;
+  const int64_t n = std::min(count, std::max<int64_t>(0, size_ - position_));
+  auto* out = static_cast<uint8_t*>(buffer);
+  for (int64_t done = 0; done < n;) {
+    const auto at = static_cast<size_t>(position_);
+    const std::vector<uint8_t>& block = blocks_[at / kBlockSize];
+    const size_t within = at % kBlockSize;
+    const size_t k = std::min(block.size() - within, static_cast<size_t>(n - done));
+    std::memcpy(out + done, block.data() + within, k);
+    done += static_cast<int64_t>(k);
+    position_ += static_cast<int64_t>(k);
+  }
   return n;
+}
+
+void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
+  while (count > 0) {
+    if (blocks_.empty() || blocks_.back().size() == kBlockSize) {
+      blocks_.emplace_back();
+      // The first block grows with the stream, so that small streams stay
+      // small; later ones are allocated whole (pages are touched only when
+      // written).
+      if (blocks_.size() > 1) blocks_.back().reserve(kBlockSize);
+    }
+    std::vector<uint8_t>& block = blocks_.back();
+    const size_t k = std::min(count, kBlockSize - block.size());
+    if (bytes != nullptr) {
+      block.insert(block.end(), bytes, bytes + k);
+      bytes += k;
+    } else {
+      block.resize(block.size() + k, 0);
+    }
+    size_ += static_cast<int64_t>(k);
+    count -= k;
+  }
 }
 
 int64_t TCompoundWriteStream::Write(const void* buffer, int64_t count) {
   if (count < 0) return -1;
-  if (count == 0) return 0;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
-  if (position_ == Size()) {
-    // The common case, appending: no zero fill before the copy.
-    data_.insert(data_.end(), bytes, bytes + count);
-  } else {
-    const int64_t end = position_ + count;
-    if (end > Size()) data_.resize(static_cast<size_t>(end));
-    std::memcpy(data_.data() + position_, bytes, static_cast<size_t>(count));
+  int64_t done = 0;
+  // Overwrite what lies before the end, then append the rest.
+  while (done < count && position_ < size_) {
+    const auto at = static_cast<size_t>(position_);
+    std::vector<uint8_t>& block = blocks_[at / kBlockSize];
+    const size_t within = at % kBlockSize;
+    const size_t k = std::min(block.size() - within, static_cast<size_t>(count - done));
+    std::memcpy(block.data() + within, bytes + done, k);
+    done += static_cast<int64_t>(k);
+    position_ += static_cast<int64_t>(k);
   }
-  position_ += count;
+  if (done < count) {
+    // A position past the end leaves a gap of zeros.
+    if (position_ > size_) Append(nullptr, static_cast<size_t>(position_ - size_));
+    Append(bytes + done, static_cast<size_t>(count - done));
+    position_ += count - done;
+  }
   return count;
 }
 
 int64_t TCompoundWriteStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
-  if (origin == TSeekOrigin::soEnd) base = Size();
+  if (origin == TSeekOrigin::soEnd) base = size_;
   const int64_t target = base + offset;
   if (target < 0) return -1;
   position_ = target;
@@ -150,7 +186,7 @@ std::vector<TCompoundElement> TCompoundWriteStorage::EnumElements() const {
     if (child.storage) {
       elements.push_back({child.name, TCompoundElementType::ceStorage, 0});
     } else {
-      elements.push_back({child.name, TCompoundElementType::ceStream, child.stream->Data().size()});
+      elements.push_back({child.name, TCompoundElementType::ceStream, static_cast<uint64_t>(child.stream->Length())});
     }
   }
   return elements;
@@ -225,7 +261,7 @@ std::vector<TFlatEntry> Flatten(const TCompoundWriteStorage& root,
       entry.storage = children[i].storage.get();
       entry.stream = children[i].stream.get();
       entry.type = entry.storage ? kTypeStorage : kTypeStream;
-      if (entry.stream) entry.size = entry.stream->Data().size();
+      if (entry.stream) entry.size = static_cast<uint64_t>(entry.stream->Length());
       entries.push_back(entry);
     }
     const auto count = static_cast<uint32_t>(children.size());
@@ -394,7 +430,8 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
     for (const TFlatEntry& entry : entries) {
       if (entry.stream == nullptr || entry.size == 0 || entry.size >= kCompoundMiniStreamCutoff) continue;
       LinkChain(miniFat, entry.start, CeilDiv(entry.size, kMiniSectorSize));
-      std::memcpy(mini.data() + uint64_t{entry.start} * kMiniSectorSize, entry.stream->Data().data(),
+      // A small stream fits in its first block.
+      std::memcpy(mini.data() + uint64_t{entry.start} * kMiniSectorSize, entry.stream->Blocks()[0].data(),
                   entry.size);
     }
     if (!WriteTable(target, miniFat)) return false;
@@ -405,7 +442,9 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   const std::vector<uint8_t> padding(ss, 0);
   for (const TFlatEntry& entry : entries) {
     if (entry.stream == nullptr || entry.size < kCompoundMiniStreamCutoff) continue;
-    if (!target.WriteAll(entry.stream->Data().data(), static_cast<int64_t>(entry.size))) return false;
+    for (const std::vector<uint8_t>& block : entry.stream->Blocks()) {
+      if (!target.WriteAll(block.data(), static_cast<int64_t>(block.size()))) return false;
+    }
     const uint64_t tail = (ss - entry.size % ss) % ss;
     if (tail > 0 && !target.WriteAll(padding.data(), static_cast<int64_t>(tail))) return false;
   }

@@ -60,20 +60,34 @@ inline bool SameCompoundName(std::u16string_view a, std::u16string_view b) {
 // Writer
 
 // A stream being written: its bytes live in memory until the file is
-// committed. Reads, writes and seeks behave like a memory stream.
+// committed. Reads, writes and seeks behave like a memory stream. The bytes
+// are kept in blocks of kBlockSize so that a growing stream is never copied
+// to a larger buffer.
 class TCompoundWriteStream final : public TStream {
  public:
+  static constexpr size_t kBlockSize = size_t{1} << 20;
+
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  int64_t Size() override { return size_; }
+  int64_t Length() const { return size_; }
 
-  const std::vector<uint8_t>& Data() const { return data_; }
+  // The content in order; every block but the last holds kBlockSize bytes.
+  const std::vector<std::vector<uint8_t>>& Blocks() const { return blocks_; }
   // Drops the content (used when a stream is created again).
-  void Truncate() { data_.clear(); position_ = 0; }
+  void Truncate() {
+    blocks_.clear();
+    size_ = 0;
+    position_ = 0;
+  }
 
  private:
-  std::vector<uint8_t> data_;
+  // Appends count bytes from bytes, or zeros when bytes is null.
+  void Append(const uint8_t* bytes, size_t count);
+
+  std::vector<std::vector<uint8_t>> blocks_;
+  int64_t size_ = 0;
   int64_t position_ = 0;
 };
 

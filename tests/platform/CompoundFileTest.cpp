@@ -238,6 +238,40 @@ TEST(CompoundWriter, CreateRulesFollowTheStorageInterface) {
   EXPECT_EQ(elements[1].Type, TCompoundElementType::ceStorage);
 }
 
+TEST(CompoundWriter, WriteStreamBehavesLikeAMemoryStreamAcrossBlocks) {
+  // The same operations on a memory stream give the expected bytes.
+  TCompoundWriteStream stream;
+  TMemoryStream reference;
+  const int64_t block = static_cast<int64_t>(TCompoundWriteStream::kBlockSize);
+  const std::vector<uint8_t> data = Pattern(3 * TCompoundWriteStream::kBlockSize, 9);
+  auto both = [&](auto operation) {
+    EXPECT_EQ(operation(static_cast<TStream&>(stream)), operation(static_cast<TStream&>(reference)));
+  };
+  for (int64_t done = 0; done < 2 * block + 1000; done += 4048) {
+    both([&](TStream& s) { return s.Write(data.data() + done, 4048); });
+  }
+  both([&](TStream& s) { return s.Seek(block - 100, TSeekOrigin::soBeginning); });
+  both([&](TStream& s) { return s.Write(data.data() + 7, 300); });  // overwrites across a block edge
+  both([&](TStream& s) { return s.Seek(-50, TSeekOrigin::soEnd); });
+  both([&](TStream& s) { return s.Write(data.data() + 11, 200); });  // half overwrite, half append
+  both([&](TStream& s) { return s.Seek(block / 2, TSeekOrigin::soEnd); });
+  both([&](TStream& s) { return s.Write(data.data(), 10); });  // after a gap of zeros
+  both([&](TStream& s) { return s.Size(); });
+  both([&](TStream& s) { return s.Seek(block - 3, TSeekOrigin::soBeginning); });
+  std::vector<uint8_t> got(static_cast<size_t>(stream.Size() + 10));
+  EXPECT_EQ(stream.Read(got.data(), static_cast<int64_t>(got.size())), stream.Size() - (block - 3));
+  got.resize(static_cast<size_t>(stream.Size() - (block - 3)));
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), reference.Bytes().begin() + (block - 3)));
+  for (size_t i = 0; i + 1 < stream.Blocks().size(); ++i) EXPECT_EQ(stream.Blocks()[i].size(), TCompoundWriteStream::kBlockSize);
+
+  TCompoundFileWriter writer;
+  TCompoundWriteStream* big = writer.Root().CreateStream(u"Big");
+  big->Write(reference.Bytes().data(), reference.Size());
+  TCompoundFileReader reader;
+  ASSERT_TRUE(reader.Open(Commit(writer)));
+  EXPECT_TRUE(ReadAll(*reader.Root().OpenStream(u"Big")) == reference.Bytes());
+}
+
 TEST(CompoundRoundTrip, EmptyAndNestedStorages) {
   RoundTrip(Storage(u""));
   RoundTrip(Storage(u"", {Storage(u"Empty"), Storage(u"A", {Storage(u"B", {Storage(u"C")})})}));
