@@ -2,7 +2,8 @@
 // its tree on disk (storages as folders, streams as files holding the bytes),
 // so that another reader's view can be compared with what we meant to write.
 //
-// Usage: cfb_write OUTDIR   -> OUTDIR/<sample>.cfb and OUTDIR/<sample>.tree/
+// Usage: cfb_write OUTDIR          -> OUTDIR/<sample>.cfb and OUTDIR/<sample>.tree/
+//        cfb_write --seeds OUTDIR  -> small files for the fuzz corpus (fuzz/corpus/compound)
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,10 @@ class TSample {
       : writer_(version), file_(dir / (name + ".cfb")), tree_(dir / (name + ".tree")) {
     fs::create_directories(tree_);
   }
+  ~TSample() {
+    if (!mirror_) fs::remove_all(tree_);
+  }
+  void SetMirror(bool mirror) { mirror_ = mirror; }
 
   TCompoundWriteStorage* Storage(TCompoundWriteStorage& parent, const fs::path& parentPath,
                                  const std::u16string& name) {
@@ -56,13 +61,57 @@ class TSample {
   fs::path file_;
   fs::path tree_;
   uint32_t seed_ = 1;
+  bool mirror_ = true;
 };
+
+// Small files that reach every part of the reader, as fuzzing seeds.
+bool WriteSeeds(const fs::path& dir) {
+  bool ok = true;
+  {
+    TSample s(dir, "empty");
+    s.SetMirror(false);
+    ok = s.Save() && ok;
+  }
+  {  // Like an XLS file with a macro project: mini stream, nested storages.
+    TSample s(dir, "small_xls");
+    s.SetMirror(false);
+    s.Stream(s.Root(), "", u"Workbook", 600);
+    s.Stream(s.Root(), "", u"Ctls", 40);
+    TCompoundWriteStorage* vba = s.Storage(s.Root(), "", u"_VBA_PROJECT_CUR");
+    s.Stream(*vba, "_VBA_PROJECT_CUR", u"PROJECT", 70);
+    TCompoundWriteStorage* inner = s.Storage(*vba, "_VBA_PROJECT_CUR", u"VBA");
+    s.Stream(*inner, "_VBA_PROJECT_CUR/VBA", u"dir", 130);
+    s.Storage(*inner, "_VBA_PROJECT_CUR/VBA", u"Empty");
+    ok = s.Save() && ok;
+  }
+  {  // A stream in regular sectors next to small ones.
+    TSample s(dir, "large_stream");
+    s.SetMirror(false);
+    s.Stream(s.Root(), "", u"Book", 4700);
+    s.Stream(s.Root(), "", u"A", 1);
+    s.Stream(s.Root(), "", u"B", 0);
+    ok = s.Save() && ok;
+  }
+  {
+    TSample s(dir, "version4", TCompoundVersion::cvVersion4);
+    s.SetMirror(false);
+    s.Stream(s.Root(), "", u"Workbook", 300);
+    ok = s.Save() && ok;
+  }
+  return ok;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--seeds") {
+    fs::create_directories(argv[2]);
+    const bool ok = WriteSeeds(argv[2]);
+    std::printf("cfb_write: %s\n", ok ? "seeds written" : "a seed could not be written");
+    return ok ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: cfb_write OUTDIR\n");
+    std::fprintf(stderr, "usage: cfb_write [--seeds] OUTDIR\n");
     return 2;
   }
   const fs::path dir = argv[1];
