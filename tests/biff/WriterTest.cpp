@@ -9,7 +9,11 @@
 #include "support/Hex.h"
 #include "lxDBCell.h"
 #include "lxHandle.h"
+#include "lxOutline.h"
+#include "lxPageBreaks.h"
 #include "lxPageSetup.h"
+#include "lxPanes.h"
+#include "lxProtect.h"
 #include "lxStreams.h"
 #include "lxWriteGlobals.h"
 #include "lxWriteSheet.h"
@@ -355,6 +359,57 @@ TEST(SheetRecords, WindowAndSelectionFollowTheSheet) {
   EXPECT_EQ(find(tail2, kRecWindow2)->payload, Hex("B4 06 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00"));
   EXPECT_EQ(find(tail2, kRecScl)->payload, Hex("96 00 64 00"));
   EXPECT_EQ(find(tail2, kRecSelection)->payload, Hex("03 01 00 01 00 00 00 01 00 01 00 04 00 01 02"));
+}
+
+TEST(SheetRecords, SheetOptionsGoWhereTheirRecordsBelong) {
+  Book b;
+  b.Set(1, 1, 1.0);
+  XLSPtr<TXLSPageSetup> setup(new TXLSPageSetup());
+  setup->SetLeftHeader(u"Left");
+  TXLSProtect protect;
+  protect.ProtectWithPassword("secret");
+  std::unique_ptr<TXLSPanes> panes;
+  bool frozen = false;
+  ApplyFreezePanes(panes, frozen, 1, 0, 0, 1);  // the top row stays in view
+  TXLSHPageBreaks breaks;
+  breaks.Add(10);
+  TXLSSheetParts parts;
+  parts.pageSetup = setup.Get();
+  parts.protect = &protect;
+  parts.panes = panes.get();
+  parts.frozenPanes = frozen;
+  parts.horizontalBreaks = &breaks;
+  auto source = [&](IXLSWorksheet&) { return parts; };
+  for (int32_t format : {kSaveBiff8, kSaveBiff5}) {
+    const bool biff8 = format == kSaveBiff8;
+    TXLSGlobalsWriter writer(*b.book, format, source);
+    ASSERT_EQ(writer.WriteWorkbook(), 1);
+    const TXLSSheetWriter& sheet = *writer.Sheet(1);
+    const auto settings = Walk(sheet.List(TXLSSheetWriter::lkSettings).Bytes());
+    std::vector<uint16_t> expected{kRecCalcMode, kRecCalcCount, kRecRefMode, kRecIteration, kRecDelta,
+                                   kRecSaveRecalc, kRecDefColWidth, kRecDefaultRowHeight};
+    if (!biff8) expected.insert(expected.end(), {0x0016, 0x0017, 0x0017});  // EXTERNCOUNT, self, book
+    expected.insert(expected.end(), {0x002A, 0x002B, 0x0082, kRecGuts, 0x0081, 0x001B, 0x00A1, 0x0012, 0x00DD,
+                                     0x0063, 0x0013, kRecDimensions});
+    EXPECT_EQ(Numbers(settings), expected);
+    if (!biff8) {
+      EXPECT_EQ(settings[9].payload, Hex("01 02")) << "the sheet's own EXTERNSHEET";
+    }
+
+    const auto tail = Walk(sheet.List(TXLSSheetWriter::lkTail).Bytes());
+    expected = {0x0029, 0x0028, 0x0027, 0x0026, 0x0084, 0x0083, 0x0015, 0x0014, kRecWindow2, 0x0041,
+                kRecSelection};
+    if (biff8) expected.push_back(0x0867);
+    expected.push_back(kRecEOF);
+    EXPECT_EQ(Numbers(tail), expected);
+    // Frozen panes: WINDOW2 carries the frozen bit; the frozen row puts the
+    // cursor in the lower pane (2), which SELECTION names.
+    EXPECT_EQ(tail[8].payload[0], 0xBE);
+    EXPECT_EQ(tail[9].payload, Hex("00 00 01 00 01 00 00 00 02 00"));
+    EXPECT_EQ(tail[10].payload[0], 0x02);
+    EXPECT_EQ(sheet.Total(), sheet.List(TXLSSheetWriter::lkHead).Total() + sheet.List(TXLSSheetWriter::lkSettings).Total() +
+                                 sheet.List(TXLSSheetWriter::lkCells).Total() + sheet.List(TXLSSheetWriter::lkTail).Total());
+  }
 }
 
 }  // namespace
