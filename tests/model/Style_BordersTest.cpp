@@ -85,6 +85,12 @@ TEST(StyleBorders, EdgeReadsTheNeighbourSideFirst) {
   EXPECT_EQ(top->Color(), 0x00FF0000u);
   EXPECT_EQ(b.Borders(1, 1, 2, 2)->LineStyle(), xlDouble);  // the borders object reads the top edge
   EXPECT_EQ(b.Edge(1, 1, 1, 1, xlAround)->LineStyle(), xlDouble);
+  // With lines on both sides, the neighbour's wins.
+  b.Edge(1, 1, 1, 1, xlEdgeTop)->SetLineStyle(xlContinuous);  // takes B1's line off
+  EXPECT_EQ(b.Bottom(0, 1), 0);
+  b.sheet->SetCellFormat(0, 1, b.book->Formats().SetXFBorderLineStyle(0, kXFEdgeBottom, xlDot, false));
+  EXPECT_EQ(b.Top(1, 1), kThin);
+  EXPECT_EQ(top->LineStyle(), xlDot);
   // A neighbour whose format has no borders does not hide the own side.
   Book c;
   c.sheet->CellHeap().GetCell(0, 1);
