@@ -1,0 +1,84 @@
+// String lists and the framework's exceptions.
+//
+// The export components keep their group field names in a string list and
+// stop an export when an event handler raises the silent abort. This unit
+// holds both, together with the exception base class that the dataset layer
+// raises its errors from. Strings are 8-bit text in the system code page, as
+// every string property of the components is.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lx {
+
+// Base of the framework's exceptions; the message is 8-bit text.
+class Exception : public std::exception {
+ public:
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::string message_;
+};
+
+// The silent abort: stops the operation in progress without an error
+// message. The export components turn it into the result -100.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+};
+
+// An index outside a list.
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Raises the silent abort.
+[[noreturn]] void Abort();
+
+// Case-insensitive comparison of 8-bit text, ASCII letters folded; what
+// string lists and field lookups use to match names.
+bool SameText(std::string_view a, std::string_view b);
+
+// An ordered list of 8-bit strings. IndexOf compares without regard to the
+// case of ASCII letters, as the framework's lists do; Strings outside the
+// list raise EListError.
+class TStringList {
+ public:
+  TStringList() = default;
+  TStringList(std::initializer_list<std::string> items) : items_(items) {}
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  const std::string& Strings(int index) const;
+  const std::string& operator[](int index) const { return Strings(index); }
+  void SetStrings(int index, std::string value);
+  // Appends and returns the new string's index.
+  int Add(std::string value);
+  void Insert(int index, std::string value);
+  void Delete(int index);
+  void Clear() { items_.clear(); }
+  // Replaces the contents with a copy of the source's strings.
+  void Assign(const TStringList& source) { items_ = source.items_; }
+  // The first index of a string equal to the value in the sense of
+  // SameText; -1 when there is none.
+  int IndexOf(std::string_view value) const;
+
+  std::vector<std::string>::const_iterator begin() const { return items_.begin(); }
+  std::vector<std::string>::const_iterator end() const { return items_.end(); }
+  friend bool operator==(const TStringList&, const TStringList&) = default;
+
+ private:
+  void CheckIndex(int index, int limit) const;
+  std::vector<std::string> items_;
+};
+
+// The framework uses the abstract name for properties; our list is the one
+// implementation.
+using TStrings = TStringList;
+
+}  // namespace lx
