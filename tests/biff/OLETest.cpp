@@ -108,6 +108,12 @@ TEST(Container, SaveResultCodes) {
       (std::filesystem::temp_directory_path() / "lx_no_such_dir" / "x" / "book.xls").string());
   EXPECT_EQ(container.CreateContainer(missing, nullptr), -2);
   EXPECT_EQ(container.WriteRoot(), nullptr);
+  // A storage already holding the name: the workbook stream cannot be created.
+  TMemoryStream target;
+  ASSERT_EQ(container.CreateContainer(u"", &target), 1);
+  ASSERT_NE(container.WriteRoot()->CreateStorage(u"WORKBOOK"), nullptr);
+  EXPECT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), -1);
+  EXPECT_EQ(container.WriteWorkbookStream(kFileFormatBiff5, {}), 1);
 }
 
 TEST(Container, OpenResultCodes) {
