@@ -259,6 +259,14 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
 
 // ---------------------------------------------------------------- insert and delete
 
+void TXLSRange::CopyFormat(int32_t sr, int32_t sc, int32_t dr, int32_t dc) {
+  const int32_t format = sheet_->EffectiveFormat(sr, sc);
+  if (format == sheet_->EffectiveFormat(dr, dc)) return;
+  TXLSCellRef* cell = sheet_->CellHeap().GetCell(dr, dc);
+  Formats().MoveReference(cell->FormatIndex, format);
+  cell->FormatIndex = format;
+}
+
 void TXLSRange::Insert(const TVariant& shift, TVariant& done) {
   done = TVariant(true);
   const int32_t code = shift.IsInteger() ? shift.ToInt32() : 0;
@@ -297,9 +305,11 @@ void TXLSRange::Insert(const TVariant& shift, TVariant& done) {
       PutArea(cells, a);
     }
     if (firstRow_ > 0) {
-      XLSPtr<IXLSRange> above = Create(sheet_, firstRow_ - 1, firstColumn_, firstRow_ - 1, lastColumn_);
-      for (int32_t r = firstRow_; r <= lastRow_; ++r)
-        Create(sheet_, r, firstColumn_, r, lastColumn_)->CopyFrom(above.Get(), kCopyFormats, true);
+      // Whole rows got the record of the row above; only its cells remain.
+      for (int32_t c = firstColumn_; c <= lastColumn_; ++c) {
+        if (IsWholeRows() && !cells.FindCell(firstRow_ - 1, c)) continue;
+        for (int32_t r = firstRow_; r <= lastRow_; ++r) CopyFormat(firstRow_ - 1, c, r, c);
+      }
     }
   } else {
     const int32_t width = ColumnCount();
@@ -328,9 +338,18 @@ void TXLSRange::Insert(const TVariant& shift, TVariant& done) {
       PutArea(cells, a);
     }
     if (firstColumn_ > 0) {
-      XLSPtr<IXLSRange> left = Create(sheet_, firstRow_, firstColumn_ - 1, lastRow_, firstColumn_ - 1);
-      for (int32_t c = firstColumn_; c <= lastColumn_; ++c)
-        Create(sheet_, firstRow_, c, lastRow_, c)->CopyFrom(left.Get(), kCopyFormats, true);
+      if (IsWholeColumns()) {
+        // The new columns take the record of the column on the left, so its
+        // format shows through them without a cell per row.
+        if (const TXLSColumnInfo* leftInfo = columnInfo.Find(firstColumn_ - 1))
+          for (int32_t c = firstColumn_; c <= lastColumn_; ++c) columnInfo.CopyColumnInfo(c, leftInfo);
+      }
+      const int32_t top = IsWholeColumns() ? (cells.Empty() ? 0 : cells.FirstRow()) : firstRow_;
+      const int32_t bottom = IsWholeColumns() ? (cells.Empty() ? -1 : cells.LastRow()) : lastRow_;
+      for (int32_t r = top; r <= bottom; ++r) {
+        if (IsWholeColumns() && !cells.FindCell(r, firstColumn_ - 1)) continue;
+        for (int32_t c = firstColumn_; c <= lastColumn_; ++c) CopyFormat(r, firstColumn_ - 1, r, c);
+      }
     }
   }
   sheet_->Workbook()->RaiseGeneration();

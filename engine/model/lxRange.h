@@ -218,6 +218,8 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void DissolveCrossingAreas(int32_t top, int32_t left, int32_t bottom, int32_t right);
   void MergeRectangle(bool across);
   void ClearCell(int32_t row, int32_t column, int32_t what);
+  // Gives a cell the effective format of another position of this sheet.
+  void CopyFormat(int32_t sr, int32_t sc, int32_t dr, int32_t dc);
   void ShiftOutline(bool rows, int32_t delta);
 
   IXLSWorksheet* sheet_;  // not owned

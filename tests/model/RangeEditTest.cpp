@@ -261,6 +261,21 @@ TEST(InsertDelete, DeleteShiftsUpAndLeftAndMovesMergedAreas) {
   EXPECT_EQ(test::UseCountMismatch(*b.book), "");
 }
 
+TEST(InsertDelete, NewWholeColumnsTakeTheLeftColumnsRecordWithoutACellPerRow) {
+  Book b;
+  b.At(3, 1)->SetValue(TVariant(1));
+  b.At(3, 2)->SetValue(TVariant(2));
+  b.R(u"A1", u"A65536")->SetNumberFormat(u"0.0");
+  TVariant done;
+  b.R(u"B1", u"B65536")->Insert(TVariant(), done);
+  ASSERT_TRUE(done.ToBool());
+  EXPECT_DOUBLE_EQ(b.Number(3, 3), 2.0);
+  EXPECT_EQ(b.At(100, 2)->NumberFormat(), u"0.0");
+  EXPECT_EQ(b.At(3, 2)->NumberFormat(), u"0.0");
+  EXPECT_EQ(b.sheet->CellHeap().CellCount(), 2);  // A3 and the moved C3 only
+  EXPECT_EQ(test::UseCountMismatch(*b.book), "");
+}
+
 TEST(UseCounts, FollowOverwriteClearCopyAndDelete) {
   Book b;
   b.R(u"A1", u"C3")->SetNumberFormat(u"0.0");
