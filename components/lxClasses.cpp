@@ -1,5 +1,7 @@
 #include "lxClasses.h"
 
+#include <algorithm>
+
 namespace lx {
 
 void Abort() { throw EAbort(); }
@@ -49,5 +51,33 @@ int TStringList::IndexOf(std::string_view value) const {
     if (SameText(items_[i], value)) return static_cast<int>(i);
   return -1;
 }
+
+TComponent::~TComponent() {
+  // Copy first: the notified components unlink themselves while we walk.
+  const std::vector<TComponent*> links = freeNotifies_;
+  freeNotifies_.clear();
+  for (TComponent* other : links) {
+    auto& theirs = other->freeNotifies_;
+    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+    other->Notification(this, opRemove);
+  }
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+  if (!component || component == this) return;
+  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end()) {
+    freeNotifies_.push_back(component);
+    component->freeNotifies_.push_back(this);
+  }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+  if (!component) return;
+  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component), freeNotifies_.end());
+  auto& theirs = component->freeNotifies_;
+  theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+}
+
+void TComponent::Notification(TComponent*, TOperation) {}
 
 }  // namespace lx

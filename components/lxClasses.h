@@ -1,13 +1,16 @@
-// String lists and the framework's exceptions.
+// Components, string lists and the framework's exceptions.
 //
-// The export components keep their group field names in a string list and
-// stop an export when an event handler raises the silent abort. This unit
-// holds both, together with the exception base class that the dataset layer
-// raises its errors from. Strings are 8-bit text in the system code page, as
-// every string property of the components is.
+// The export components keep their group field names in a string list, stop
+// an export when an event handler raises the silent abort, and forget a grid
+// or dataset that is destroyed while they still point at it. This unit holds
+// the three: TStringList, the exception classes (the dataset layer raises its
+// errors from Exception too) and TComponent with its removal notification.
+// Strings are 8-bit text in the system code page, as every string property of
+// the components is.
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +78,35 @@ class TStringList {
  private:
   void CheckIndex(int index, int limit) const;
   std::vector<std::string> items_;
+};
+
+enum TOperation { opInsert, opRemove };
+
+// Base of the framework's non-visual objects (datasets, data sources, grids,
+// export components). Objects that keep a plain pointer to another component
+// register with FreeNotification(other); when either of the two is
+// destroyed, the other one receives Notification(dying, opRemove) and clears
+// its pointer. Components are not copyable: the links are by address.
+class TComponent {
+ public:
+  TComponent() = default;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+  virtual ~TComponent();
+
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+
+  // Asks to be told (through Notification) when component is destroyed.
+  void FreeNotification(TComponent* component);
+  void RemoveFreeNotification(TComponent* component);
+
+ protected:
+  virtual void Notification(TComponent* component, TOperation operation);
+
+ private:
+  std::string name_;
+  std::vector<TComponent*> freeNotifies_;  // not owned; kept symmetric
 };
 
 // The framework uses the abstract name for properties; our list is the one

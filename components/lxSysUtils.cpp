@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lxClasses.h"
+#include "lxCodePage.h"
 #include "lxText.h"
 #include "lxVariant.h"
 
@@ -97,8 +98,16 @@ TFormatSettings FormatSettingsFromLocale(std::string_view localeName) {
     settings.LongTimeFormat = StrftimeToFormat(timeFormat);
     settings.ShortTimeFormat = StrftimeToFormat(timeFormat, true);
   }
-  std::string am = nl_langinfo_l(AM_STR, loc);
-  std::string pm = nl_langinfo_l(PM_STR, loc);
+  // The locale's texts come in its own character set; ours are 8-bit text
+  // in the system code page.
+  const std::string codeset = nl_langinfo_l(CODESET, loc);
+  auto text = [&](nl_item item) {
+    std::string value = nl_langinfo_l(item, loc);
+    if (codeset == "UTF-8") value = WideToAnsi(Utf8ToUtf16(value));
+    return value;
+  };
+  std::string am = text(AM_STR);
+  std::string pm = text(PM_STR);
   if (!am.empty() && !pm.empty()) {
     settings.TimeAMString = am;
     settings.TimePMString = pm;
@@ -110,7 +119,7 @@ TFormatSettings FormatSettingsFromLocale(std::string_view localeName) {
   // a plain space stands in for them.
   if (thousands && thousands[0]) settings.ThousandSeparator = thousands[1] ? ' ' : thousands[0];
   // CRNCYSTR carries a position marker before the symbol.
-  std::string currency = nl_langinfo_l(CRNCYSTR, loc);
+  std::string currency = text(CRNCYSTR);
   if (currency.size() > 1) settings.CurrencyString = currency.substr(1);
   freelocale(loc);
   return settings;

@@ -1,0 +1,309 @@
+// Datasets, fields and data sources of the component framework.
+//
+// The export components walk a dataset record by record and read each
+// field's type, texts, value and display settings; the programs show the same
+// dataset in a grid through a data source. This unit defines those objects:
+//
+//   TField       one column of the current record: type, name, display label,
+//                display and edit text, values, null test, display format,
+//                width, visibility and alignment
+//   TDataSet     the records and a cursor over them: First/Next/Eof,
+//                bookmarks, fields by index and by name, DisableControls
+//   TDataSource  the link from a grid (or any viewer) to a dataset; it hears
+//                of cursor moves unless the dataset's controls are disabled
+//   TMemDataSet  a dataset filled by the caller (tests, small lists)
+//
+// A dataset keeps all its records in memory: the data sets the programs show
+// are a few thousand rows, and random access makes bookmarks trivial. Each
+// value is stored in the canonical variant of its field type (below), so a
+// field's Value needs no conversion. Concrete datasets (TMemDataSet, the
+// SQLite dataset of lxSQLiteDataSet.h) define the fields and append the rows
+// in InternalOpen.
+//
+// Canonical values by field type (null is a null variant for every type):
+//   string, fixed char, wide string, memo   wide text (varOleStr)
+//   smallint, integer, auto-increment        varSmallint, varInteger, varInteger
+//   word, large integer                      varWord, varInt64
+//   boolean                                  varBoolean
+//   float, currency, FMT BCD                 varDouble (a currency field holds
+//                                            a double, as the framework's does)
+//   BCD                                      varCurrency (four decimals)
+//   date, time, date and time                varDate; a date keeps the whole
+//                                            day, a time the fraction only
+//   bytes, blobs, graphics                   varString with the raw bytes
+//
+// 8-bit texts of fields (DisplayText, Text, AsString) are in the dataset's
+// code page, the system code page unless SetCodePage chose another; a
+// program whose data is Cyrillic sets 1251 so that its texts survive the
+// trip through an 8-bit string. AsWideString gives the text without loss.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lxClasses.h"
+#include "lxCodePage.h"
+#include "lxGraphics.h"
+#include "lxVariant.h"
+
+namespace lx {
+
+// A failed dataset operation: an unknown field name, a value that does not
+// fit its field, a database error.
+class EDatabaseError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+enum TFieldType {
+  ftUnknown,
+  ftString,
+  ftSmallint,
+  ftInteger,
+  ftWord,
+  ftBoolean,
+  ftFloat,
+  ftCurrency,
+  ftBCD,
+  ftDate,
+  ftTime,
+  ftDateTime,
+  ftBytes,
+  ftVarBytes,
+  ftAutoInc,
+  ftBlob,
+  ftMemo,
+  ftGraphic,
+  ftFmtMemo,
+  ftFixedChar,
+  ftWideString,
+  ftLargeint,
+  ftFMTBcd,
+};
+
+// The type's name without the prefix ("String", "Currency").
+const char* FieldTypeName(TFieldType type);
+// Text types whose value is a string shown as it is (not memos).
+bool IsStringFieldType(TFieldType type);
+// Integer and fractional number types, the types aligned right by default.
+bool IsNumericFieldType(TFieldType type);
+bool IsDateTimeFieldType(TFieldType type);
+
+class TDataSet;
+
+class TField {
+ public:
+  // Fields are created by their dataset (TDataSet::AddField).
+  TField(TDataSet* dataSet, std::string fieldName, TFieldType dataType, int size, int index);
+  TField(const TField&) = delete;
+  TField& operator=(const TField&) = delete;
+
+  TDataSet* DataSet() const { return dataSet_; }
+  TFieldType DataType() const { return dataType_; }
+  const std::string& FieldName() const { return fieldName_; }
+  // Characters of a string field; 0 for other types.
+  int Size() const { return size_; }
+  // Position among the dataset's fields, 0-based.
+  int Index() const { return index_; }
+
+  // The header text of the field; its name unless set.
+  const std::string& DisplayLabel() const { return displayLabel_.empty() ? fieldName_ : displayLabel_; }
+  void SetDisplayLabel(std::string label) { displayLabel_ = std::move(label); }
+  // The number or date-time pattern of the display text (lxSysUtils.h);
+  // empty means the type's default. Only numeric and date-time fields use it.
+  const std::string& DisplayFormat() const { return displayFormat_; }
+  void SetDisplayFormat(std::string format) { displayFormat_ = std::move(format); }
+  // The texts of a boolean field, "true text;false text"; "True;False"
+  // unless set.
+  const std::string& DisplayValues() const { return displayValues_; }
+  void SetDisplayValues(std::string values) { displayValues_ = std::move(values); }
+  // Width in characters; set, or the type's default (the size of a string).
+  int DisplayWidth() const;
+  void SetDisplayWidth(int characters) { displayWidth_ = characters; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { visible_ = visible; }
+  // Right for numbers, left for everything else, unless set.
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment alignment) { alignment_ = static_cast<int>(alignment); }
+
+  // The current record's value; null when the dataset has no current record.
+  bool IsNull() const { return Value().IsNull(); }
+  const TVariant& Value() const;
+  // Conversions of the value; null gives 0, false or the empty text. A text
+  // that does not convert raises EDatabaseError.
+  double AsFloat() const;
+  double AsDateTime() const;
+  int32_t AsInteger() const;
+  int64_t AsLargeInt() const;
+  bool AsBoolean() const;
+  // The edit text in the dataset's code page.
+  std::string AsString() const { return Text(); }
+  std::u16string AsWideString() const;
+
+  // The text shown in a grid cell: the value through the display format or
+  // the type's default presentation; empty for null.
+  std::string DisplayText() const;
+  // The text shown while editing: like DisplayText but without the display
+  // format (numbers in their shortest form, dates in the short date format,
+  // times in the long time format).
+  std::string Text() const;
+  std::string EditText() const { return Text(); }
+
+ private:
+  // Texts in wide form; the 8-bit ones convert to the dataset's code page.
+  std::u16string WideText(bool display) const;
+  std::string NonTextText(bool display) const;
+
+  TDataSet* dataSet_;  // not owned: the dataset owns its fields
+  std::string fieldName_;
+  TFieldType dataType_;
+  int size_;
+  int index_;
+  std::string displayLabel_;
+  std::string displayFormat_;
+  std::string displayValues_ = "True;False";
+  int displayWidth_ = -1;
+  int alignment_ = -1;
+  bool visible_ = true;
+};
+
+// A record position that GotoBookmark returns to. A default bookmark (or one
+// taken from an empty dataset) is invalid and GotoBookmark ignores it.
+struct TBookmark {
+  int64_t record = -1;
+  bool Valid() const { return record >= 0; }
+};
+
+class TDataSource;
+
+class TDataSet : public TComponent {
+ public:
+  TDataSet() = default;
+  ~TDataSet() override;
+
+  // Opening loads the records and places the cursor on the first one;
+  // closing keeps the fields (the SQLite dataset drops its records, the
+  // in-memory one keeps them for the next Open).
+  void Open();
+  void Close();
+  bool Active() const { return active_; }
+  void SetActive(bool active) { active ? Open() : Close(); }
+
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  // Raises EListError outside 0..FieldCount-1.
+  TField* Fields(int index) const;
+  // Finds a field by name, ignoring the case of ASCII letters: nullptr (or
+  // EDatabaseError from FieldByName) when there is none.
+  TField* FindField(std::string_view name) const;
+  TField* FieldByName(std::string_view name) const;
+
+  int RecordCount() const { return active_ ? static_cast<int>(rows_.size()) : 0; }
+  bool IsEmpty() const { return RecordCount() == 0; }
+  // 1-based number of the current record; 0 when there is none.
+  int RecNo() const { return IsEmpty() ? 0 : static_cast<int>(cursor_) + 1; }
+  void First();
+  void Last();
+  // Moving past the last record sets Eof and stays on the last record;
+  // moving before the first sets Bof and stays on the first.
+  void Next();
+  void Prior();
+  bool Eof() const { return eof_; }
+  bool Bof() const { return bof_; }
+
+  TBookmark GetBookmark() const;
+  bool BookmarkValid(const TBookmark& bookmark) const;
+  void GotoBookmark(const TBookmark& bookmark);
+  void FreeBookmark(TBookmark& bookmark) { bookmark = TBookmark{}; }
+
+  // While disabled (the calls nest), cursor moves are not reported to data
+  // sources; enabling again reports one change if any happened.
+  void DisableControls() { ++disableCount_; }
+  void EnableControls();
+  bool ControlsDisabled() const { return disableCount_ > 0; }
+
+  uint32_t CodePage() const { return codePage_; }
+  void SetCodePage(uint32_t codePage) { codePage_ = codePage; }
+
+  // The stored value of a field of the current record (what TField::Value
+  // returns); null when there is no current record.
+  const TVariant& CurrentValue(int fieldIndex) const;
+  // The value of a field in record 0..RecordCount-1, without moving the
+  // cursor (grids draw rows this way); null outside.
+  const TVariant& RecordValue(int record, int fieldIndex) const;
+
+  // The canonical value of a field type for a value (see the unit comment);
+  // raises EDatabaseError when the value does not convert.
+  static TVariant ConvertValue(TFieldType type, const TVariant& value);
+
+ protected:
+  // Defines the fields and appends the records of a dataset being opened.
+  virtual void InternalOpen() = 0;
+  // Releases what InternalOpen loaded; the default drops the records.
+  virtual void InternalClose() { ClearRows(); }
+
+  TField* AddField(std::string name, TFieldType type, int size = 0);
+  void ClearFields() { fields_.clear(); }
+  void ClearRows() { rows_.clear(); }
+  bool HasRows() const { return !rows_.empty(); }
+  // Appends a record; the values are converted to their fields' canonical
+  // form, missing trailing values are null. Raises EDatabaseError for more
+  // values than fields or a value that does not convert.
+  void AppendRow(std::vector<TVariant> values);
+  // Appends a record whose values are canonical already.
+  void AppendCanonicalRow(std::vector<TVariant> values);
+  // Tells the data sources that the data or the cursor changed.
+  void DataEvent();
+
+ private:
+  friend class TDataSource;
+  void AfterMove();
+
+  std::vector<std::unique_ptr<TField>> fields_;
+  std::vector<std::vector<TVariant>> rows_;
+  int64_t cursor_ = 0;
+  bool active_ = false;
+  bool eof_ = true;
+  bool bof_ = true;
+  int disableCount_ = 0;
+  bool changedWhileDisabled_ = false;
+  std::vector<TDataSource*> sources_;  // not owned; they unregister themselves
+  uint32_t codePage_ = kSystemCodePage;
+};
+
+// The link between a viewer and a dataset.
+class TDataSource : public TComponent {
+ public:
+  TDataSource() = default;
+  ~TDataSource() override;
+
+  TDataSet* DataSet() const { return dataSet_; }
+  void SetDataSet(TDataSet* dataSet);
+
+  // Called after the dataset's records or cursor changed, unless its
+  // controls are disabled.
+  std::function<void()> OnDataChange;
+
+ private:
+  friend class TDataSet;
+  // Not owned; the dataset clears it when it is destroyed first.
+  TDataSet* dataSet_ = nullptr;
+};
+
+// A dataset whose fields and records the caller supplies. Fields may be
+// added while the dataset has no records; records may be appended at any
+// time (an appended record becomes visible at once when the dataset is open).
+class TMemDataSet : public TDataSet {
+ public:
+  TField* AddField(std::string name, TFieldType type, int size = 0);
+  void AppendRecord(std::vector<TVariant> values);
+
+ protected:
+  void InternalOpen() override {}
+  void InternalClose() override {}
+};
+
+}  // namespace lx
