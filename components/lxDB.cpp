@@ -394,7 +394,13 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
       }
       if (!ok || !(d >= kMinDateTime && d < kMaxDateTime)) RaiseConvert(value, type);
       if (type == ftDate) d = std::trunc(d);
-      if (type == ftTime) d = std::fabs(d - std::trunc(d));
+      if (type == ftTime) {
+        // Through the clock fields, so that 14:05 stays exactly 14:05 rather
+        // than what is left of a subtraction from a large day number.
+        int hour = 0, minute = 0, second = 0, ms = 0;
+        DecodeTime(d, hour, minute, second, ms);
+        d = EncodeTime(hour, minute, second, ms);
+      }
       return TVariant::FromDate(d);
     }
     case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic:
