@@ -303,6 +303,12 @@ class IXLSWorksheet : public TXLSObject {
   bool DisplayGridlines() const { return displayGridlines_; }
   void SetDisplayGridlines(bool value) { displayGridlines_ = value; }
   bool FrozenPanes() const { return frozenPanes_; }
+  uint8_t ActivePane() const { return activePane_; }
+  void SetActivePane(uint8_t pane) { activePane_ = pane; }
+  bool DisplayZeros() const { return displayZeros_; }
+  void SetDisplayZeros(bool value) { displayZeros_ = value; }
+  bool RightToLeft() const { return rightToLeft_; }
+  void SetRightToLeft(bool value) { rightToLeft_ = value; }
   void SetStandardHeight(double points);
   void SetStandardWidth(double characters);
 
@@ -502,6 +508,14 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   void SetFirstVisibleTab(int32_t tab) { firstVisibleTab_ = tab; }
   const WideString& FileName() const { return fileName_; }
   int32_t DefaultSaveFormat() const { return defaultSaveFormat_; }
+  // Cleared while a save writes the compound document.
+  bool NoDocument() const { return noDocument_; }
+  void SetNoDocument(bool value) { noDocument_ = value; }
+  // The writer's BIFF version code, set per save.
+  int32_t FormatCode() const { return formatCode_; }
+  void SetFormatCode(int32_t code) { formatCode_ = code; }
+  int32_t LastFormat() const { return lastFormat_; }
+  int32_t LastOpenFormat() const { return lastOpenFormat_; }
 
  private:
   bool noDocument_ = true;

@@ -98,6 +98,12 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   // The implementation behind any range interface of this engine.
   static TXLSRange* From(IXLSRangeBase* range);
 
+  // The views' slot 90 stays reachable through each view.
+  using TXLSPlainView::Item;
+  using TXLSRowView::Item;
+  using TXLSColsView::Item;
+  using TXLSRowsView::Item;
+
   // Slots 3 to 86.
   void CopyFrom(IXLSRange* source, int32_t what, bool keepSource) override;
   XLSPtr<IXLSRange> Item(int32_t row, int32_t column) override;
