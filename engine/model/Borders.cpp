@@ -27,12 +27,15 @@ using TBorderChange = std::function<int32_t(int32_t index, int32_t sides, bool r
 // and passes its format through the change, with a one-entry cache and the
 // same use-count moves as the range's own format walk; merged cells are not
 // skipped, since the outer lines of a merged area are drawn from the sides of
-// its hidden cells. A step that spans whole rows or whole columns goes
-// through the range's ApplyFormatChange on that rectangle, so that the row
-// and column records take the change and no cell is created across the
-// sheet. A neighbour step visits existing cells only and takes the line off
-// the sides facing the range, so that an old line of the neighbour does not
-// show beside the new one.
+// its hidden cells. On a range of whole columns, a step that reaches from the
+// first or second row to the last or last but one goes through the column
+// records instead, and on a range of whole rows a step across (nearly) all
+// columns through the row records, so that no cell is created across the
+// sheet: the few positions the step leaves out are fetched as cells first,
+// so that the record's change does not show through them. A neighbour step
+// visits existing cells only and takes the line off the sides facing the
+// range, so that an old line of the neighbour does not show beside the new
+// one.
 class TXLSBorderWalk {
  public:
   TXLSBorderWalk(TXLSRange& range, TBorderChange change)
@@ -43,36 +46,18 @@ class TXLSBorderWalk {
     bottom = std::clamp(bottom, 0, kXLSMaxRow);
     left = std::clamp(left, 0, kXLSMaxColumn);
     right = std::clamp(right, 0, kXLSMaxColumn);
-    const bool wholeColumns = top == 0 && bottom == kXLSMaxRow;
-    const bool wholeRows = left == 0 && right == kXLSMaxColumn;
-    if (wholeColumns || wholeRows) {
-      XLSPtr<IXLSRange> part = TXLSRange::Create(&sheet_, top, left, bottom, right);
-      TXLSRange::From(part.Get())->ApplyFormatChange(
-          [&](int32_t index, bool release) { return change_(index, sides, release); });
+    if (range_.IsWholeColumns() && top <= 1 && bottom >= kXLSMaxRow - 1) {
+      ColumnStep(top, left, bottom, right, sides);
       return;
     }
-    bool valid = false;
-    int32_t cachedOld = 0;
-    int32_t cachedNew = 0;
-    TXLSCellHeap& cells = sheet_.CellHeap();
-    for (int32_t r = top; r <= bottom; ++r) {
-      for (int32_t c = left; c <= right; ++c) {
-        TXLSCellRef* cell = cells.GetCell(r, c);
-        if (!cell) continue;
-        const bool fromCell = cell->FormatIndex > 0;
-        const int32_t old = fromCell ? cell->FormatIndex : 0;
-        if (!valid || old != cachedOld) {
-          cachedNew = change_(old, sides, fromCell);
-          cachedOld = old;
-          valid = true;
-        } else if (fromCell) {
-          formats_.MoveReference(old, cachedNew);
-        } else {
-          formats_.AddReference(cachedNew);
-        }
-        cell->FormatIndex = cachedNew;
-      }
+    if (range_.IsWholeRows() && left <= 1 && right >= kXLSMaxColumn - 1) {
+      RowStep(top, left, bottom, right, sides);
+      return;
     }
+    ResetCache();
+    TXLSCellHeap& cells = sheet_.CellHeap();
+    for (int32_t r = top; r <= bottom; ++r)
+      for (int32_t c = left; c <= right; ++c) ChangeCell(cells.GetCell(r, c), sides);
   }
 
   // A neighbour step; positions outside the sheet have no neighbour.
@@ -168,10 +153,87 @@ class TXLSBorderWalk {
   }
 
  private:
+  void ResetCache() { cacheValid_ = false; }
+
+  // One cell under the one-entry cache.
+  void ChangeCell(TXLSCellRef* cell, int32_t sides) {
+    if (!cell) return;
+    const bool fromCell = cell->FormatIndex > 0;
+    const int32_t old = fromCell ? cell->FormatIndex : 0;
+    if (!cacheValid_ || old != cacheOld_) {
+      cacheNew_ = change_(old, sides, fromCell);
+      cacheOld_ = old;
+      cacheValid_ = true;
+    } else if (fromCell) {
+      formats_.MoveReference(old, cacheNew_);
+    } else {
+      formats_.AddReference(cacheNew_);
+    }
+    cell->FormatIndex = cacheNew_;
+  }
+
+  // Rows top..bottom of whole columns: the column records and the existing
+  // cells of those rows.
+  void ColumnStep(int32_t top, int32_t left, int32_t bottom, int32_t right, int32_t sides) {
+    TXLSCellHeap& cells = sheet_.CellHeap();
+    for (int32_t c = left; c <= right; ++c) {
+      for (int32_t r = 0; r < top; ++r) cells.GetCell(r, c);
+      for (int32_t r = bottom + 1; r <= kXLSMaxRow; ++r) cells.GetCell(r, c);
+    }
+    for (int32_t c = left; c <= right; ++c) {
+      TXLSColumnInfo* info = sheet_.ColumnInfo().Get(c);
+      info->FormatIndex = change_(info->FormatIndex, sides, true);
+      ResetCache();
+      ForExistingCells(cells, top, c, bottom, c, [&](TXLSCellRef& cell) { ChangeCell(&cell, sides); });
+    }
+  }
+
+  // Columns left..right of whole rows: the row records, the existing cells
+  // of those columns, and cells where a column with a format of its own
+  // crosses the row, which would otherwise show the row's format alone.
+  void RowStep(int32_t top, int32_t left, int32_t bottom, int32_t right, int32_t sides) {
+    TXLSCellHeap& cells = sheet_.CellHeap();
+    for (int32_t r = top; r <= bottom; ++r) {
+      for (int32_t c = 0; c < left; ++c) cells.GetCell(r, c);
+      for (int32_t c = right + 1; c <= kXLSMaxColumn; ++c) cells.GetCell(r, c);
+    }
+    const TXLSColumnInfoList& columns = sheet_.ColumnInfo();
+    for (int32_t r = top; r <= bottom; ++r) {
+      TXLSRowInfo* info = sheet_.RowInfo().Get(r);
+      info->FormatIndex = change_(info->FormatIndex, sides, true);
+      info->HasRowFormat = true;
+      ResetCache();
+      int32_t first = cells.Empty() ? kXLSMaxColumn + 1 : cells.FirstColumn();
+      int32_t last = cells.Empty() ? -1 : cells.LastColumn();
+      if (columns.Count() > 0) {
+        first = std::min(first, columns.FirstColumn());
+        last = std::max(last, columns.LastColumn());
+      }
+      for (int32_t c = std::max(first, left); c <= std::min(last, right); ++c) {
+        if (TXLSCellRef* cell = cells.FindCell(r, c)) {
+          ChangeCell(cell, sides);
+          continue;
+        }
+        const TXLSColumnInfo* column = columns.Find(c);
+        if (!column || column->FormatIndex == 0 || column->FormatIndex == TlxFormatList::kDefaultCellFormat)
+          continue;
+        const int32_t combined = change_(column->FormatIndex, sides, false);
+        TXLSCellRef* created = cells.GetCell(r, c);
+        // The new cell took a use of the row's format; it holds the
+        // combined format instead.
+        formats_.ReleaseReference(created->FormatIndex);
+        created->FormatIndex = combined;
+      }
+    }
+  }
+
   TXLSRange& range_;
   IXLSWorksheet& sheet_;
   TlxFormatList& formats_;
   TBorderChange change_;
+  bool cacheValid_ = false;
+  int32_t cacheOld_ = 0;
+  int32_t cacheNew_ = 0;
 };
 
 // What an edge read gives.

@@ -298,5 +298,42 @@ TEST(StyleBorders, WholeColumnsAndRowsUseTheRecords) {
   EXPECT_EQ(b.Edge(6, 0, 6, kXLSMaxColumn, xlEdgeTop)->LineStyle(), xlDouble);
 }
 
+TEST(StyleBorders, InsideEdgesOfWholeColumnsAndRowsKeepToTheRecords) {
+  Book b;
+  TXLSCellHeap& cells = b.sheet->CellHeap();
+  b.Edge(0, 2, kXLSMaxRow, 3, xlInsideHorizontal)->SetLineStyle(xlContinuous);  // C:D
+  // Only the first and last row are cells; the rows between use the records.
+  EXPECT_EQ(cells.CellCount(), 4);
+  EXPECT_EQ(b.Top(0, 2), 0);
+  EXPECT_EQ(b.Bottom(0, 2), kThin);
+  EXPECT_EQ(b.Top(kXLSMaxRow, 3), kThin);
+  EXPECT_EQ(b.Bottom(kXLSMaxRow, 3), 0);
+  EXPECT_EQ(b.Top(500, 3), kThin);
+  EXPECT_EQ(b.Bottom(500, 3), kThin);
+  EXPECT_EQ(b.Top(500, 4), 0);
+
+  Book r;
+  r.Edge(2, 0, 3, kXLSMaxColumn, xlInsideVertical)->SetLineStyle(xlDouble);  // rows 3:4
+  EXPECT_EQ(r.sheet->CellHeap().CellCount(), 4);
+  EXPECT_EQ(r.Left(2, 0), 0);
+  EXPECT_EQ(r.Right(2, 0), kDouble);
+  EXPECT_EQ(r.Left(3, kXLSMaxColumn), kDouble);
+  EXPECT_EQ(r.Right(3, kXLSMaxColumn), 0);
+  EXPECT_EQ(r.Left(2, 100), kDouble);
+  EXPECT_EQ(r.Right(3, 100), kDouble);
+  EXPECT_EQ(r.Left(4, 100), 0);
+
+  // The whole sheet: the first and last rows are the only cells.
+  Book w;
+  w.Edge(0, 0, kXLSMaxRow, kXLSMaxColumn, xlInside)->SetLineStyle(xlContinuous);
+  EXPECT_EQ(w.sheet->CellHeap().CellCount(), 2 * (kXLSMaxColumn + 1));
+  EXPECT_EQ(w.Top(0, 5), 0);
+  EXPECT_EQ(w.Left(0, 5), kThin);
+  EXPECT_EQ(w.Left(100, 0), 0);
+  EXPECT_EQ(w.Right(100, 0), kThin);
+  EXPECT_EQ(w.Top(100, 0), kThin);
+  EXPECT_EQ(w.Right(100, kXLSMaxColumn), 0);
+}
+
 }  // namespace
 }  // namespace lx
