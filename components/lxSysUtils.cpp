@@ -178,7 +178,20 @@ std::string StrftimeToFormat(std::string_view pattern, bool shortTime) {
   return out;
 }
 
-std::string FormatDateTime(std::string_view format, double dateTime, const TFormatSettings& settings) {
+namespace {
+
+// Patterns that name other patterns (c, ddddd, t, tt) expand only this deep,
+// so that a short date format of "c" cannot recurse without end.
+constexpr int kMaxPatternNesting = 2;
+
+std::string FormatDateTimeAt(std::string_view format, double dateTime, const TFormatSettings& settings, int depth);
+
+std::string Nested(const std::string& format, double dateTime, const TFormatSettings& settings, int depth) {
+  if (depth >= kMaxPatternNesting) return {};
+  return FormatDateTimeAt(format, dateTime, settings, depth + 1);
+}
+
+std::string FormatDateTimeAt(std::string_view format, double dateTime, const TFormatSettings& settings, int depth) {
   int year, month, day, hour, minute, second, ms;
   if (!DecodeDateTime(dateTime, year, month, day, hour, minute, second, ms)) return {};
   if (format.empty()) format = "c";
@@ -223,8 +236,8 @@ std::string FormatDateTime(std::string_view format, double dateTime, const TForm
     const size_t n = std::string_view("dmyhnsztc").find(lc) == std::string_view::npos ? 1 : RunLength(format, i);
     switch (lc) {
       case 'c':
-        out += FormatDateTime(settings.ShortDateFormat, dateTime, settings);
-        if (!midnight) out += ' ' + FormatDateTime(settings.LongTimeFormat, dateTime, settings);
+        out += Nested(settings.ShortDateFormat, dateTime, settings, depth);
+        if (!midnight) out += ' ' + Nested(settings.LongTimeFormat, dateTime, settings, depth);
         i += 1;
         continue;
       case 'd': {
@@ -232,7 +245,7 @@ std::string FormatDateTime(std::string_view format, double dateTime, const TForm
         if (n <= 2) out += Padded(day, static_cast<int>(n));
         else if (n == 3) out += kShortDays[weekday];
         else if (n == 4) out += kLongDays[weekday];
-        else out += FormatDateTime(settings.ShortDateFormat, dateTime, settings);
+        else out += Nested(settings.ShortDateFormat, dateTime, settings, depth);
         afterHour = false;
         break;
       }
@@ -268,7 +281,7 @@ std::string FormatDateTime(std::string_view format, double dateTime, const TForm
         afterHour = false;
         break;
       case 't':
-        out += FormatDateTime(n >= 2 ? settings.LongTimeFormat : settings.ShortTimeFormat, dateTime, settings);
+        out += Nested(n >= 2 ? settings.LongTimeFormat : settings.ShortTimeFormat, dateTime, settings, depth);
         afterHour = false;
         break;
       default:
@@ -283,7 +296,16 @@ std::string FormatDateTime(std::string_view format, double dateTime, const TForm
   return out;
 }
 
+}  // namespace
+
+std::string FormatDateTime(std::string_view format, double dateTime, const TFormatSettings& settings) {
+  return FormatDateTimeAt(format, dateTime, settings, 0);
+}
+
 namespace {
+
+constexpr int kMaxDecimals = 30;
+constexpr int kMaxIntegerZeros = 64;
 
 struct TNumberSection {
   std::string_view text;
@@ -459,7 +481,12 @@ std::string FormatFloat(std::string_view format, double value, const TFormatSett
   } else if (value == 0 && sections.size() >= 3 && !sections[2].empty()) {
     section = sections[2];
   }
-  const TNumberSection scanned = ScanSection(section);
+  TNumberSection scanned = ScanSection(section);
+  // More decimals than a double holds only pad with zeros; the cap keeps
+  // the digit buffer bounded whatever the format.
+  scanned.maxDecimals = std::min(scanned.maxDecimals, kMaxDecimals);
+  scanned.minDecimals = std::min(scanned.minDecimals, kMaxDecimals);
+  scanned.intZeros = std::min(scanned.intZeros, kMaxIntegerZeros);
   std::string text = FormatSection(scanned, std::fabs(value), settings);
   // A value that rounds to zero in its section shows no minus sign.
   bool nonZeroDigit = false;

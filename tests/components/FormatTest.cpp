@@ -115,6 +115,24 @@ TEST(NumberText, SectionsAndSigns) {
   EXPECT_EQ(FormatFloat("", 1234.5, German()), "1234,5");
 }
 
+TEST(DateTimeText, SelfNamingLocaleFormatsDoNotRecurse) {
+  TFormatSettings odd;
+  odd.ShortDateFormat = "c";
+  odd.LongTimeFormat = "tt";
+  // Reaching the end at all is the point; the expansions stop two levels deep.
+  EXPECT_LT(FormatDateTime("c", EncodeDateTime(1994, 6, 15, 1, 0, 0, 0), odd).size(), 20u);
+  EXPECT_EQ(FormatDateTime("ddddd 'at' d", EncodeDate(1994, 6, 15), odd), " at 15");
+}
+
+TEST(NumberText, OversizedFormatsStayBounded) {
+  const std::string manyDecimals = "0." + std::string(500, '0');
+  const std::string text = FormatFloat(manyDecimals, 1.5, Us());
+  EXPECT_EQ(text.substr(0, 5), "1.500");
+  EXPECT_LE(text.size(), 40u);
+  EXPECT_EQ(FormatFloat(std::string(300, '0'), 42, Us()).size(), 64u);
+  EXPECT_EQ(FormatFloat("#,##0", 1e300, Us()).size(), 301u + 100u);
+}
+
 TEST(TypedDates, OrderFollowsTheShortDateFormat) {
   double d = 0;
   ASSERT_TRUE(TryStrToDateTime("1/1/1994", d, Us()));
