@@ -29,16 +29,18 @@ int32_t IXLSWorksheet::MakeFirstVisibleTab() {
   return kResultOk;
 }
 
-// Panes arrive with the page-setup objects; until then only the frozen flag
-// is kept.
-int32_t IXLSWorksheet::SplitPanes(int32_t, int32_t, int32_t, int32_t) {
-  frozenPanes_ = false;
-  return kResultOk;
+int32_t IXLSWorksheet::SplitPanes(int32_t firstRow, int32_t firstColumn, int32_t width, int32_t height) {
+  return ApplySplitPanes(panes_, frozenPanes_, firstRow, firstColumn, width, height);
 }
 
-int32_t IXLSWorksheet::FreezePanes(int32_t, int32_t, int32_t, int32_t) {
-  frozenPanes_ = true;
-  return kResultOk;
+int32_t IXLSWorksheet::FreezePanes(int32_t rows, int32_t columns, int32_t firstColumn, int32_t firstRow) {
+  return ApplyFreezePanes(panes_, frozenPanes_, static_cast<uint16_t>(rows), static_cast<uint16_t>(columns),
+                          static_cast<uint16_t>(firstColumn), static_cast<uint16_t>(firstRow));
+}
+
+TXLSOutline& IXLSWorksheet::GetOutline() {
+  if (!outline_) outline_ = std::make_unique<TXLSOutline>();
+  return *outline_;
 }
 
 int32_t IXLSWorksheet::Reserved3() { return kResultFail; }

@@ -29,6 +29,9 @@
 #include "lxCellHeap.h"
 #include "lxFormat.h"
 #include "lxObject.h"
+#include "lxOutline.h"
+#include "lxPageBreaks.h"
+#include "lxPanes.h"
 #include "lxProtect.h"
 #include "lxResult.h"
 #include "lxText.h"
@@ -333,6 +336,13 @@ class IXLSWorksheet : public TXLSObject {
   const TXLSColumnInfoList& ColumnInfo() const { return *columns_; }
   TXLSWorkbook* Workbook() const { return workbook_; }
   void SetIndex(int16_t index) { index_ = index; }
+  // Panes and outline settings exist after their first use (nullptr before).
+  TXLSPanes* Panes() const { return panes_.get(); }
+  TXLSProtect& Protection() { return protection_; }
+  TXLSHPageBreaks& HPageBreaks() { return hPageBreaks_; }
+  TXLSVPageBreaks& VPageBreaks() { return vPageBreaks_; }
+  TXLSOutline* Outline() const { return outline_.get(); }
+  TXLSOutline& GetOutline();
 
  private:
   friend class IXLSWorkSheets;
@@ -342,8 +352,13 @@ class IXLSWorksheet : public TXLSObject {
   std::unique_ptr<TXLSCellHeap> cells_;
   std::unique_ptr<TXLSRowInfoList> rows_;
   std::unique_ptr<TXLSColumnInfoList> columns_;
+  std::unique_ptr<TXLSOutline> outline_;
   XLSPtr<IXLSRange> cellsRange_;
+  std::unique_ptr<TXLSPanes> panes_;
+  TXLSProtect protection_;
   XLSPtr<IXLSRange> activeCell_;
+  TXLSHPageBreaks hPageBreaks_{this};
+  TXLSVPageBreaks vPageBreaks_{this};
   bool displayGridlines_ = true;
   uint16_t zoom_ = 100;
   uint8_t activePane_ = 3;

@@ -314,6 +314,19 @@ TEST(Worksheet, SelectionVisibilityZoomAndFirstVisible) {
   EXPECT_EQ(b->Reserved3(), kResultFail);
 }
 
+TEST(Worksheet, PanesAreMadeOnFirstUse) {
+  Book b;
+  EXPECT_EQ(b.sheet->Panes(), nullptr);
+  EXPECT_EQ(b.sheet->FreezePanes(1, 0, 0, 1), kResultOk);
+  ASSERT_NE(b.sheet->Panes(), nullptr);
+  EXPECT_TRUE(b.sheet->FrozenPanes());
+  EXPECT_EQ(b.sheet->SplitPanes(-1, -1, 10, 20), kResultOk);
+  EXPECT_FALSE(b.sheet->FrozenPanes());
+  EXPECT_EQ(b.sheet->Outline(), nullptr);
+  b.sheet->GetOutline().SetSummaryRow(0);
+  EXPECT_EQ(b.sheet->Outline()->SummaryRow(), 0);
+}
+
 TEST(Worksheet, RangeOfClampsAndOrdersCorners) {
   Book b;
   auto r = b.sheet->RangeOf(0, 300, 2, 70000);
