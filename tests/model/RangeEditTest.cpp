@@ -109,6 +109,13 @@ TEST(Copy, OverlappingCopiesKeepTheirSourceInBothDirections) {
   EXPECT_DOUBLE_EQ(b.Number(3, 1), 2.0);
   EXPECT_DOUBLE_EQ(b.Number(4, 1), 3.0);
 
+  Book up;
+  for (int r = 1; r <= 4; ++r) up.At(r, 1)->SetValue(TVariant(r));
+  up.R(u"A2", u"A4")->Copy(up.R(u"A1", u"A3").Get());  // up
+  EXPECT_DOUBLE_EQ(up.Number(1, 1), 2.0);
+  EXPECT_DOUBLE_EQ(up.Number(2, 1), 3.0);
+  EXPECT_DOUBLE_EQ(up.Number(3, 1), 4.0);
+
   Book c;
   for (int col = 1; col <= 4; ++col) c.At(1, col)->SetValue(TVariant(col));
   c.R(u"B1", u"D1")->Copy(c.R(u"A1", u"C1").Get());  // left
