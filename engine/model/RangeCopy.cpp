@@ -260,8 +260,13 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
 // ---------------------------------------------------------------- insert and delete
 
 void TXLSRange::CopyFormat(int32_t sr, int32_t sc, int32_t dr, int32_t dc) {
+  // 0 and 15 both mean the default cell format; no cell is made for that.
+  auto same = [](int32_t a, int32_t b) {
+    auto norm = [](int32_t f) { return f == 0 ? TlxFormatList::kDefaultCellFormat : f; };
+    return norm(a) == norm(b);
+  };
   const int32_t format = sheet_->EffectiveFormat(sr, sc);
-  if (format == sheet_->EffectiveFormat(dr, dc)) return;
+  if (same(format, sheet_->EffectiveFormat(dr, dc))) return;
   TXLSCellRef* cell = sheet_->CellHeap().GetCell(dr, dc);
   Formats().MoveReference(cell->FormatIndex, format);
   cell->FormatIndex = format;

@@ -138,16 +138,16 @@ int32_t IXLSWorksheet::EffectiveFormat(int32_t row, int32_t column, bool* fromCe
     }
     return 0;
   }
-  // A row's format shows through only once it was formatted as a row: the
-  // records that the cell store creates for every used row carry the
-  // default index and must not hide the column formats.
+  // A formatted row wins; then the column's format. The records the cell
+  // store creates for every used row carry the default cell format 15, which
+  // applies only where the column has no format, so that a column format is
+  // not lost to cells created after another cell of their row.
   const TXLSRowInfo* rowInfo = rows_->Find(row);
-  int32_t format = rowInfo && rowInfo->HasRowFormat ? rowInfo->FormatIndex : 0;
-  if (format == 0) {
-    const TXLSColumnInfo* columnInfo = columns_->Find(column);
-    format = columnInfo ? columnInfo->FormatIndex : columns_->DefaultColumn().FormatIndex;
-  }
-  return format;
+  if (rowInfo && rowInfo->HasRowFormat && rowInfo->FormatIndex != 0) return rowInfo->FormatIndex;
+  const TXLSColumnInfo* columnInfo = columns_->Find(column);
+  const int32_t columnFormat = columnInfo ? columnInfo->FormatIndex : columns_->DefaultColumn().FormatIndex;
+  if (columnFormat != 0) return columnFormat;
+  return rowInfo ? rowInfo->FormatIndex : 0;
 }
 
 void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {

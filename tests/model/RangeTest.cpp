@@ -216,6 +216,10 @@ TEST(RangeFormat, ColumnFormatShowsThroughNewCellsOfUsedRows) {
   b.sheet->Range(u"B1", u"B65536")->SetNumberFormat(u"0.000");
   b.At(1, 2)->SetValue(TVariant(2));
   EXPECT_EQ(b.At(1, 2)->NumberFormat(), u"0.000");
+  // Without a column format the row record's default cell format applies.
+  b.At(1, 3)->SetValue(TVariant(3));
+  EXPECT_EQ(b.sheet->CellHeap().FindCell(0, 2)->FormatIndex, TlxFormatList::kDefaultCellFormat);
+  EXPECT_EQ(b.sheet->CellHeap().FindCell(0, 0)->FormatIndex, 0);  // made before its row record
 }
 
 TEST(RangeSizes, WidthsHeightsAndHiddenFlags) {
