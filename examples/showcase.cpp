@@ -160,6 +160,9 @@ void FillFormats(IXLSWorksheet& sheet) {
   cell(1, 8)->SetValue(TVariant(u"Detail H"));
   cell(1, 9)->SetValue(TVariant(u"Detail I"));
   sheet.Range(u"H1", u"I1")->EntireColumn()->SetColumnsOutlineLevel(2);
+
+  // A protected sheet: cells can be looked at but not changed.
+  sheet.Protection().ProtectWithPassword("showcase");
 }
 
 void FillStrings(IXLSWorksheet& sheet) {

@@ -101,7 +101,14 @@ std::unique_ptr<TXLSBlob> BuildWordRecord(uint16_t number, uint16_t value) {
 
 TXLSSheetParts SheetPartsOf(IXLSWorksheet& sheet) {
   TXLSSheetParts parts;
+  parts.protect = &sheet.Protection();
+  parts.panes = sheet.Panes();
   parts.frozenPanes = sheet.FrozenPanes();
+  parts.outline = sheet.Outline();
+  parts.horizontalBreaks = &sheet.HPageBreaks();
+  parts.verticalBreaks = &sheet.VPageBreaks();
+  parts.displayZeros = sheet.DisplayZeros();
+  parts.rightToLeft = sheet.RightToLeft();
   return parts;
 }
 
@@ -582,7 +589,10 @@ int32_t TXLSSheetWriter::WriteTail() {
     tail.push_back(std::move(scl));
   }
   activePane_ = kPaneUpperLeft;
-  if (parts_.panes) tail.push_back(BuildPaneRecord(*parts_.panes, parts_.frozenPanes, activePane_));
+  if (parts_.panes) {
+    tail.push_back(BuildPaneRecord(*parts_.panes, parts_.frozenPanes, activePane_));
+    sheet_.SetActivePane(activePane_);
+  }
 
   int32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
   if (XLSPtr<IXLSRange> active = sheet_.ActiveCell()) {

@@ -2,6 +2,7 @@
 // record order, stream offsets, cell encodings, row blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -130,9 +131,11 @@ TEST(SheetCells, RKRunBecomesMulRKAndUnrepresentableNumberIsNumber) {
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   ASSERT_EQ(cells.size(), 4u);
   EXPECT_EQ(Whole(cells[0]), Hex("08 02 10 00  00 00 00 00 04 00 FF 80 00 00 00 00 00 01 0F 00"));
-  EXPECT_EQ(Whole(cells[1]), Hex("BD 00 18 00  00 00 00 00  00 00 06 00 00 00  00 00 EB 03 00 00"
-                                 "00 00 07 00 00 00  02 00"));
-  EXPECT_EQ(Whole(cells[2]), Hex("03 02 0E 00  00 00 03 00 00 00  9C 75 00 88 3C E4 37 7E"));
+  // The first cell of a row has no format (0); cells created in a row that
+  // already has its record take the record's format, 15.
+  EXPECT_EQ(Whole(cells[1]), Hex("BD 00 18 00  00 00 00 00  00 00 06 00 00 00  0F 00 EB 03 00 00"
+                                 "0F 00 07 00 00 00  02 00"));
+  EXPECT_EQ(Whole(cells[2]), Hex("03 02 0E 00  00 00 03 00 0F 00  9C 75 00 88 3C E4 37 7E"));
   // The block starts at 0; the row's cells start at 20, the DBCELL at 66.
   EXPECT_EQ(Whole(cells[3]), Hex("D7 00 06 00  42 00 00 00  00 00"));
 }
@@ -144,8 +147,8 @@ TEST(SheetCells, RunsCrossTheColumnHalvesButNotGaps) {
   b.Set(1, 131, 3.0);  // after an empty slot: a run of one is RK
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   ASSERT_EQ(cells.size(), 4u);
-  EXPECT_EQ(Whole(cells[1]), Hex("BD 00 12 00  00 00 7F 00  00 00 06 00 00 00  00 00 0A 00 00 00  80 00"));
-  EXPECT_EQ(Whole(cells[2]), Hex("7E 02 0A 00  00 00 82 00 00 00  0E 00 00 00"));
+  EXPECT_EQ(Whole(cells[1]), Hex("BD 00 12 00  00 00 7F 00  00 00 06 00 00 00  0F 00 0A 00 00 00  80 00"));
+  EXPECT_EQ(Whole(cells[2]), Hex("7E 02 0A 00  00 00 82 00 0F 00  0E 00 00 00"));
 }
 
 TEST(SheetCells, FormattedBlanksFormMulBlankAndPlainBlankWritesNothing) {
@@ -264,7 +267,7 @@ TEST(SheetCells, DatesShiftInThe1904SystemAndNeverBecomeRK) {
   std::memcpy(&value, cells[1].payload.data() + 6, 8);
   EXPECT_EQ(value, 43538.0);
   // B1 shifts to 0 and joins C1 in one MULRK: RK 2 (0) and 8002 (2000).
-  EXPECT_EQ(Whole(cells[2]), Hex("BD 00 12 00  00 00 01 00  15 00 02 00 00 00  00 00 42 1F 00 00  02 00"));
+  EXPECT_EQ(Whole(cells[2]), Hex("BD 00 12 00  00 00 01 00  15 00 02 00 00 00  0F 00 42 1F 00 00  02 00"));
 }
 
 TEST(SheetCells, MergedAreaWritesEveryCellThenMergedCells) {
@@ -295,7 +298,7 @@ TEST(SheetCells, Biff5LabelCarriesTheTextInTheCodePage) {
   EXPECT_EQ(cells[1].number, kRecLabel);
   EXPECT_EQ(std::vector<uint8_t>(cells[1].payload.begin() + 6, cells[1].payload.end()),
             Hex("04 00 61 0D 62 E9"));
-  EXPECT_EQ(Whole(cells[2]), Hex("05 02 08 00  00 00 01 00 00 00  01 00"));
+  EXPECT_EQ(Whole(cells[2]), Hex("05 02 08 00  00 00 01 00 0F 00  01 00"));
 
   b.Set(1, 1, std::u16string(300, u'x'));
   const auto cut = SheetList(*b.book, kSaveBiff5, TXLSSheetWriter::lkCells);
@@ -410,6 +413,34 @@ TEST(SheetRecords, SheetOptionsGoWhereTheirRecordsBelong) {
     EXPECT_EQ(sheet.Total(), sheet.List(TXLSSheetWriter::lkHead).Total() + sheet.List(TXLSSheetWriter::lkSettings).Total() +
                                  sheet.List(TXLSSheetWriter::lkCells).Total() + sheet.List(TXLSSheetWriter::lkTail).Total());
   }
+}
+
+TEST(SheetRecords, TheWorksheetsOwnOptionsAreWritten) {
+  Book b;
+  b.sheet->FreezePanes(0, 2, 2, 0);  // two frozen columns
+  b.sheet->Protection().ProtectWithPassword("pw");
+  b.sheet->VPageBreaks().Add(4);
+  b.sheet->SetDisplayZeros(false);
+  const auto settings = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkSettings);
+  const auto tail = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkTail);
+  auto has = [](const std::vector<TRecord>& records, uint16_t number) {
+    return std::any_of(records.begin(), records.end(), [&](const TRecord& r) { return r.number == number; });
+  };
+  EXPECT_TRUE(has(settings, 0x001A)) << "VERTICALPAGEBREAKS";
+  EXPECT_TRUE(has(settings, 0x0012) && has(settings, 0x0013)) << "PROTECT, PASSWORD";
+  EXPECT_TRUE(has(tail, 0x0867)) << "SHEETPROTECTION";
+  ASSERT_TRUE(has(tail, 0x0041));
+  for (const TRecord& r : tail) {
+    // Frozen on, zeros off; the frozen columns put the cursor in the right pane.
+    if (r.number == kRecWindow2) {
+      EXPECT_EQ(r.payload[0], 0xAE);
+    } else if (r.number == 0x0041) {
+      EXPECT_EQ(r.payload, Hex("02 00 00 00 00 00 02 00 01 00"));
+    } else if (r.number == kRecSelection) {
+      EXPECT_EQ(r.payload[0], 0x01);
+    }
+  }
+  EXPECT_EQ(b.sheet->ActivePane(), 1) << "the sheet keeps the pane for SELECTION";
 }
 
 }  // namespace
