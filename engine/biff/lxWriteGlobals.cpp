@@ -327,8 +327,11 @@ int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream
   if (formatCode >= kSaveHTML && formatCode <= kSaveTSVUnicode) return kResultFail;
   const int32_t fileFormat = formatCode == kSaveBiff5 ? kSaveBiff5 : kSaveBiff8;
   out.formatRemembered = true;
+  book.SetFormatCode(formatCode);
   TXLSGlobalsWriter writer(book, fileFormat);
   bool created = false;
+  // The workbook has a document open for writing only while the save runs.
+  book.SetNoDocument(false);
   const int32_t result = WriteXLSContainer(
       fileName, stream, fileFormat,
       [&writer](std::vector<const TXLSBlobList*>& lists) {
@@ -337,6 +340,7 @@ int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream
         return produced;
       },
       created);
+  book.SetNoDocument(true);
   out.fileNameStored = created && stream == nullptr;
   return result;
 }

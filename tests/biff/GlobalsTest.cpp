@@ -255,6 +255,8 @@ TEST(SaveDriver, FileAndStreamSavesGiveTheSameDocument) {
     stream.Write(lead, 3);  // the document goes at the stream's position
     ASSERT_EQ(SaveWorkbook(*book, u"ignored.xls", &stream, format, &notes), 1);
     EXPECT_FALSE(notes.fileNameStored);
+    EXPECT_EQ(book->FormatCode(), format);
+    EXPECT_TRUE(book->NoDocument()) << "no document stays open after the save";
     const std::vector<uint8_t> onDisk = ReadFile(std::filesystem::path(file));
     ASSERT_EQ(stream.Bytes().size(), onDisk.size() + 3);
     EXPECT_TRUE(std::equal(onDisk.begin(), onDisk.end(), stream.Bytes().begin() + 3));
