@@ -1,0 +1,201 @@
+// Group storage of the export components, and the formatting steps they share.
+//
+// The grid and dataset exporters can group their detail rows by one or more
+// columns: each time the value of a group column changes from one record to
+// the next, a title row with the new value is written above the details, and
+// rows get outline levels (outer titles 1, inner titles 2, ..., details one
+// deeper than the innermost title) so that the spreadsheet folds the details
+// under their titles. TXLSGroupStorage remembers, for one export, which
+// columns the rows are grouped by and the value on each group's last title
+// row; WriteTitles writes the title rows for a record, in the exporter's
+// fonts, colours and borders, which the exporter passes in a
+// TXLSGroupTitleStyle.
+//
+// The exporters also share the way they format a cell: applying a framework
+// font (ApplyFont), the border style table (ApplyEdgeBorders), the text
+// conversion of 8-bit framework text (FrameworkTextToWide) and access to the
+// font, borders and fill objects of a range. They live here because the
+// group titles need them as well; lxGridToXLS.h builds on this unit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lxClasses.h"
+#include "lxGraphics.h"
+#include "lxHandle.h"
+#include "lxStyle.h"
+#include "lxVariant.h"
+
+namespace lx {
+
+// Cell borders an exporter draws around header, detail and group cells.
+enum TBorderStyle {
+  BorderStyleNone,
+  BorderStyleSingleHair,
+  BorderStyleSingleThick,
+  BorderStyleSingleThin,
+  BorderStyleDouble,
+};
+
+// Formatting steps an exporter can be told to skip.
+enum TFormatOption { foBorders, foNumberFormat, foFont, foAlignment };
+
+class TFormatOptions {
+ public:
+  constexpr TFormatOptions() = default;
+  constexpr TFormatOptions(std::initializer_list<TFormatOption> options) {
+    for (TFormatOption o : options) bits_ |= Bit(o);
+  }
+  constexpr bool Contains(TFormatOption option) const { return (bits_ & Bit(option)) != 0; }
+  constexpr void Include(TFormatOption option) { bits_ |= Bit(option); }
+  constexpr void Exclude(TFormatOption option) { bits_ &= static_cast<uint8_t>(~Bit(option)); }
+  constexpr bool Empty() const { return bits_ == 0; }
+  friend constexpr bool operator==(TFormatOptions, TFormatOptions) = default;
+
+ private:
+  static constexpr uint8_t Bit(TFormatOption option) { return static_cast<uint8_t>(1u << static_cast<unsigned>(option)); }
+  uint8_t bits_ = 0;
+};
+
+// ---------------------------------------------------------------- shared formatting
+
+// The font, borders and fill objects of a range.
+XLSPtr<IXLSFontSlots> FontOf(IXLSRangeBase* range);
+XLSPtr<IXLSBordersSlots> BordersOf(IXLSRangeBase* range);
+XLSPtr<IXLSInteriorSlots> InteriorOf(IXLSRangeBase* range);
+
+// 8-bit framework text to wide text, in the code page of a font's character
+// set (CharsetToCodePage).
+std::u16string FrameworkTextToWide(std::string_view text, uint8_t charset);
+
+// Gives the cells of a range a framework font: character set, name, size,
+// colour (unless clNone), bold and italic; underline and strike-out only when
+// the font has them.
+void ApplyFont(IXLSRangeBase* range, const TFont& font);
+
+// Line style and weight of a border style: hair 1/1, thick 1/4, thin 1/2,
+// double -4119/4, anything else -4142/2.
+struct TBorderLine {
+  int32_t lineStyle;
+  int32_t weight;
+};
+TBorderLine BorderLineOf(TBorderStyle style);
+
+// Draws the bottom, left and right edges of a range in a border style and
+// colour, and the top edge too unless topHasLine tells that a line is already
+// there (the bottom line of the row above counts, so a line is not drawn
+// twice). BorderStyleNone draws nothing; clNone leaves the colour.
+void ApplyEdgeBorders(IXLSRangeBase* range, TBorderStyle style, TColor color, bool topHasLine);
+// Whether the top edge of a range has a line.
+bool TopEdgeHasLine(IXLSRangeBase* range);
+
+// ---------------------------------------------------------------- storage
+
+class TXLSGroupItem {
+ public:
+  TXLSGroupItem(std::string name, int32_t columnIndex, int32_t visiblePosition)
+      : visiblePosition_(visiblePosition), name_(std::move(name)), columnIndex_(columnIndex) {}
+
+  // 0-based position of the group column among the exported columns.
+  int32_t VisiblePosition() const { return visiblePosition_; }
+  // The group field name as the caller gave it.
+  const std::string& Name() const { return name_; }
+  // Index of the group column among all grid columns (or fields).
+  int32_t ColumnIndex() const { return columnIndex_; }
+  // The value on this group's last title row.
+  const TVariant& LastValue() const { return lastValue_; }
+  bool HasValue() const { return hasValue_; }
+  // 1-based sheet row of that title; -1 when none.
+  int32_t LastTitleRow() const { return lastTitleRow_; }
+
+ private:
+  friend class TXLSGroupStorage;
+  int32_t visiblePosition_;
+  std::string name_;
+  int32_t columnIndex_;
+  TVariant lastValue_;
+  bool hasValue_ = false;
+  int32_t lastTitleRow_ = -1;
+};
+
+// The settings and callbacks an exporter hands to WriteTitles.
+struct TXLSGroupTitleStyle {
+  IXLSWorksheet* sheet = nullptr;
+  // 0-based column of the exported block's origin.
+  int32_t startColumn = 0;
+  const TFont* font = nullptr;
+  TColor color = clNone;
+  TBorderStyle borderStyle = BorderStyleNone;
+  TColor borderColor = clNone;
+  TFormatOptions disableFormat;
+  // Records written on the current sheet, the current one included.
+  int32_t recordsOnSheet = 0;
+  // The current record's value of a grid column (or field) by index; an
+  // exception while reading gives null.
+  std::function<TVariant(int32_t columnIndex)> valueOf;
+  // After each title row: group index, the title row range, the title cell.
+  std::function<void(int32_t groupIndex, IXLSRange* row, IXLSRange* cell)> afterGroupTitle;
+};
+
+class TXLSGroupStorage {
+ public:
+  TXLSGroupStorage() = default;
+  TXLSGroupStorage(const TXLSGroupStorage&) = delete;
+  TXLSGroupStorage& operator=(const TXLSGroupStorage&) = delete;
+
+  // At least one group was accepted.
+  bool Active() const { return active_; }
+  void SetActive(bool active) { active_ = active; }
+  int32_t VisibleColumnCount() const { return visibleColumnCount_; }
+  void SetVisibleColumnCount(int32_t count) { visibleColumnCount_ = count; }
+
+  void Add(const std::string& name, int32_t columnIndex, int32_t visiblePosition);
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  // Raises EListError outside 0..Count-1.
+  TXLSGroupItem& Item(int32_t index) const;
+  // The decimal text of the index is one of the column keys.
+  bool IsGroupColumn(int32_t columnIndex) const;
+  // The name is one of the items' names, ignoring letter case.
+  bool IsGroupField(std::string_view name) const;
+
+  // The item has no title yet, or its last value differs from value.
+  static bool IsChanged(const TXLSGroupItem& item, const TVariant& value);
+  static void SetTitle(TXLSGroupItem& item, int32_t row, const TVariant& value);
+  static void Reset(TXLSGroupItem& item);
+
+  // Fills a fresh storage: every name of groupFields that findColumn maps to
+  // a column index (>= 0) becomes an item, with the column's position among
+  // the visible ones; names it maps to -1 are skipped. visible holds every
+  // column's visibility, hidden ones included.
+  void Prepare(const TStrings& groupFields, const std::vector<bool>& visible,
+               const std::function<int32_t(const std::string& name)>& findColumn);
+
+  // How many title rows WriteTitles would write for the record: from the
+  // first changed group to the innermost one.
+  int32_t PendingTitles(const std::function<TVariant(int32_t columnIndex)>& valueOf) const;
+  // Writes the title rows of every changed group of the current record, and
+  // of every group inside a changed one, from row (1-based) on, advancing
+  // row past them; then gives row, the detail row to come, the outline level
+  // below the innermost title. Nothing when inactive.
+  void WriteTitles(const TXLSGroupTitleStyle& style, int32_t& row);
+  // A new sheet: the outermost group counts as changed, so that every title
+  // is written again at its top.
+  void ResetOutermost();
+
+ private:
+  void WriteTitle(const TXLSGroupTitleStyle& style, int32_t index, const TVariant& value, int32_t row);
+
+  bool active_ = false;
+  std::vector<std::pair<std::string, std::unique_ptr<TXLSGroupItem>>> items_;
+  std::vector<std::string> columnKeys_;
+  int32_t visibleColumnCount_ = 0;
+};
+
+}  // namespace lx
