@@ -185,6 +185,34 @@ TEST(Copy, BetweenWorkbooksValuesTravelAndFormatsAreImported) {
   EXPECT_EQ(test::UseCountMismatch(*from.book), "");
 }
 
+TEST(Clear, CutWithSomeFlagsClearsOnlyThoseFromTheSource) {
+  Book b;
+  b.At(1, 1)->SetValue(TVariant(7));
+  b.At(1, 1)->SetNumberFormat(u"0.0");
+  b.At(1, 1)->SetHorizontalAlignment(-4152);
+  b.At(1, 1)->Cut(b.At(1, 3).Get(), kCopyNumberFormat);  // number format only
+  EXPECT_EQ(b.At(1, 1)->NumberFormat(), u"General");
+  EXPECT_EQ(b.At(1, 1)->HorizontalAlignment(), -4152);  // the rest stays
+  EXPECT_DOUBLE_EQ(b.Number(1, 1), 7.0);
+  EXPECT_EQ(b.At(1, 3)->NumberFormat(), u"0.0");
+  b.At(1, 1)->Cut(b.At(1, 4).Get(), kCopyValues);
+  EXPECT_TRUE(b.At(1, 1)->Value().IsNull());
+  EXPECT_FALSE(b.Missing(1, 1));  // only emptied
+  EXPECT_DOUBLE_EQ(b.Number(1, 4), 7.0);
+  EXPECT_EQ(test::UseCountMismatch(*b.book), "");
+}
+
+TEST(Clear, ClearingFormatsHidesTheColumnFormatBehindAMissingCell) {
+  Book b;
+  b.R(u"A1", u"A65536")->SetNumberFormat(u"0.0");
+  b.At(5, 1)->Cut(b.At(5, 2).Get(), kCopyFormats);
+  ASSERT_FALSE(b.Missing(5, 1));  // made so that the column format no longer shows
+  EXPECT_EQ(b.At(5, 1)->FormatIndex(), 0);
+  EXPECT_EQ(b.At(5, 2)->NumberFormat(), u"0.0");
+  EXPECT_EQ(b.At(6, 1)->NumberFormat(), u"0.0");
+  EXPECT_EQ(test::UseCountMismatch(*b.book), "");
+}
+
 TEST(Clear, ContentsKeepFormatsAndClearDropsThem) {
   Book b;
   b.R(u"A1", u"B1")->SetValue(TVariant(u"x"));
