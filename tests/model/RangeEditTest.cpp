@@ -88,6 +88,20 @@ TEST(Merge, DeletingAMemberCellDissolvesItsArea) {
   EXPECT_EQ(member->MergeOwner, nullptr);
 }
 
+TEST(Merge, ActivateCoversTheAreaAndMergeCellsWrites) {
+  Book b;
+  b.R(u"B2", u"C3")->SetMergeCells(true);
+  b.At(3, 3)->Activate();
+  auto active = b.sheet->ActiveCell();
+  EXPECT_EQ(active->FirstRow(), 1);
+  EXPECT_EQ(active->FirstColumn(), 1);
+  EXPECT_EQ(active->LastRow(), 2);
+  EXPECT_EQ(active->LastColumn(), 2);
+  b.At(2, 2)->SetMergeCells(false);
+  EXPECT_FALSE(b.At(3, 3)->MergeCells());
+  EXPECT_FALSE(b.sheet->CellHeap().FindCell(2, 2)->Merged);
+}
+
 TEST(Copy, SmallerSourceRepeatsAndFormatsFollow) {
   Book b;
   b.At(1, 1)->SetValue(TVariant(u"a"));

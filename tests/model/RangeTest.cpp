@@ -121,6 +121,18 @@ TEST(RangeValues, TwoDimensionalArraysRunOverRowsAndColumns) {
   EXPECT_EQ(b.At(3, 1)->Value().WideValue(), u"#N/D");
 }
 
+TEST(RangeValues, FormulaReadsValuesWhereNoFormulaIs) {
+  Book b;
+  b.At(1, 1)->SetValue(TVariant(u"=SUM("));  // does not compile: text
+  b.At(1, 2)->SetValue(TVariant(2));
+  EXPECT_EQ(b.At(1, 1)->Formula().WideValue(), u"=SUM(");
+  TVariant both = b.R(u"A1", u"C1")->Formula();
+  ASSERT_EQ(both.ArrayDims(), 2);
+  EXPECT_DOUBLE_EQ(both.ArrayItem(0, 1).ToDouble(), 2.0);
+  EXPECT_TRUE(both.ArrayItem(0, 2).IsNull());
+  EXPECT_FALSE(b.R(u"A1", u"C1")->HasFormula());
+}
+
 TEST(RangeFormat, HorizontalAndVerticalAlignmentConstants) {
   Book b;
   auto a1 = b.At(1, 1);
