@@ -155,7 +155,7 @@ WideString NumberToText(double value) {
   const int digit = static_cast<int>(tenths - whole * 10.0);
   WideString text = value < 0 ? u"-" : u"";
   if (whole > 0) {
-    char buffer[32];
+    char buffer[400];  // the largest double has 309 digits
     std::snprintf(buffer, sizeof buffer, "%.0f", whole);
     text += AsciiToWide(buffer);
   }

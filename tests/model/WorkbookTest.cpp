@@ -441,6 +441,7 @@ TEST(ReferenceText, SpansAndSmallConversions) {
   EXPECT_EQ(NumberToText(0.5), u".5");
   EXPECT_EQ(NumberToText(3.0), u"3");
   EXPECT_EQ(NumberToText(-1.5), u"-1.5");
+  EXPECT_EQ(NumberToText(1e300).size(), 301u);  // every digit, no cut
 }
 
 }  // namespace
