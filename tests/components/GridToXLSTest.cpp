@@ -218,6 +218,23 @@ TEST_F(GridExport, GroupTitlesCountAsRowsAndRepeatOnTheNewSheet) {
   EXPECT_EQ(Level(second, 4), 3);
 }
 
+TEST_F(GridExport, TitlesThatWouldLeaveTheSheetStartANewOne) {
+  // Header on row 65528, three rows per record from 65529 on: the third
+  // record's titles would take 65535 and 65536 and push its detail row off
+  // the sheet.
+  Orders({{"A", "x"}, {"B", "x"}, {"C", "x"}, {"D", "x"}});
+  export_.GroupFields().Add("Terms");
+  export_.GroupFields().Add("PaymentMethod");
+  export_.SetStartRow(65527);
+  ASSERT_NO_THROW(export_.Export());
+  IXLSWorksheet* first = Sheet(1);
+  EXPECT_EQ(first->Cells()->Item(65534, 3)->Value().ToInt32(), 1002);
+  EXPECT_TRUE(Blank(first, 65535, 1));
+  IXLSWorksheet* second = Sheet(2);
+  EXPECT_EQ(Text(second, 65529, 1), u"C");
+  EXPECT_EQ(second->Cells()->Item(65531, 3)->Value().ToInt32(), 1003);
+}
+
 TEST_F(GridExport, OuterChangeRepeatsInnerTitles) {
   Orders({{"Net 30", "Cash"}, {"Net 30", "Cash"}, {"Net 30", "Check"}, {"COD", "Check"}});
   export_.GroupFields().Add(" terms ");
