@@ -4,6 +4,7 @@
 #include "lxResult.h"
 #include "lxStringTable.h"
 #include "support/Hex.h"
+#include "support/Records.h"
 
 namespace lx {
 namespace {
@@ -17,17 +18,15 @@ std::vector<uint8_t> Write(TXLSStringTable& table, uint32_t offset) {
   return list.Bytes();
 }
 
-// Splits a record stream into (number, payload) pairs.
+// (number, payload) of every record in a stream that must hold whole records only.
 std::vector<std::pair<uint16_t, std::vector<uint8_t>>> Records(const std::vector<uint8_t>& bytes) {
   std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records;
-  size_t i = 0;
-  while (i + 4 <= bytes.size()) {
-    const uint16_t number = bytes[i] | (bytes[i + 1] << 8);
-    const size_t length = bytes[i + 2] | (bytes[i + 3] << 8);
-    records.emplace_back(number, std::vector<uint8_t>(bytes.begin() + i + 4, bytes.begin() + i + 4 + length));
-    i += 4 + length;
+  size_t end = 0;
+  for (auto& record : test::WalkRecords(bytes)) {
+    end = record.offset + 4 + record.payload.size();
+    records.emplace_back(record.number, std::move(record.payload));
   }
-  EXPECT_EQ(i, bytes.size());
+  EXPECT_EQ(end, bytes.size());
   return records;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/FakeSheets.h"
+
 #include <utility>
 #include <vector>
 
@@ -20,26 +22,9 @@ std::string Norm(std::string_view hex) { return test::ToHex(test::Hex(hex)); }
 class ExternSheet : public ::testing::Test {
  protected:
   ExternSheet()
-      : table_(TlxExternSheetWorkbookLinks{
-            [this] { return static_cast<int32_t>(sheets_.size()) + 1; },
-            [this](int32_t position) {
-              return position >= 1 && position <= static_cast<int32_t>(sheets_.size()) ? sheets_[position - 1].second
-                                                                                        : std::u16string();
-            },
-            [this](std::u16string_view name) {
-              for (const auto& s : sheets_) {
-                if (s.second == name) return s.first;
-              }
-              return -1;
-            },
-            [this](int32_t id) {
-              for (size_t i = 0; i < sheets_.size(); ++i) {
-                if (sheets_[i].first == id) return static_cast<int32_t>(i) + 1;
-              }
-              return -1;
-            }}) {}
+      : table_(test::FakeSheetLinks(&sheets_)) {}
 
-  std::vector<std::pair<int32_t, std::u16string>> sheets_{{1, u"Sheet1"}, {2, u"Sheet2"}, {3, u"Sheet3"}};
+  test::TFakeSheets sheets_{{1, u"Sheet1"}, {2, u"Sheet2"}, {3, u"Sheet3"}};
   TlxExternSheetSheet table_;
 };
 

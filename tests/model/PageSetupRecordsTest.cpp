@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/FakeSheets.h"
+
 #include <utility>
 #include <vector>
 
@@ -97,27 +99,10 @@ TEST(PageSetupRecords, HeaderTextIsCutAt255Characters) {
 class PrintNames : public ::testing::Test {
  protected:
   PrintNames()
-      : externs_(TlxExternSheetWorkbookLinks{
-            [this] { return static_cast<int32_t>(sheets_.size()) + 1; },
-            [this](int32_t position) {
-              return position >= 1 && position <= static_cast<int32_t>(sheets_.size()) ? sheets_[position - 1].second
-                                                                                        : std::u16string();
-            },
-            [this](std::u16string_view name) {
-              for (const auto& s : sheets_) {
-                if (s.second == name) return s.first;
-              }
-              return -1;
-            },
-            [this](int32_t id) {
-              for (size_t i = 0; i < sheets_.size(); ++i) {
-                if (sheets_[i].first == id) return static_cast<int32_t>(i) + 1;
-              }
-              return -1;
-            }}),
+      : externs_(test::FakeSheetLinks(&sheets_)),
         setup_(nullptr, [this] { return externs_.FindOrAddSheetPositions(2, 2); }) {}
 
-  std::vector<std::pair<int32_t, std::u16string>> sheets_{{1, u"Sheet1"}, {2, u"Sheet2"}};
+  test::TFakeSheets sheets_{{1, u"Sheet1"}, {2, u"Sheet2"}};
   TlxExternSheetSheet externs_;
   TXLSPageSetup setup_;
 };
