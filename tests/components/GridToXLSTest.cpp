@@ -294,6 +294,26 @@ TEST_F(GridExport, NullGroupValueStillGetsATitleAndUnknownNamesGroupNothing) {
   EXPECT_FALSE(other.Groups().Active());
 }
 
+TEST_F(GridExport, DisabledStepsLeaveCellsPlainAndGroupColumnsCanStayFilled) {
+  Orders({{"Net 30", "Cash"}});
+  export_.GroupFields().Add("Terms");
+  export_.SetClearGroupFields(false);
+  export_.SetGroupBorderStyle(BorderStyleSingleThick);
+  export_.SetDisableFormat({foBorders, foNumberFormat, foFont, foAlignment});
+  export_.Export();
+  IXLSWorksheet* sheet = Sheet(1);
+  EXPECT_EQ(Text(sheet, 2, 1), u"Net 30");  // the title
+  EXPECT_EQ(Text(sheet, 3, 1), u"Net 30");  // the detail keeps its group column
+  for (int32_t row = 1; row <= 3; ++row) {
+    XLSPtr<IXLSRange> cell = sheet->Cells()->Item(row, 1);
+    EXPECT_EQ(cell->NumberFormat(), u"General") << row;
+    EXPECT_EQ(FontOf(cell.Get())->Name(), u"Arial") << row;  // the workbook's default font
+    EXPECT_FALSE(FontOf(cell.Get())->Bold()) << row;
+    EXPECT_EQ(BordersOf(cell.Get())->Item(xlEdgeBottom)->LineStyle(), xlNone) << row;
+    EXPECT_NE(cell->HorizontalAlignment(), -4131) << row;
+  }
+}
+
 TEST(DateTimeFormats, ConvertedToTheSpreadsheetLanguage) {
   EXPECT_EQ(ConvertDateTimeFormat("hh:nn"), "hh:mm");
   EXPECT_EQ(ConvertDateTimeFormat("h:nn ampm"), "h:mm AM/PM");
