@@ -15,10 +15,22 @@ bool IsBlank(const WideString& text) {
 
 }  // namespace
 
+std::unique_ptr<TlxExternSheetSheet> TXLSWorkbook::MakeExternSheets() {
+  // The table keeps no sheet names of its own: it asks this workbook each
+  // time, so renamed, inserted and moved sheets are seen at once.
+  TlxExternSheetWorkbookLinks links;
+  links.sheetCountPlusOne = [this] { return SheetCountPlusOne(); };
+  links.sheetNameAt = [this](int32_t position) { return SheetNameAt(position); };
+  links.identifierOfSheetName = [this](std::u16string_view name) { return IdentifierOfSheetName(WideString(name)); };
+  links.positionOfSheetIdentifier = [this](int32_t identifier) { return PositionOfSheetIdentifier(identifier); };
+  return std::make_unique<TlxExternSheetSheet>(std::move(links));
+}
+
 TXLSWorkbook::TXLSWorkbook() {
   formats_ = std::make_unique<TlxFormatList>();
   sheets_ = std::make_unique<IXLSWorkSheets>(this);
   strings_ = std::make_unique<TXLSStringTable>();
+  externSheets_ = MakeExternSheets();
 }
 
 TXLSWorkbook::~TXLSWorkbook() {
@@ -26,6 +38,7 @@ TXLSWorkbook::~TXLSWorkbook() {
   // back their string references one by one.
   strings_.reset();
   sheets_.reset();
+  externSheets_.reset();
   formats_.reset();
 }
 
@@ -46,6 +59,8 @@ void TXLSWorkbook::Reset() {
   sheets_ = std::make_unique<IXLSWorkSheets>(this);
   strings_ = std::make_unique<TXLSStringTable>();
   formats_ = std::make_unique<TlxFormatList>();
+  // Entries of the old table name sheets that are gone.
+  externSheets_ = MakeExternSheets();
   kept_ = false;
   fullPrecision_ = true;
 }

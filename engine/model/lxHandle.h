@@ -1,8 +1,8 @@
 // The workbook model: what a user includes to build a workbook.
 //
 // A TXLSWorkbook, held through IXLSWorkBook, owns an ordered collection of
-// worksheets (IXLSWorkSheets), the cell-format list, the shared string table
-// and the palette. Each worksheet (IXLSWorksheet) owns its cell store and its
+// worksheets (IXLSWorkSheets), the cell-format list, the shared string table,
+// the external-sheet table (lxExternSheet.h) and the palette. Each worksheet (IXLSWorksheet) owns its cell store and its
 // row and column records (lxCellHeap.h). Cells are read and written through
 // ranges: Cells()->Item(row, column) gives a single-cell range, Range("A1",
 // "C3") a block; a range's Value, NumberFormat, alignment, merge, copy,
@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "lxCellHeap.h"
+#include "lxExternSheet.h"
 #include "lxFormat.h"
 #include "lxObject.h"
 #include "lxOutline.h"
@@ -516,6 +517,10 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   bool HasStringTable() const { return strings_ != nullptr; }
   TXLSPalette& Palette() { return palette_; }
   TXLSProtect& Protection() { return protection_; }
+  // Sheet references of formulas and built-in names; replaced by Reset, so
+  // callers look it up each time instead of keeping the reference.
+  TlxExternSheetSheet& ExternSheets() { return *externSheets_; }
+  const TlxExternSheetSheet& ExternSheets() const { return *externSheets_; }
   uint16_t CodePage() const { return codePage_; }
   const WideString& SheetNamePrefix() const { return namePrefix_; }
   void SetSheetNamePrefix(const WideString& prefix) { namePrefix_ = prefix; }
@@ -533,6 +538,8 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t LastOpenFormat() const { return lastOpenFormat_; }
 
  private:
+  std::unique_ptr<TlxExternSheetSheet> MakeExternSheets();
+
   bool noDocument_ = true;
   WideString namePrefix_ = u"Sheet";
   TXLSPalette palette_;
@@ -547,6 +554,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   std::unique_ptr<TXLSStringTable> strings_;
   int32_t defaultSaveFormat_ = kSaveBiff8;
   int32_t lastFormat_ = 0;
+  std::unique_ptr<TlxExternSheetSheet> externSheets_;
   int32_t generation_ = 1;
   bool fullPrecision_ = true;
   int32_t lastOpenFormat_ = 0;
