@@ -16,6 +16,10 @@ IXLSWorksheet::IXLSWorksheet(TXLSWorkbook* workbook, int32_t identifier)
   columns_ = std::make_unique<TXLSColumnInfoList>(&workbook->Formats());
   cellsRange_ = TXLSRange::Create(this, 0, 0, kXLSMaxRow, kXLSMaxColumn);
   activeCell_ = TXLSRange::Create(this, 0, 0, 0, 0);
+  // The sheet's own entry is looked up by position when first needed: the
+  // sheet has no position yet while the collection is creating it.
+  pageSetup_ = MakeXLS<TXLSPageSetup>(
+      this, [this] { return workbook_->ExternSheets().FindOrAddSheetPositions(index_, index_); });
 }
 
 IXLSWorksheet::~IXLSWorksheet() {

@@ -3,7 +3,8 @@
 // A TXLSWorkbook, held through IXLSWorkBook, owns an ordered collection of
 // worksheets (IXLSWorkSheets), the cell-format list, the shared string table,
 // the external-sheet table (lxExternSheet.h) and the palette. Each worksheet (IXLSWorksheet) owns its cell store and its
-// row and column records (lxCellHeap.h). Cells are read and written through
+// row and column records (lxCellHeap.h), its page setup (lxPageSetup.h),
+// panes, protection, page breaks and outline. Cells are read and written through
 // ranges: Cells()->Item(row, column) gives a single-cell range, Range("A1",
 // "C3") a block; a range's Value, NumberFormat, alignment, merge, copy,
 // insert and delete operations work on the worksheet (lxRange.h holds the
@@ -32,6 +33,7 @@
 #include "lxObject.h"
 #include "lxOutline.h"
 #include "lxPageBreaks.h"
+#include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
 #include "lxResult.h"
@@ -340,6 +342,11 @@ class IXLSWorksheet : public TXLSObject {
   // Panes and outline settings exist after their first use (nullptr before).
   TXLSPanes* Panes() const { return panes_.get(); }
   TXLSProtect& Protection() { return protection_; }
+  // Created with the sheet. The page setup asks the workbook's
+  // external-sheet table for this sheet's entry when a print area or title
+  // is set; it must not be used after the sheet is gone.
+  TXLSPageSetup& PageSetup() { return *pageSetup_; }
+  const TXLSPageSetup& PageSetup() const { return *pageSetup_; }
   TXLSHPageBreaks& HPageBreaks() { return hPageBreaks_; }
   TXLSVPageBreaks& VPageBreaks() { return vPageBreaks_; }
   TXLSOutline* Outline() const { return outline_.get(); }
@@ -358,6 +365,7 @@ class IXLSWorksheet : public TXLSObject {
   std::unique_ptr<TXLSPanes> panes_;
   TXLSProtect protection_;
   XLSPtr<IXLSRange> activeCell_;
+  XLSPtr<TXLSPageSetup> pageSetup_;
   TXLSHPageBreaks hPageBreaks_{this};
   TXLSVPageBreaks vPageBreaks_{this};
   bool displayGridlines_ = true;
