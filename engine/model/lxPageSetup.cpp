@@ -24,16 +24,16 @@ std::string Narrow(const WideString& text) { return WideToAnsi(text); }
 TXLSPageSetup::TXLSPageSetup(IXLSWorksheet* worksheet, TExternSheetSource externSheetSource)
     : worksheet_(worksheet), externSheetSource_(std::move(externSheetSource)) {}
 
-TXLSPageValue TXLSPageSetup::FitToPagesTall() const {
-  return fitTall_ == 0 ? TXLSPageValue(false) : TXLSPageValue(static_cast<int32_t>(fitTall_));
+TVariant TXLSPageSetup::FitToPagesTall() const {
+  return fitTall_ == 0 ? TVariant(false) : TVariant(static_cast<int32_t>(fitTall_));
 }
 
-TXLSPageValue TXLSPageSetup::FitToPagesWide() const {
-  return fitWide_ == 0 ? TXLSPageValue(false) : TXLSPageValue(static_cast<int32_t>(fitWide_));
+TVariant TXLSPageSetup::FitToPagesWide() const {
+  return fitWide_ == 0 ? TVariant(false) : TVariant(static_cast<int32_t>(fitWide_));
 }
 
-TXLSPageValue TXLSPageSetup::Zoom() const {
-  return fitToPage_ ? TXLSPageValue(false) : TXLSPageValue(static_cast<int32_t>(scale_));
+TVariant TXLSPageSetup::Zoom() const {
+  return fitToPage_ ? TVariant(false) : TVariant(static_cast<int32_t>(scale_));
 }
 
 void TXLSPageSetup::SetOrientation(int32_t value) {
@@ -46,9 +46,9 @@ void TXLSPageSetup::SetPaperSize(int32_t value) {
   paperSize_ = value == kPaperSizeNotSet ? 0 : static_cast<uint16_t>(value);
 }
 
-void TXLSPageSetup::SetFitCount(uint16_t& count, const TXLSPageValue& value) {
-  if (value.IsBoolean()) {
-    if (value.Boolean()) {
+void TXLSPageSetup::SetFitCount(uint16_t& count, const TVariant& value) {
+  if (value.VarType() == varBoolean) {
+    if (value.ToBool()) {
       fitToPage_ = true;
     } else {
       count = 0;
@@ -56,18 +56,20 @@ void TXLSPageSetup::SetFitCount(uint16_t& count, const TXLSPageValue& value) {
     }
     return;
   }
-  const double n = std::nearbyint(value.Number());
+  if (!value.IsNumeric()) return;
+  const double n = std::nearbyint(value.ToDouble());
   if (!(n >= 0 && n <= kMaxFitCount)) return;
   count = static_cast<uint16_t>(n);
   fitToPage_ = true;
 }
 
-void TXLSPageSetup::SetZoom(TXLSPageValue value) {
-  if (value.IsBoolean()) {
-    fitToPage_ = !value.Boolean();
+void TXLSPageSetup::SetZoom(const TVariant& value) {
+  if (value.VarType() == varBoolean) {
+    fitToPage_ = !value.ToBool();
     return;
   }
-  const double n = std::nearbyint(value.Number());
+  if (!value.IsNumeric()) return;
+  const double n = std::nearbyint(value.ToDouble());
   if (!(n >= kZoomMin && n <= kZoomMax)) return;
   scale_ = static_cast<uint16_t>(n);
   fitToPage_ = false;

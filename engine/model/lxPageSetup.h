@@ -11,9 +11,9 @@
 // first time a print area or title is set, by calling the source the
 // worksheet gives it, so the entry exists before the save numbers the table.
 //
-// Zoom and the fit-to-pages counts are properties that read and take either
-// a boolean or a number (TXLSPageValue): false for fit-to-page mode, or a
-// percentage or page count.
+// Zoom and the fit-to-pages counts are variant properties that read and take
+// either a boolean or a number: false for fit-to-page mode, or a percentage
+// or page count.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,7 @@
 
 #include "lxBLOB.h"
 #include "lxObject.h"
+#include "lxVariant.h"
 
 namespace lx {
 
@@ -60,30 +61,6 @@ inline constexpr uint8_t kBuiltInFilterDatabase = 0x0D;
 inline constexpr uint16_t kNameOptionHidden = 0x0001;
 inline constexpr uint16_t kNameOptionBuiltIn = 0x0020;
 
-// A value that is a boolean or a number, as Zoom and FitToPagesTall/Wide
-// read and take.
-class TXLSPageValue {
- public:
-  TXLSPageValue(bool value) : isBoolean_(true), boolean_(value) {}
-  TXLSPageValue(int32_t value) : number_(value) {}
-  TXLSPageValue(double value) : number_(value) {}
-
-  bool IsBoolean() const { return isBoolean_; }
-  bool Boolean() const { return boolean_; }
-  double Number() const { return number_; }
-  // The boolean false (fit-to-page mode for Zoom, "not set" for the counts).
-  bool IsFalse() const { return isBoolean_ && !boolean_; }
-
-  friend bool operator==(const TXLSPageValue& a, const TXLSPageValue& b) {
-    return a.isBoolean_ == b.isBoolean_ && (a.isBoolean_ ? a.boolean_ == b.boolean_ : a.number_ == b.number_);
-  }
-
- private:
-  bool isBoolean_ = false;
-  bool boolean_ = false;
-  double number_ = 0;
-};
-
 // The page-setup interface, operations in slot order after the three
 // reference-counting slots: reads (3-26), writes (27-50), SetPrintAreaCells
 // (51). Margins are in inches.
@@ -98,8 +75,9 @@ class IXLSPageSetup : public IXLSUnknown {
   virtual std::u16string CenterHeader() const = 0;
   virtual bool CenterHorizontally() const = 0;
   virtual bool CenterVertically() const = 0;
-  virtual TXLSPageValue FitToPagesTall() const = 0;
-  virtual TXLSPageValue FitToPagesWide() const = 0;
+  // The count (32-bit integer), or the boolean false when it is 0.
+  virtual TVariant FitToPagesTall() const = 0;
+  virtual TVariant FitToPagesWide() const = 0;
   virtual double FooterMargin() const = 0;
   virtual double HeaderMargin() const = 0;
   virtual std::u16string LeftFooter() const = 0;
@@ -115,7 +93,8 @@ class IXLSPageSetup : public IXLSUnknown {
   virtual std::u16string RightHeader() const = 0;
   virtual double RightMargin() const = 0;
   virtual double TopMargin() const = 0;
-  virtual TXLSPageValue Zoom() const = 0;
+  // The boolean false in fit-to-page mode, else the scale (32-bit integer).
+  virtual TVariant Zoom() const = 0;
 
   virtual void SetOrientation(int32_t value) = 0;
   virtual void SetPaperSize(int32_t value) = 0;
@@ -124,8 +103,9 @@ class IXLSPageSetup : public IXLSUnknown {
   virtual void SetCenterHeader(std::u16string_view value) = 0;
   virtual void SetCenterHorizontally(bool value) = 0;
   virtual void SetCenterVertically(bool value) = 0;
-  virtual void SetFitToPagesTall(TXLSPageValue value) = 0;
-  virtual void SetFitToPagesWide(TXLSPageValue value) = 0;
+  // Booleans and numbers are taken; other variants are ignored.
+  virtual void SetFitToPagesTall(const TVariant& value) = 0;
+  virtual void SetFitToPagesWide(const TVariant& value) = 0;
   virtual void SetFooterMargin(double value) = 0;
   virtual void SetHeaderMargin(double value) = 0;
   virtual void SetLeftFooter(std::u16string_view value) = 0;
@@ -140,7 +120,7 @@ class IXLSPageSetup : public IXLSUnknown {
   virtual void SetRightHeader(std::u16string_view value) = 0;
   virtual void SetRightMargin(double value) = 0;
   virtual void SetTopMargin(double value) = 0;
-  virtual void SetZoom(TXLSPageValue value) = 0;
+  virtual void SetZoom(const TVariant& value) = 0;
   // 0-based cells; accepted only when first <= last both ways and the last
   // row and column are within 65535 and 255.
   virtual void SetPrintAreaCells(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) = 0;
@@ -168,8 +148,8 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   std::u16string CenterHeader() const override { return centerHeader_; }
   bool CenterHorizontally() const override { return centerHorizontally_ != 0; }
   bool CenterVertically() const override { return centerVertically_ != 0; }
-  TXLSPageValue FitToPagesTall() const override;
-  TXLSPageValue FitToPagesWide() const override;
+  TVariant FitToPagesTall() const override;
+  TVariant FitToPagesWide() const override;
   double FooterMargin() const override { return footerMargin_; }
   double HeaderMargin() const override { return headerMargin_; }
   std::u16string LeftFooter() const override { return leftFooter_; }
@@ -184,7 +164,7 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   std::u16string RightHeader() const override { return rightHeader_; }
   double RightMargin() const override { return rightMargin_; }
   double TopMargin() const override { return topMargin_; }
-  TXLSPageValue Zoom() const override;
+  TVariant Zoom() const override;
 
   void SetOrientation(int32_t value) override;
   void SetPaperSize(int32_t value) override;
@@ -193,8 +173,8 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   void SetCenterHeader(std::u16string_view value) override { centerHeader_.assign(value); }
   void SetCenterHorizontally(bool value) override { centerHorizontally_ = value ? 1 : 0; }
   void SetCenterVertically(bool value) override { centerVertically_ = value ? 1 : 0; }
-  void SetFitToPagesTall(TXLSPageValue value) override { SetFitCount(fitTall_, value); }
-  void SetFitToPagesWide(TXLSPageValue value) override { SetFitCount(fitWide_, value); }
+  void SetFitToPagesTall(const TVariant& value) override { SetFitCount(fitTall_, value); }
+  void SetFitToPagesWide(const TVariant& value) override { SetFitCount(fitWide_, value); }
   void SetFooterMargin(double value) override { footerMargin_ = value; }
   void SetHeaderMargin(double value) override { headerMargin_ = value; }
   void SetLeftFooter(std::u16string_view value) override { leftFooter_.assign(value); }
@@ -213,7 +193,7 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   void SetRightHeader(std::u16string_view value) override { rightHeader_.assign(value); }
   void SetRightMargin(double value) override { rightMargin_ = value; }
   void SetTopMargin(double value) override { topMargin_ = value; }
-  void SetZoom(TXLSPageValue value) override;
+  void SetZoom(const TVariant& value) override;
   void SetPrintAreaCells(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
 
   // Plain state for the writers and the reader.
@@ -246,7 +226,7 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   std::u16string FooterText() const;
 
  private:
-  void SetFitCount(uint16_t& count, const TXLSPageValue& value);
+  void SetFitCount(uint16_t& count, const TVariant& value);
   void EnsureExternSheet();
 
   IXLSWorksheet* worksheet_;

@@ -83,5 +83,36 @@ TEST(WiringPageSetup, SheetsGetTheirOwnEntriesThatFollowThemWhenMoved) {
                                     "3B 01 00 00 00 04 00 00 00 00 00"));
 }
 
+TEST(WiringPageSetup, VariantZoomAndFitCountsTakeOnlyBooleansAndNumbers) {
+  TwoSheets b;
+  TXLSPageSetup& setup = b.first->PageSetup();
+  // Text, null, empty and dates are not numbers: nothing changes.
+  for (const TVariant& ignored : {TVariant(u"50"), TVariant("50"), TVariant::Null(), TVariant(),
+                                  TVariant::FromDate(50.0)}) {
+    setup.SetZoom(ignored);
+    setup.SetFitToPagesWide(ignored);
+    EXPECT_EQ(setup.Scale(), 100);
+    EXPECT_FALSE(setup.FitToPage());
+    EXPECT_EQ(setup.FitWide(), 0);
+  }
+  // Every numeric type counts: a 16-bit integer, a single, a currency.
+  setup.SetZoom(TVariant(int16_t{150}));
+  EXPECT_EQ(setup.Scale(), 150);
+  setup.SetFitToPagesWide(TVariant(2.5f));  // ties go to even
+  EXPECT_EQ(setup.FitWide(), 2);
+  EXPECT_TRUE(setup.FitToPage());
+  setup.SetFitToPagesTall(TVariant::FromCurrency(30000));  // 3.0000
+  EXPECT_EQ(setup.FitTall(), 3);
+  // Reads are the boolean false or a 32-bit integer.
+  EXPECT_EQ(setup.Zoom().VarType(), varBoolean);
+  EXPECT_FALSE(setup.Zoom().ToBool());
+  setup.SetZoom(true);
+  const TVariant zoom = setup.Zoom();
+  EXPECT_EQ(zoom.VarType(), varInteger);
+  EXPECT_EQ(zoom.ToInt32(), 150);
+  EXPECT_EQ(setup.FitToPagesWide().VarType(), varInteger);
+  EXPECT_EQ(setup.FitToPagesWide().ToInt32(), 2);
+}
+
 }  // namespace
 }  // namespace lx
