@@ -175,6 +175,17 @@ void FillStrings(IXLSWorksheet& sheet) {
     sheet.Cells()->Item(row, 3)->SetValue(TVariant(row));
   }
   sheet.FreezePanes(1, 0, 0, 1);  // keep the first row in view
+
+  // Printing: margins in inches, header and footer, the area to print and the
+  // row repeated at the top of every page.
+  TXLSPageSetup& page = sheet.PageSetup();
+  page.SetLeftMargin(0.5);
+  page.SetRightMargin(0.5);
+  page.SetTopMargin(0.8);
+  page.SetCenterHeader(u"Showcase strings");
+  page.SetRightFooter(u"Page &P of &N");
+  page.SetPrintArea("A1:C200");
+  page.SetPrintTitleRows("$1:$1");
 }
 
 }  // namespace

@@ -58,15 +58,8 @@ TXLSGlobalsWriter::TXLSGlobalsWriter(TXLSWorkbook& book, int32_t fileFormat, TSh
   context_.workbook = &book;
   context_.biff8 = fileFormat != kSaveBiff5;
   context_.maxRecordData = context_.biff8 ? kMaxRecordDataBiff8 : kMaxRecordDataBiff5;
-  TlxExternSheetWorkbookLinks links;
-  links.sheetCountPlusOne = [&book] { return book.SheetCountPlusOne(); };
-  links.sheetNameAt = [&book](int32_t position) { return book.SheetNameAt(position); };
-  links.identifierOfSheetName = [&book](std::u16string_view name) {
-    return book.IdentifierOfSheetName(WideString(name));
-  };
-  links.positionOfSheetIdentifier = [&book](int32_t id) { return book.PositionOfSheetIdentifier(id); };
-  externSheets_ = std::make_unique<TlxExternSheetSheet>(std::move(links));
-  context_.externSheets = externSheets_.get();
+  externSheets_ = &book.ExternSheets();
+  context_.externSheets = externSheets_;
 }
 
 TXLSGlobalsWriter::~TXLSGlobalsWriter() = default;

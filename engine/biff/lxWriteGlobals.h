@@ -124,9 +124,9 @@ class TXLSGlobalsWriter {
   uint32_t globalsOffset_ = 0;
   uint16_t selectedCount_ = 0;
   std::vector<std::unique_ptr<TSheetEntry>> sheets_;
-  // The external-sheet table of this save: the sheets' own entries for the
-  // built-in names, the SUPBOOK and EXTERNSHEET records.
-  std::unique_ptr<TlxExternSheetSheet> externSheets_;
+  // The workbook's external-sheet table (not owned): the sheets' own entries
+  // for the built-in names, the SUPBOOK and EXTERNSHEET records.
+  TlxExternSheetSheet* externSheets_;
 };
 
 }  // namespace lx

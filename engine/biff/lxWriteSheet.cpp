@@ -101,6 +101,7 @@ std::unique_ptr<TXLSBlob> BuildWordRecord(uint16_t number, uint16_t value) {
 
 TXLSSheetParts SheetPartsOf(IXLSWorksheet& sheet) {
   TXLSSheetParts parts;
+  parts.pageSetup = &sheet.PageSetup();
   parts.protect = &sheet.Protection();
   parts.panes = sheet.Panes();
   parts.frozenPanes = sheet.FrozenPanes();

@@ -115,8 +115,7 @@ struct TXLSSheetParts {
   bool rightToLeft = false;
 };
 
-// The options of a worksheet as far as the model holds them (the page setup
-// is left to its default until the worksheet owns one).
+// The options a worksheet holds.
 TXLSSheetParts SheetPartsOf(IXLSWorksheet& sheet);
 
 // Bounds of the cell records written for a sheet.

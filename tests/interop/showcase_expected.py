@@ -91,6 +91,9 @@ for _r in range(10000):
     STRINGS[(_r, 2)] = (NUMBER, float(_r + 1))
 STRINGS_SHAPE = (10000, 3)
 
+# Built-in names: (name, sheet index, built-in flag, formula text as xlrd shows it)
+BUILT_IN_NAMES = {("Print_Area", 2, 1, "Strings!$A$1:$C$200"), ("Print_Titles", 2, 1, "Strings!$A$1:$IV$1")}
+
 HIDDEN = {(0, 0): (TEXT, "You found the hidden sheet")}
 HIDDEN_SHAPE = (1, 1)
 

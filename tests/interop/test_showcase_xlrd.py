@@ -2,7 +2,8 @@
 formatting_info=True without a warning and finds, cell by cell, the values and
 types the program wrote, and the fonts, fills, borders, alignment, number
 formats, merged ranges, column and row sizes, outline levels and sheet
-visibility of its formatted cells, and the frozen top row."""
+visibility of its formatted cells, the frozen top row and the print area and
+titles."""
 import argparse
 import io
 import shutil
@@ -100,6 +101,8 @@ def check_file(path, biff):
         cells, shape = E.CELLS[sheet.name]
         check_cells(book, sheet, cells, shape, biff)
     check_formats(book, book.sheet_by_name("Formats"), biff)
+    names = {(n.name, n.scope, n.builtin, n.result.text) for n in book.name_obj_list}
+    check(names == E.BUILT_IN_NAMES, "BIFF%d: names %r" % (biff, names))
     strings = book.sheet_by_name("Strings")
     check(strings.panes_are_frozen == 1 and strings.horz_split_pos == 1 and strings.vert_split_pos == 0,
           "BIFF%d Strings: panes %r" % (biff, (strings.panes_are_frozen, strings.horz_split_pos, strings.vert_split_pos)))
