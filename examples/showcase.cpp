@@ -11,7 +11,6 @@
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStyle.h"
-#include "lxWriteGlobals.h"
 
 using namespace lx;
 
@@ -205,7 +204,7 @@ int main(int argc, char** argv) {
   int status = 0;
   for (const auto& [format, name] : {std::pair{kSaveBiff8, "showcase8.xls"}, std::pair{kSaveBiff5, "showcase5.xls"}}) {
     const std::u16string path = Utf8ToUtf16(directory + "/" + name);
-    const int32_t result = SaveWorkbook(*book, path, nullptr, format);
+    const int32_t result = book->SaveAs(path, format);
     std::printf("%s: %s\n", name, result == 1 ? "saved" : "failed");
     if (result != 1) status = 1;
   }

@@ -2,6 +2,7 @@
 // rest of the engine calls.
 #include "lxHandle.h"
 #include "lxStringTable.h"
+#include "lxWriteGlobals.h"
 
 namespace lx {
 
@@ -78,17 +79,28 @@ bool TXLSWorkbook::Unprotect(const AnsiString& password) { return protection_.Un
 
 bool TXLSWorkbook::Unprotect(const WideString& password) { return Unprotect(WideToAnsi(password)); }
 
-// Saving and opening arrive with the file writer and reader; until then every
-// form reports a general failure, after the checks that need no writer.
+// Saves go through the save driver (lxWriteGlobals.h), which tells what to
+// keep: the format for Save, and the name of a file save. Opening arrives with
+// the reader; until then it reports a general failure.
 int32_t TXLSWorkbook::SaveAs(const WideString& fileName) { return SaveAs(fileName, defaultSaveFormat_); }
 
-int32_t TXLSWorkbook::SaveAs(const WideString& fileName, int32_t) {
+int32_t TXLSWorkbook::SaveAs(const WideString& fileName, int32_t format) {
   if (IsBlank(fileName)) return kResultFail;
-  return kResultFail;
+  TXLSSaveNotes notes;
+  const int32_t result = SaveWorkbook(*this, fileName, nullptr, format, &notes);
+  if (notes.formatRemembered) lastFormat_ = format;
+  if (notes.fileNameStored) fileName_ = fileName;
+  return result;
 }
 
 int32_t TXLSWorkbook::SaveAs(TStream& stream) { return SaveAs(stream, defaultSaveFormat_); }
-int32_t TXLSWorkbook::SaveAs(TStream&, int32_t) { return kResultFail; }
+
+int32_t TXLSWorkbook::SaveAs(TStream& stream, int32_t format) {
+  TXLSSaveNotes notes;
+  const int32_t result = SaveWorkbook(*this, WideString(), &stream, format, &notes);
+  if (notes.formatRemembered) lastFormat_ = format;
+  return result;
+}
 
 int32_t TXLSWorkbook::Save() {
   if (fileName_.empty() || lastFormat_ < 1 || lastFormat_ > 3) return kResultNothingToSave;

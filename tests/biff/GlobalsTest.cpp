@@ -278,6 +278,33 @@ TEST(SaveDriver, FileAndStreamSavesGiveTheSameDocument) {
   }
 }
 
+TEST(SaveDriver, WorkbookSaveAsStoresNameAndFormatForSave) {
+  TempDir dir;
+  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(u"first"));
+  EXPECT_EQ(book->Save(), -4) << "never saved";
+  TMemoryStream stream;
+  ASSERT_EQ(book->SaveAs(stream, kSaveBiff5), 1);
+  EXPECT_TRUE(book->FileName().empty()) << "a stream save stores no name";
+  EXPECT_EQ(book->Save(), -4);
+
+  const std::u16string file = dir.File("saved.xls");
+  ASSERT_EQ(book->SaveAs(file, kSaveBiff5), 1);
+  EXPECT_EQ(book->FileName(), file);
+  EXPECT_EQ(book->LastFormat(), kSaveBiff5);
+  book->Worksheets()->Item(1)->Cells()->Item(1, 1)->SetValue(TVariant(u"second"));
+  ASSERT_EQ(book->Save(), 1);
+  TCompoundFileReader reader;
+  ASSERT_TRUE(reader.Open(ReadFile(std::filesystem::path(file))));
+  auto stream5 = reader.Root().OpenStream(u"Book");
+  ASSERT_NE(stream5, nullptr) << "Save keeps the BIFF5 format";
+  std::vector<uint8_t> content(static_cast<size_t>(stream5->Size()));
+  stream5->Read(content.data(), stream5->Size());
+  const std::string text(content.begin(), content.end());
+  EXPECT_NE(text.find("second"), std::string::npos);
+  EXPECT_EQ(text.find("first"), std::string::npos);
+}
+
 TEST(SaveDriver, FailuresAndFormatCodes) {
   TempDir dir;
   XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
