@@ -24,6 +24,11 @@ namespace lx {
 
 class TStream;
 
+// File format codes of the two XLS formats, as the save and open operations
+// and every record builder take them.
+inline constexpr int32_t kFileFormatBiff5 = 1;
+inline constexpr int32_t kFileFormatBiff8 = 2;
+
 inline constexpr uint16_t kRecContinue = 0x003C;
 inline constexpr uint16_t kRecordHeaderSize = 4;
 // Largest record payload in bytes.

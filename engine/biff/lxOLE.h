@@ -31,10 +31,6 @@
 
 namespace lx {
 
-// File format codes of the two XLS formats.
-inline constexpr int32_t kFileFormatBiff5 = 1;
-inline constexpr int32_t kFileFormatBiff8 = 2;
-
 inline constexpr char16_t kWorkbookStreamName[] = u"Workbook";
 inline constexpr char16_t kBookStreamName[] = u"Book";
 inline constexpr char16_t kVbaProjectStorageBiff8[] = u"_VBA_PROJECT_CUR";

@@ -26,10 +26,6 @@
 
 namespace lx {
 
-// File format codes handed to the record builders.
-inline constexpr int32_t kFileFormatBiff5 = 1;
-inline constexpr int32_t kFileFormatBiff8 = 2;
-
 inline constexpr uint16_t kRecFont = 0x0031;
 // FORMAT has carried this number since BIFF4, so BIFF5 and BIFF8 share it.
 inline constexpr uint16_t kRecFormat = 0x041E;

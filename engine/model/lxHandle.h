@@ -69,8 +69,8 @@ inline constexpr int32_t kCopyComments = 16;
 inline constexpr int32_t kCopyAll = 23;
 
 // File format codes of the save and open operations.
-inline constexpr int32_t kSaveBiff5 = 1;
-inline constexpr int32_t kSaveBiff8 = 2;
+inline constexpr int32_t kSaveBiff5 = kFileFormatBiff5;
+inline constexpr int32_t kSaveBiff8 = kFileFormatBiff8;
 inline constexpr int32_t kSaveHTML = 3;
 inline constexpr int32_t kSaveRTF = 4;
 inline constexpr int32_t kSaveCSV = 5;
