@@ -6,7 +6,6 @@
 
 #include "lxCodePage.h"
 #include "lxSysUtils.h"
-#include "lxWriteGlobals.h"
 
 namespace lx {
 
@@ -436,10 +435,7 @@ int32_t TGridToXLS::SaveToFile(const std::u16string& fileName) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   if (tail == u".htm" || tail == u"html") return workbook_->SaveAsHTML(fileName);
   if (tail == u".rtf") return workbook_->SaveAsRTF(fileName);
-  // The BIFF8 file goes straight through the save driver.
-  auto* book = dynamic_cast<TXLSWorkbook*>(workbook_.Get());
-  if (!book) return workbook_->SaveAs(fileName, kSaveBiff8);
-  return SaveWorkbook(*book, fileName, nullptr, kSaveBiff8);
+  return workbook_->SaveAs(fileName, kSaveBiff8);
 }
 
 int32_t TGridToXLS::ExportToFile(const std::u16string& fileName) {
