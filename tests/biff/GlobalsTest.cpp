@@ -13,30 +13,16 @@
 #include "lxStreams.h"
 #include "lxWriteGlobals.h"
 #include "support/Hex.h"
+#include "support/Records.h"
 
 namespace lx {
 namespace {
 
 using test::Hex;
 
-struct TRecord {
-  uint16_t number;
-  uint32_t offset;
-  std::vector<uint8_t> payload;
-};
+using test::TRecord;
 
-std::vector<TRecord> Walk(const std::vector<uint8_t>& bytes) {
-  std::vector<TRecord> records;
-  uint32_t at = 0;
-  while (at + 4 <= bytes.size()) {
-    const uint16_t number = static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-    const uint16_t size = static_cast<uint16_t>(bytes[at + 2] | bytes[at + 3] << 8);
-    if (at + 4 + size > bytes.size()) break;
-    records.push_back({number, at, std::vector<uint8_t>(bytes.begin() + at + 4, bytes.begin() + at + 4 + size)});
-    at += 4 + size;
-  }
-  return records;
-}
+std::vector<TRecord> Walk(const std::vector<uint8_t>& bytes) { return test::WalkRecords(bytes); }
 
 uint32_t DWordAt(const std::vector<uint8_t>& b, size_t at) {
   uint32_t v = 0;

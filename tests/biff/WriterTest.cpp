@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "support/Hex.h"
+#include "support/Records.h"
 #include "lxDBCell.h"
 #include "lxHandle.h"
 #include "lxOutline.h"
@@ -24,24 +25,9 @@ namespace {
 
 using test::Hex;
 
-struct TRecord {
-  uint16_t number;
-  uint32_t offset;  // of the header within the bytes walked
-  std::vector<uint8_t> payload;
-};
+using test::TRecord;
 
-std::vector<TRecord> Walk(const std::vector<uint8_t>& bytes) {
-  std::vector<TRecord> records;
-  uint32_t at = 0;
-  while (at + 4 <= bytes.size()) {
-    const uint16_t number = static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-    const uint16_t size = static_cast<uint16_t>(bytes[at + 2] | bytes[at + 3] << 8);
-    if (at + 4 + size > bytes.size()) break;
-    records.push_back({number, at, std::vector<uint8_t>(bytes.begin() + at + 4, bytes.begin() + at + 4 + size)});
-    at += 4 + size;
-  }
-  return records;
-}
+std::vector<TRecord> Walk(const std::vector<uint8_t>& bytes) { return test::WalkRecords(bytes); }
 
 std::vector<uint16_t> Numbers(const std::vector<TRecord>& records) {
   std::vector<uint16_t> numbers;
