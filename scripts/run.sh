@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Sets up, builds the release build and runs the main job: the example program
-# that shows what the engine does so far.
+# Sets up, builds the release build and runs the main job: the showcase
+# example, which builds a workbook of several sheets and saves it as BIFF8 and
+# BIFF5 XLS files (into build/release/out unless a folder is given).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LX_RELEASE_BUILD_DIR:-$root/build/release}
+out=${1:-$build/out}
 
 bash "$root/scripts/setup.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2" \
   -DLX_BUILD_TESTS=OFF -DLX_BUILD_EXAMPLES=ON
-cmake --build "$build" -j "$(nproc)" --target tour
-"$build/examples/tour" "$@"
+cmake --build "$build" -j "$(nproc)" --target showcase
+mkdir -p "$out"
+"$build/examples/showcase" "$out"
+echo "written: $out/showcase8.xls $out/showcase5.xls"
