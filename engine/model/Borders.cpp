@@ -358,7 +358,7 @@ void TXLSBorder::SetWeight(int32_t value) {
 
 TXLSBorders::TXLSBorders(TXLSRange* range) : TXLSStyleObject(range) {}
 
-XLSPtr<IXLSBordersSlots> TXLSBorders::Create(TXLSRange* range) { return MakeXLS<TXLSBorders>(range); }
+XLSPtr<IXLSBorders> TXLSBorders::Create(TXLSRange* range) { return MakeXLS<TXLSBorders>(range); }
 
 uint32_t TXLSBorders::Color() { return PaletteColor(Range(), ColorIndex()); }
 int32_t TXLSBorders::ColorIndex() { return ReadEdge(Range(), xlEdgeTop).ColorIndex; }
@@ -379,5 +379,7 @@ void TXLSBorders::SetLineStyle(int32_t value) {
 void TXLSBorders::SetWeight(int32_t value) { TXLSBorderWalk(Range(), WeightChange(Range().Formats(), value)).All(); }
 
 XLSPtr<IXLSBorder> TXLSBorders::Item(int32_t edge) { return TXLSBorder::Create(&Range(), edge); }
+
+XLSPtr<IXLSBorders> TXLSRange::Borders() { return TXLSBorders::Create(this); }
 
 }  // namespace lx

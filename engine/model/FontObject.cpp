@@ -1,5 +1,6 @@
-// The font of a range: reads from the top-left format's font, writes as one
-// format change per attribute.
+// The font of a range: the range's font methods, which read from the
+// top-left format's font and write one format change per attribute, and the
+// font object that the range's Font slot hands out.
 #include "lxStyle.h"
 
 namespace lx {
@@ -30,11 +31,11 @@ void ChangeFont(TXLSRange& range, Write write, const Value& value) {
 
 }  // namespace
 
-WideString RangeFontName(TXLSRange& range) { return Fonts(range).GetFontName(TopLeftFont(range)); }
-double RangeFontSize(TXLSRange& range) { return Fonts(range).GetFontSize(TopLeftFont(range)); }
+WideString TXLSRange::FontName() { return Fonts(*this).GetFontName(TopLeftFont(*this)); }
+double TXLSRange::FontSize() { return Fonts(*this).GetFontSize(TopLeftFont(*this)); }
 
-int32_t RangeFontColorIndex(TXLSRange& range) {
-  const int32_t stored = Fonts(range).GetFontColor(TopLeftFont(range));
+int32_t TXLSRange::FontColorIndex() {
+  const int32_t stored = Fonts(*this).GetFontColor(TopLeftFont(*this));
   if (stored == 0) return xlNone;
   if (stored >= kFirstUserEntry && stored <= kLastUserEntry) return stored - kFirstUserEntry + 1;
   // The automatic colour comes back from the font list as -4105 already; the
@@ -42,18 +43,18 @@ int32_t RangeFontColorIndex(TXLSRange& range) {
   return stored;
 }
 
-uint32_t RangeFontColor(TXLSRange& range) {
-  return range.Worksheet()->Workbook()->GetPaletteColor(RangeFontColorIndex(range));
+uint32_t TXLSRange::FontColor() {
+  return Worksheet()->Workbook()->GetPaletteColor(FontColorIndex());
 }
 
-bool RangeFontBold(TXLSRange& range) { return Fonts(range).GetFontBold(TopLeftFont(range)); }
-bool RangeFontItalic(TXLSRange& range) { return Fonts(range).GetFontItalic(TopLeftFont(range)); }
-bool RangeFontStrikethrough(TXLSRange& range) { return Fonts(range).GetFontStrikethrough(TopLeftFont(range)); }
-bool RangeFontOutline(TXLSRange& range) { return Fonts(range).GetFontOutline(TopLeftFont(range)); }
-bool RangeFontShadow(TXLSRange& range) { return Fonts(range).GetFontShadow(TopLeftFont(range)); }
+bool TXLSRange::FontBold() { return Fonts(*this).GetFontBold(TopLeftFont(*this)); }
+bool TXLSRange::FontItalic() { return Fonts(*this).GetFontItalic(TopLeftFont(*this)); }
+bool TXLSRange::FontStrikethrough() { return Fonts(*this).GetFontStrikethrough(TopLeftFont(*this)); }
+bool TXLSRange::FontOutline() { return Fonts(*this).GetFontOutline(TopLeftFont(*this)); }
+bool TXLSRange::FontShadow() { return Fonts(*this).GetFontShadow(TopLeftFont(*this)); }
 
-int32_t RangeFontUnderline(TXLSRange& range) {
-  switch (Fonts(range).GetFontUnderline(TopLeftFont(range))) {
+int32_t TXLSRange::FontUnderline() {
+  switch (Fonts(*this).GetFontUnderline(TopLeftFont(*this))) {
     case kUnderlineSingle:
       return xlUnderlineStyleSingle;
     case kUnderlineDouble:
@@ -67,21 +68,21 @@ int32_t RangeFontUnderline(TXLSRange& range) {
   }
 }
 
-bool RangeFontSubscript(TXLSRange& range) { return Fonts(range).GetFontSubscript(TopLeftFont(range)); }
-bool RangeFontSuperscript(TXLSRange& range) { return Fonts(range).GetFontSuperscript(TopLeftFont(range)); }
-uint8_t RangeFontCharset(TXLSRange& range) {
-  return static_cast<uint8_t>(Fonts(range).GetFontCharset(TopLeftFont(range)));
+bool TXLSRange::FontSubscript() { return Fonts(*this).GetFontSubscript(TopLeftFont(*this)); }
+bool TXLSRange::FontSuperscript() { return Fonts(*this).GetFontSuperscript(TopLeftFont(*this)); }
+uint8_t TXLSRange::FontCharset() {
+  return static_cast<uint8_t>(Fonts(*this).GetFontCharset(TopLeftFont(*this)));
 }
-uint8_t RangeFontFamily(TXLSRange& range) {
-  return static_cast<uint8_t>(Fonts(range).GetFontFamily(TopLeftFont(range)));
+uint8_t TXLSRange::FontFamily() {
+  return static_cast<uint8_t>(Fonts(*this).GetFontFamily(TopLeftFont(*this)));
 }
 
-void SetRangeFontSize(TXLSRange& range, float points) {
+void TXLSRange::SetFontSize(float points) {
   // The font list rounds points x 20 to whole twips.
-  ChangeFont(range, &TlxFormatList::SetXFFontSize, static_cast<double>(points));
+  ChangeFont(*this, &TlxFormatList::SetXFFontSize, static_cast<double>(points));
 }
 
-void SetRangeFontColorIndex(TXLSRange& range, int32_t value) {
+void TXLSRange::SetFontColorIndex(int32_t value) {
   int32_t stored;
   if (value >= 1 && value <= kUserColors) {
     stored = value + kFirstUserEntry - 1;
@@ -92,24 +93,24 @@ void SetRangeFontColorIndex(TXLSRange& range, int32_t value) {
   } else {
     return;
   }
-  ChangeFont(range, &TlxFormatList::SetXFFontColor, stored);
+  ChangeFont(*this, &TlxFormatList::SetXFFontColor, stored);
 }
 
-void SetRangeFontColor(TXLSRange& range, uint32_t rgb) {
-  SetRangeFontColorIndex(range, range.Worksheet()->Workbook()->NearestColorIndex(rgb));
+void TXLSRange::SetFontColor(uint32_t rgb) {
+  SetFontColorIndex( Worksheet()->Workbook()->NearestColorIndex(rgb));
 }
 
-void SetRangeFontBold(TXLSRange& range, bool value) { ChangeFont(range, &TlxFormatList::SetXFFontBold, value); }
-void SetRangeFontItalic(TXLSRange& range, bool value) { ChangeFont(range, &TlxFormatList::SetXFFontItalic, value); }
-void SetRangeFontStrikethrough(TXLSRange& range, bool value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontStrikethrough, value);
+void TXLSRange::SetFontBold(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontBold, value); }
+void TXLSRange::SetFontItalic(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontItalic, value); }
+void TXLSRange::SetFontStrikethrough(bool value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontStrikethrough, value);
 }
-void SetRangeFontOutline(TXLSRange& range, bool value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontOutline, value);
+void TXLSRange::SetFontOutline(bool value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontOutline, value);
 }
-void SetRangeFontShadow(TXLSRange& range, bool value) { ChangeFont(range, &TlxFormatList::SetXFFontShadow, value); }
+void TXLSRange::SetFontShadow(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontShadow, value); }
 
-void SetRangeFontUnderline(TXLSRange& range, int32_t value) {
+void TXLSRange::SetFontUnderline(int32_t value) {
   int32_t stored;
   switch (value) {
     case xlUnderlineStyleSingle:
@@ -130,23 +131,23 @@ void SetRangeFontUnderline(TXLSRange& range, int32_t value) {
     default:
       return;
   }
-  ChangeFont(range, &TlxFormatList::SetXFFontUnderline, stored);
+  ChangeFont(*this, &TlxFormatList::SetXFFontUnderline, stored);
 }
 
-void SetRangeFontSubscript(TXLSRange& range, bool value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontSubscript, value);
+void TXLSRange::SetFontSubscript(bool value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontSubscript, value);
 }
-void SetRangeFontSuperscript(TXLSRange& range, bool value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontSuperscript, value);
+void TXLSRange::SetFontSuperscript(bool value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontSuperscript, value);
 }
-void SetRangeFontName(TXLSRange& range, const WideString& name) {
-  ChangeFont(range, &TlxFormatList::SetXFFontName, name);
+void TXLSRange::SetFontName(const WideString& name) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontName, name);
 }
-void SetRangeFontCharset(TXLSRange& range, uint8_t value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontCharset, static_cast<int32_t>(value));
+void TXLSRange::SetFontCharset(uint8_t value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontCharset, static_cast<int32_t>(value));
 }
-void SetRangeFontFamily(TXLSRange& range, uint8_t value) {
-  ChangeFont(range, &TlxFormatList::SetXFFontFamily, static_cast<int32_t>(value));
+void TXLSRange::SetFontFamily(uint8_t value) {
+  ChangeFont(*this, &TlxFormatList::SetXFFontFamily, static_cast<int32_t>(value));
 }
 
 // ---------------------------------------------------------------- objects
@@ -157,6 +158,8 @@ TXLSStyleObject::~TXLSStyleObject() = default;
 
 TXLSFont::TXLSFont(TXLSRange* range) : TXLSStyleObject(range) {}
 
-XLSPtr<IXLSFontSlots> TXLSFont::Create(TXLSRange* range) { return MakeXLS<TXLSFont>(range); }
+XLSPtr<IXLSFont> TXLSFont::Create(TXLSRange* range) { return MakeXLS<TXLSFont>(range); }
+
+XLSPtr<IXLSFont> TXLSRange::Font() { return TXLSFont::Create(this); }
 
 }  // namespace lx

@@ -36,7 +36,7 @@ int32_t ColorIndexOfStored(int32_t stored) {
 
 TXLSInterior::TXLSInterior(TXLSRange* range) : TXLSStyleObject(range) {}
 
-XLSPtr<IXLSInteriorSlots> TXLSInterior::Create(TXLSRange* range) { return MakeXLS<TXLSInterior>(range); }
+XLSPtr<IXLSInterior> TXLSInterior::Create(TXLSRange* range) { return MakeXLS<TXLSInterior>(range); }
 
 void TXLSInterior::SetColor(uint32_t rgb) {
   SetColorIndex(Range().Worksheet()->Workbook()->NearestColorIndex(rgb));
@@ -97,5 +97,7 @@ int32_t TXLSInterior::Pattern() {
   if (stored < static_cast<int32_t>(kPatternConstants.size())) return kPatternConstants[static_cast<size_t>(stored)];
   return stored;
 }
+
+XLSPtr<IXLSInterior> TXLSRange::Interior() { return TXLSInterior::Create(this); }
 
 }  // namespace lx

@@ -92,9 +92,9 @@ inline constexpr const char* kInvalidIndexError = "Invalid row/column index";
 // Objects of later parts of the model. They are reached through their slots
 // of the range and workbook interfaces; their own operations are added with
 // the objects themselves.
-class IXLSFont : public IXLSUnknown {};
-class IXLSInterior : public IXLSUnknown {};
-class IXLSBorders : public IXLSUnknown {};
+class IXLSFont;      // lxStyle.h
+class IXLSInterior;  // lxStyle.h
+class IXLSBorders;   // lxStyle.h
 class IXLSComment : public IXLSUnknown {};
 class IXLSHyperlinks : public IXLSUnknown {};
 class IXLSNames : public IXLSUnknown {};

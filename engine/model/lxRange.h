@@ -119,8 +119,8 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   int32_t Row() override { return firstRow_ + 1; }
   int32_t Column() override { return firstColumn_ + 1; }
   int32_t Count() override { return RowCount() * ColumnCount(); }
-  XLSPtr<IXLSFont> Font() override { return {}; }
-  XLSPtr<IXLSInterior> Interior() override { return {}; }
+  XLSPtr<IXLSFont> Font() override;
+  XLSPtr<IXLSInterior> Interior() override;
   TVariant ColumnWidth() override;
   void SetColumnWidth(const TVariant& value) override;
   TVariant RowHeight() override;
@@ -129,7 +129,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void SetWrapText(const TVariant& value) override;
   TVariant Orientation() override;
   void SetOrientation(const TVariant& value) override;
-  XLSPtr<IXLSBorders> Borders() override { return {}; }
+  XLSPtr<IXLSBorders> Borders() override;
   WideString NumberFormat() override;
   void SetNumberFormat(const WideString& value) override;
   bool Locked() override;
@@ -197,6 +197,36 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void ApplyFormatChange(const TChange& change);
   // The effective format of the top-left position.
   int32_t TopLeftFormat() const;
+  // The font of the cells: reads from the top-left format, each write one
+  // format change (FontObject.cpp; the font object delegates here).
+  WideString FontName();
+  double FontSize();
+  int32_t FontColorIndex();
+  uint32_t FontColor();
+  bool FontBold();
+  bool FontItalic();
+  bool FontStrikethrough();
+  bool FontOutline();
+  bool FontShadow();
+  int32_t FontUnderline();
+  bool FontSubscript();
+  bool FontSuperscript();
+  uint8_t FontCharset();
+  uint8_t FontFamily();
+  void SetFontSize(float points);
+  void SetFontColorIndex(int32_t value);
+  void SetFontColor(uint32_t rgb);
+  void SetFontBold(bool value);
+  void SetFontItalic(bool value);
+  void SetFontStrikethrough(bool value);
+  void SetFontOutline(bool value);
+  void SetFontShadow(bool value);
+  void SetFontUnderline(int32_t value);
+  void SetFontSubscript(bool value);
+  void SetFontSuperscript(bool value);
+  void SetFontName(const WideString& name);
+  void SetFontCharset(uint8_t value);
+  void SetFontFamily(uint8_t value);
   int32_t RowCount() const { return lastRow_ - firstRow_ + 1; }
   int32_t ColumnCount() const { return lastColumn_ - firstColumn_ + 1; }
   bool IsWholeColumns() const { return firstRow_ == 0 && lastRow_ == kXLSMaxRow; }

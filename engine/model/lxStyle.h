@@ -68,11 +68,11 @@ inline constexpr int32_t xlInside = 14;
 
 // ---------------------------------------------------------------- interfaces
 //
-// The range slots hand these objects out as IXLSFont, IXLSBorders and
-// IXLSInterior (lxHandle.h declares those names with the counting slots
-// only); the operations are declared here in slot order after them.
+// The range's Font, Borders and Interior slots hand these out (lxHandle.h
+// declares the names; the operations follow the counting slots in slot
+// order).
 
-class IXLSFontSlots : public IXLSFont {
+class IXLSFont : public IXLSUnknown {
  public:
   virtual WideString Name() = 0;                     // 3
   virtual double Size() = 0;                         // 4 points
@@ -104,7 +104,7 @@ class IXLSFontSlots : public IXLSFont {
   virtual void SetFontFamily(uint8_t value) = 0;     // 30
 
  protected:
-  ~IXLSFontSlots() = default;
+  ~IXLSFont() = default;
 };
 
 // One edge of the borders of a range.
@@ -123,7 +123,7 @@ class IXLSBorder : public IXLSUnknown {
   ~IXLSBorder() = default;
 };
 
-class IXLSBordersSlots : public IXLSBorders {
+class IXLSBorders : public IXLSUnknown {
  public:
   virtual uint32_t Color() = 0;                         // 3 of the top edge
   virtual int32_t ColorIndex() = 0;                     // 4
@@ -136,10 +136,10 @@ class IXLSBordersSlots : public IXLSBorders {
   virtual XLSPtr<IXLSBorder> Item(int32_t edge) = 0;    // 11
 
  protected:
-  ~IXLSBordersSlots() = default;
+  ~IXLSBorders() = default;
 };
 
-class IXLSInteriorSlots : public IXLSInterior {
+class IXLSInterior : public IXLSUnknown {
  public:
   virtual void SetColor(uint32_t rgb) = 0;                // 3
   virtual uint32_t Color() = 0;                           // 4
@@ -153,46 +153,13 @@ class IXLSInteriorSlots : public IXLSInterior {
   virtual int32_t Pattern() = 0;                          // 12
 
  protected:
-  ~IXLSInteriorSlots() = default;
+  ~IXLSInterior() = default;
 };
 
-// ---------------------------------------------------------------- the range's font
-//
-// One read and one write per font attribute of a range: reads look at the
-// font of the top-left format, writes are one format change over the range.
-// The font object delegates to these.
-
-WideString RangeFontName(TXLSRange& range);
-double RangeFontSize(TXLSRange& range);
-int32_t RangeFontColorIndex(TXLSRange& range);
-uint32_t RangeFontColor(TXLSRange& range);
-bool RangeFontBold(TXLSRange& range);
-bool RangeFontItalic(TXLSRange& range);
-bool RangeFontStrikethrough(TXLSRange& range);
-bool RangeFontOutline(TXLSRange& range);
-bool RangeFontShadow(TXLSRange& range);
-int32_t RangeFontUnderline(TXLSRange& range);
-bool RangeFontSubscript(TXLSRange& range);
-bool RangeFontSuperscript(TXLSRange& range);
-uint8_t RangeFontCharset(TXLSRange& range);
-uint8_t RangeFontFamily(TXLSRange& range);
-// Stored as round(points x 20) twips.
-void SetRangeFontSize(TXLSRange& range, float points);
-// 1..56, 0, -4105 or -4142; other values are ignored.
-void SetRangeFontColorIndex(TXLSRange& range, int32_t value);
-void SetRangeFontColor(TXLSRange& range, uint32_t rgb);
-void SetRangeFontBold(TXLSRange& range, bool value);
-void SetRangeFontItalic(TXLSRange& range, bool value);
-void SetRangeFontStrikethrough(TXLSRange& range, bool value);
-void SetRangeFontOutline(TXLSRange& range, bool value);
-void SetRangeFontShadow(TXLSRange& range, bool value);
-// 2, -4119, 4, 5 or -4142; other values are ignored.
-void SetRangeFontUnderline(TXLSRange& range, int32_t value);
-void SetRangeFontSubscript(TXLSRange& range, bool value);
-void SetRangeFontSuperscript(TXLSRange& range, bool value);
-void SetRangeFontName(TXLSRange& range, const WideString& name);
-void SetRangeFontCharset(TXLSRange& range, uint8_t value);
-void SetRangeFontFamily(TXLSRange& range, uint8_t value);
+// Names the interfaces had before the range handed the objects out.
+using IXLSFontSlots = IXLSFont;
+using IXLSBordersSlots = IXLSBorders;
+using IXLSInteriorSlots = IXLSInterior;
 
 // ---------------------------------------------------------------- objects
 
@@ -208,39 +175,39 @@ class TXLSStyleObject {
   XLSPtr<IXLSRange> hold_;
 };
 
-class TXLSFont final : public TXLSInterfaced<IXLSFontSlots>, private TXLSStyleObject {
+class TXLSFont final : public TXLSInterfaced<IXLSFont>, private TXLSStyleObject {
  public:
   explicit TXLSFont(TXLSRange* range);
-  static XLSPtr<IXLSFontSlots> Create(TXLSRange* range);
+  static XLSPtr<IXLSFont> Create(TXLSRange* range);
 
-  WideString Name() override { return RangeFontName(Range()); }
-  double Size() override { return RangeFontSize(Range()); }
-  int32_t ColorIndex() override { return RangeFontColorIndex(Range()); }
-  uint32_t Color() override { return RangeFontColor(Range()); }
-  bool Bold() override { return RangeFontBold(Range()); }
-  bool Italic() override { return RangeFontItalic(Range()); }
-  bool Strikethrough() override { return RangeFontStrikethrough(Range()); }
-  bool OutlineFont() override { return RangeFontOutline(Range()); }
-  bool Shadow() override { return RangeFontShadow(Range()); }
-  int32_t Underline() override { return RangeFontUnderline(Range()); }
-  bool Subscript() override { return RangeFontSubscript(Range()); }
-  bool Superscript() override { return RangeFontSuperscript(Range()); }
-  uint8_t Charset() override { return RangeFontCharset(Range()); }
-  uint8_t FontFamily() override { return RangeFontFamily(Range()); }
-  void SetSize(float points) override { SetRangeFontSize(Range(), points); }
-  void SetColorIndex(int32_t value) override { SetRangeFontColorIndex(Range(), value); }
-  void SetColor(uint32_t rgb) override { SetRangeFontColor(Range(), rgb); }
-  void SetBold(bool value) override { SetRangeFontBold(Range(), value); }
-  void SetItalic(bool value) override { SetRangeFontItalic(Range(), value); }
-  void SetStrikethrough(bool value) override { SetRangeFontStrikethrough(Range(), value); }
-  void SetOutlineFont(bool value) override { SetRangeFontOutline(Range(), value); }
-  void SetShadow(bool value) override { SetRangeFontShadow(Range(), value); }
-  void SetUnderline(int32_t value) override { SetRangeFontUnderline(Range(), value); }
-  void SetSubscript(bool value) override { SetRangeFontSubscript(Range(), value); }
-  void SetSuperscript(bool value) override { SetRangeFontSuperscript(Range(), value); }
-  void SetName(const WideString& name) override { SetRangeFontName(Range(), name); }
-  void SetCharset(uint8_t value) override { SetRangeFontCharset(Range(), value); }
-  void SetFontFamily(uint8_t value) override { SetRangeFontFamily(Range(), value); }
+  WideString Name() override { return Range().FontName(); }
+  double Size() override { return Range().FontSize(); }
+  int32_t ColorIndex() override { return Range().FontColorIndex(); }
+  uint32_t Color() override { return Range().FontColor(); }
+  bool Bold() override { return Range().FontBold(); }
+  bool Italic() override { return Range().FontItalic(); }
+  bool Strikethrough() override { return Range().FontStrikethrough(); }
+  bool OutlineFont() override { return Range().FontOutline(); }
+  bool Shadow() override { return Range().FontShadow(); }
+  int32_t Underline() override { return Range().FontUnderline(); }
+  bool Subscript() override { return Range().FontSubscript(); }
+  bool Superscript() override { return Range().FontSuperscript(); }
+  uint8_t Charset() override { return Range().FontCharset(); }
+  uint8_t FontFamily() override { return Range().FontFamily(); }
+  void SetSize(float points) override { Range().SetFontSize(points); }
+  void SetColorIndex(int32_t value) override { Range().SetFontColorIndex(value); }
+  void SetColor(uint32_t rgb) override { Range().SetFontColor(rgb); }
+  void SetBold(bool value) override { Range().SetFontBold(value); }
+  void SetItalic(bool value) override { Range().SetFontItalic(value); }
+  void SetStrikethrough(bool value) override { Range().SetFontStrikethrough(value); }
+  void SetOutlineFont(bool value) override { Range().SetFontOutline(value); }
+  void SetShadow(bool value) override { Range().SetFontShadow(value); }
+  void SetUnderline(int32_t value) override { Range().SetFontUnderline(value); }
+  void SetSubscript(bool value) override { Range().SetFontSubscript(value); }
+  void SetSuperscript(bool value) override { Range().SetFontSuperscript(value); }
+  void SetName(const WideString& name) override { Range().SetFontName(name); }
+  void SetCharset(uint8_t value) override { Range().SetFontCharset(value); }
+  void SetFontFamily(uint8_t value) override { Range().SetFontFamily(value); }
 };
 
 // One edge. Edges outside 5..14 read as no line and write nothing.
@@ -264,10 +231,10 @@ class TXLSBorder final : public TXLSInterfaced<IXLSBorder>, private TXLSStyleObj
 
 // All borders: reads give the top edge, writes set all four sides of every
 // cell of the range.
-class TXLSBorders final : public TXLSInterfaced<IXLSBordersSlots>, private TXLSStyleObject {
+class TXLSBorders final : public TXLSInterfaced<IXLSBorders>, private TXLSStyleObject {
  public:
   explicit TXLSBorders(TXLSRange* range);
-  static XLSPtr<IXLSBordersSlots> Create(TXLSRange* range);
+  static XLSPtr<IXLSBorders> Create(TXLSRange* range);
 
   uint32_t Color() override;
   int32_t ColorIndex() override;
@@ -280,10 +247,10 @@ class TXLSBorders final : public TXLSInterfaced<IXLSBordersSlots>, private TXLSS
   XLSPtr<IXLSBorder> Item(int32_t edge) override;
 };
 
-class TXLSInterior final : public TXLSInterfaced<IXLSInteriorSlots>, private TXLSStyleObject {
+class TXLSInterior final : public TXLSInterfaced<IXLSInterior>, private TXLSStyleObject {
  public:
   explicit TXLSInterior(TXLSRange* range);
-  static XLSPtr<IXLSInteriorSlots> Create(TXLSRange* range);
+  static XLSPtr<IXLSInterior> Create(TXLSRange* range);
 
   void SetColor(uint32_t rgb) override;
   uint32_t Color() override;

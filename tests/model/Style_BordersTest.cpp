@@ -13,8 +13,8 @@ namespace {
 struct Book {
   XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
   IXLSWorksheet* sheet = book->Worksheets()->Add();
-  XLSPtr<IXLSBordersSlots> Borders(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
-    return TXLSBorders::Create(TXLSRange::From(TXLSRange::Create(sheet, r1, c1, r2, c2).Get()));
+  XLSPtr<IXLSBorders> Borders(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
+    return TXLSRange::Create(sheet, r1, c1, r2, c2)->Borders();
   }
   XLSPtr<IXLSBorder> Edge(int32_t r1, int32_t c1, int32_t r2, int32_t c2, int32_t edge) {
     return Borders(r1, c1, r2, c2)->Item(edge);
@@ -95,7 +95,7 @@ TEST(StyleBorders, EdgeReadsTheNeighbourSideFirst) {
   Book c;
   c.sheet->CellHeap().GetCell(0, 1);
   c.Edge(1, 1, 1, 1, xlEdgeTop)->SetWeight(xlMedium);
-  TXLSFont::Create(TXLSRange::From(TXLSRange::Create(c.sheet, 0, 1, 0, 1).Get()))->SetBold(true);
+  TXLSRange::Create(c.sheet, 0, 1, 0, 1)->Font()->SetBold(true);
   EXPECT_EQ(c.Edge(1, 1, 1, 1, xlEdgeTop)->LineStyle(), xlContinuous);
   EXPECT_EQ(c.Edge(1, 1, 1, 1, xlEdgeTop)->Weight(), xlMedium);
   // The other edges look the other way.

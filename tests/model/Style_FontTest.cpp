@@ -16,9 +16,7 @@ struct Book {
   XLSPtr<IXLSRange> Rect(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
     return TXLSRange::Create(sheet, r1, c1, r2, c2);
   }
-  XLSPtr<IXLSFontSlots> Font(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
-    return TXLSFont::Create(TXLSRange::From(Rect(r1, c1, r2, c2).Get()));
-  }
+  XLSPtr<IXLSFont> Font(int32_t r1, int32_t c1, int32_t r2, int32_t c2) { return Rect(r1, c1, r2, c2)->Font(); }
   TlxFormatList& Formats() { return book->Formats(); }
   // The font index in effect at a position.
   int32_t FontAt(int32_t row, int32_t column) { return Formats().GetXFFont(sheet->EffectiveFormat(row, column)); }
@@ -170,6 +168,25 @@ TEST(StyleFont, WholeColumnsAndWholeRowsGoThroughTheirRecords) {
   // Where the row crosses the bold column, both apply.
   EXPECT_TRUE(b.Font(6, 1, 6, 1)->Italic());
   EXPECT_TRUE(b.Font(6, 1, 6, 1)->Bold());
+}
+
+TEST(StyleFont, EveryRangeViewHandsOutAFontOverItsCells) {
+  Book b;
+  auto range = b.Rect(2, 2, 3, 3);
+  range->EntireRow()->Font()->SetItalic(true);
+  EXPECT_TRUE(b.Font(2, 200, 2, 200)->Italic());
+  range->Columns()->Font()->SetUnderline(xlUnderlineStyleSingle);
+  EXPECT_EQ(b.Font(3, 3, 3, 3)->Underline(), xlUnderlineStyleSingle);
+  EXPECT_EQ(b.Font(4, 3, 4, 3)->Underline(), xlNone);
+  // The font object keeps its range alive; the range's own font methods
+  // are the same operations.
+  XLSPtr<IXLSFont> font = b.Rect(5, 5, 5, 5)->Font();
+  font->SetBold(true);
+  XLSPtr<IXLSRange> cell = b.Rect(5, 5, 5, 5);
+  TXLSRange* plain = TXLSRange::From(cell.Get());
+  EXPECT_TRUE(plain->FontBold());
+  plain->SetFontName(u"Tahoma");
+  EXPECT_EQ(font->Name(), u"Tahoma");
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace {
 struct Book {
   XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
   IXLSWorksheet* sheet = book->Worksheets()->Add();
-  XLSPtr<IXLSInteriorSlots> Interior(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
-    return TXLSInterior::Create(TXLSRange::From(TXLSRange::Create(sheet, r1, c1, r2, c2).Get()));
+  XLSPtr<IXLSInterior> Interior(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
+    return TXLSRange::Create(sheet, r1, c1, r2, c2)->Interior();
   }
   TXLSXFFields FieldsAt(int32_t row, int32_t column) {
     int32_t format = sheet->EffectiveFormat(row, column);

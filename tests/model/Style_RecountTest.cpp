@@ -38,40 +38,39 @@ TEST(StyleRecount, UseCountsMatchTheHoldersAfterRandomStyleWrites) {
       c2 = kXLSMaxColumn;
     }
     XLSPtr<IXLSRange> range = TXLSRange::Create(sheet, r1, c1, r2, c2);
-    TXLSRange* impl = TXLSRange::From(range.Get());
     switch (pick(0, 11)) {
       case 0:
-        TXLSFont::Create(impl)->SetBold(pick(0, 1) == 1);
+        range->Font()->SetBold(pick(0, 1) == 1);
         break;
       case 1:
-        TXLSFont::Create(impl)->SetColorIndex(pick(1, 6));
+        range->Font()->SetColorIndex(pick(1, 6));
         break;
       case 2:
-        TXLSFont::Create(impl)->SetSize(static_cast<float>(pick(8, 12)));
+        range->Font()->SetSize(static_cast<float>(pick(8, 12)));
         break;
       case 3:
-        TXLSBorders::Create(impl)->SetLineStyle(kLineStyles[pick(0, 5)]);
+        range->Borders()->SetLineStyle(kLineStyles[pick(0, 5)]);
         break;
       case 4:
-        TXLSBorders::Create(impl)->SetWeight(kWeights[pick(0, 3)]);
+        range->Borders()->SetWeight(kWeights[pick(0, 3)]);
         break;
       case 5:
-        TXLSBorders::Create(impl)->Item(pick(5, 14))->SetLineStyle(kLineStyles[pick(0, 5)]);
+        range->Borders()->Item(pick(5, 14))->SetLineStyle(kLineStyles[pick(0, 5)]);
         break;
       case 6:
-        TXLSBorders::Create(impl)->Item(pick(7, 14))->SetColorIndex(pick(0, 4));
+        range->Borders()->Item(pick(7, 14))->SetColorIndex(pick(0, 4));
         break;
       case 7:
-        TXLSBorders::Create(impl)->Item(pick(7, 12))->SetWeight(kWeights[pick(0, 3)]);
+        range->Borders()->Item(pick(7, 12))->SetWeight(kWeights[pick(0, 3)]);
         break;
       case 8:
-        TXLSInterior::Create(impl)->SetColorIndex(pick(0, 5));
+        range->Interior()->SetColorIndex(pick(0, 5));
         break;
       case 9:
-        TXLSInterior::Create(impl)->SetPattern(kPatterns[pick(0, 3)]);
+        range->Interior()->SetPattern(kPatterns[pick(0, 3)]);
         break;
       case 10:
-        TXLSInterior::Create(impl)->SetPatternColorIndex(pick(1, 3));
+        range->Interior()->SetPatternColorIndex(pick(1, 3));
         break;
       default:
         range->SetNumberFormat(pick(0, 1) ? u"0.00" : u"General");
