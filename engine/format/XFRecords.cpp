@@ -102,25 +102,7 @@ WideString TlxFormatList::ExportFormat(int32_t index) const {
   TXLSXFFields fields = Fields(index);
   fields.Parent = 0;
   for (uint8_t group : {kXFUsedProtection, kXFUsedAlignment, kXFUsedBorders, kXFUsedPattern}) {
-    const TXLSXFFields source = Effective(index, group);
-    switch (group) {
-      case kXFUsedProtection:
-        fields.Protection = source.Protection;
-        break;
-      case kXFUsedAlignment:
-        fields.Alignment = source.Alignment;
-        fields.Rotation = source.Rotation;
-        fields.Indent = source.Indent;
-        break;
-      case kXFUsedBorders:
-        fields.Border1 = source.Border1;
-        fields.Border2 = source.Border2;
-        break;
-      default:
-        fields.Pattern = source.Pattern;
-        fields.PatternColors = source.PatternColors;
-        break;
-    }
+    fields.CopyGroup(Effective(index, group), group);
     fields.Used |= group;
   }
   const WideString fontKey = fonts_->GetKey(GetXFFont(index)).substr(0, kMaxPortableField);

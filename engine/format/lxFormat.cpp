@@ -247,35 +247,6 @@ void EdgeCodeAndColor(const TXLSXFFields& f, int32_t edge, int32_t& code, int32_
   }
 }
 
-void CopyGroup(TXLSXFFields& target, const TXLSXFFields& source, uint8_t group) {
-  switch (group) {
-    case kXFUsedNumFormat:
-      target.NumFormat = source.NumFormat;
-      break;
-    case kXFUsedFont:
-      target.Font = source.Font;
-      break;
-    case kXFUsedAlignment:
-      target.Alignment = source.Alignment;
-      target.Rotation = source.Rotation;
-      target.Indent = source.Indent;
-      break;
-    case kXFUsedBorders:
-      target.Border1 = source.Border1;
-      target.Border2 = source.Border2;
-      break;
-    case kXFUsedPattern:
-      target.Pattern = source.Pattern;
-      target.PatternColors = source.PatternColors;
-      break;
-    case kXFUsedProtection:
-      target.Protection = source.Protection;
-      break;
-    default:
-      break;
-  }
-}
-
 int32_t Foreground(const TXLSXFFields& f) { return f.PatternColors & 0x7F; }
 int32_t Background(const TXLSXFFields& f) { return (f.PatternColors >> 7) & 0x7F; }
 void SetPatternColors(TXLSXFFields& f, int32_t foreground, int32_t background) {
@@ -375,10 +346,40 @@ TXLSXFFields TlxFormatList::Effective(int32_t index, uint8_t group) const {
   return (parent.Used & group) ? own : parent;
 }
 
+void TXLSXFFields::CopyGroup(const TXLSXFFields& source, uint8_t group) {
+  TXLSXFFields& target = *this;
+  switch (group) {
+    case kXFUsedNumFormat:
+      target.NumFormat = source.NumFormat;
+      break;
+    case kXFUsedFont:
+      target.Font = source.Font;
+      break;
+    case kXFUsedAlignment:
+      target.Alignment = source.Alignment;
+      target.Rotation = source.Rotation;
+      target.Indent = source.Indent;
+      break;
+    case kXFUsedBorders:
+      target.Border1 = source.Border1;
+      target.Border2 = source.Border2;
+      break;
+    case kXFUsedPattern:
+      target.Pattern = source.Pattern;
+      target.PatternColors = source.PatternColors;
+      break;
+    case kXFUsedProtection:
+      target.Protection = source.Protection;
+      break;
+    default:
+      break;
+  }
+}
+
 int32_t TlxFormatList::Commit(int32_t index, const TXLSXFFields& source, uint8_t group, bool release) {
   const int32_t current = index == 0 ? kDefaultCellFormat : index;
   TXLSXFFields fields = Fields(current);
-  CopyGroup(fields, source, group);
+  fields.CopyGroup(source, group);
   fields.Used |= group;
   return Rekey(release ? current : 0, fields.Key());
 }

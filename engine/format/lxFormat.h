@@ -69,6 +69,8 @@ struct TXLSXFFields {
 
   WideString Key() const;
   static TXLSXFFields Parse(const WideString& key);
+  // Takes the fields of one attribute group (a kXFUsed... flag) from source.
+  void CopyGroup(const TXLSXFFields& source, uint8_t group);
   bool IsStyle() const { return (Parent & 0x0FFF) == 0x0FFF; }
 };
 
