@@ -10,6 +10,11 @@ packages=(
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui
 )
+# bench/compare runs its SheetJS peer under Node.js and installs it with npm;
+# a node already on the PATH (from another package source) is kept as it is.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
