@@ -64,29 +64,6 @@ void TXLSBlob::Reserve(uint32_t offset, uint32_t size) {
   capacity_ = static_cast<uint32_t>(needed);
 }
 
-void TXLSBlob::AddByte(uint8_t value) {
-  Reserve(length_, 1);
-  data_[length_++] = value;
-}
-
-void TXLSBlob::AddWord(uint16_t value) {
-  Reserve(length_, 2);
-  StoreLE(data_.get() + length_, value);
-  length_ += 2;
-}
-
-void TXLSBlob::AddDWord(uint32_t value) {
-  Reserve(length_, 4);
-  StoreLE(data_.get() + length_, value);
-  length_ += 4;
-}
-
-void TXLSBlob::AddDouble(double value) {
-  Reserve(length_, 8);
-  StoreLE(data_.get() + length_, value);
-  length_ += 8;
-}
-
 void TXLSBlob::AddBytes(const void* bytes, uint32_t count) {
   if (count == 0) return;
   Reserve(length_, count);

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,10 +56,12 @@ class TXLSBlob {
 
   // Appenders write at offset Length() and advance it, growing the buffer to
   // exactly the size needed when the capacity is short.
-  void AddByte(uint8_t value);
-  void AddWord(uint16_t value);
-  void AddDWord(uint32_t value);
-  void AddDouble(double value);
+  // The fixed-size appenders are inline: record assembly calls them for
+  // every field of every cell record.
+  void AddByte(uint8_t value) { AddScalar(value); }
+  void AddWord(uint16_t value) { AddScalar(value); }
+  void AddDWord(uint32_t value) { AddScalar(value); }
+  void AddDouble(double value) { AddScalar(value); }
   void AddBytes(const void* bytes, uint32_t count);
   void AddAnsi(std::string_view text);
   void AddWide(std::u16string_view text);
@@ -100,6 +103,14 @@ class TXLSBlob {
  private:
   // Makes room for size bytes at offset (exact growth, no spare room).
   void Reserve(uint32_t offset, uint32_t size);
+  // Stores a value little-endian at Length() (host order: the build refuses
+  // big-endian hosts) and advances.
+  template <class T>
+  void AddScalar(T value) {
+    if (capacity_ - length_ < sizeof(T)) Reserve(length_, sizeof(T));
+    std::memcpy(data_.get() + length_, &value, sizeof(T));
+    length_ += sizeof(T);
+  }
   bool InBounds(uint32_t offset, uint32_t size) const {
     return offset <= capacity_ && size <= capacity_ - offset;
   }

@@ -64,13 +64,6 @@ std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
   return record;
 }
 
-std::unique_ptr<TXLSBlob> CellHead(uint16_t number, uint32_t payload, int32_t row, int32_t column) {
-  auto record = NewRecord(number, payload);
-  record->AddWord(static_cast<uint16_t>(row));
-  record->AddWord(static_cast<uint16_t>(column));
-  return record;
-}
-
 uint8_t RowLevel(const TXLSRowInfoList& rows, int32_t row) {
   const TXLSRowInfo* info = row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
   return info ? info->OutlineLevel : 0;
@@ -129,6 +122,30 @@ int32_t TXLSSheetWriter::AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListK
     SplitRecord(record, context_.maxRecordData);
   total_ += record->Length();
   return lists_[list].AddRecord(std::move(record));
+}
+
+int32_t TXLSSheetWriter::AddSheetRecord(const TXLSBlob& record, TListKind list) {
+  if (record.Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize) {
+    auto copy = std::make_unique<TXLSBlob>(record.Length());
+    copy->AppendBlob(record);
+    return AddSheetRecord(std::move(copy), list);
+  }
+  total_ += record.Length();
+  return lists_[list].AddRecord(record);
+}
+
+TXLSBlob& TXLSSheetWriter::StartRecord(uint16_t number, uint32_t payload) {
+  record_.Clear();
+  record_.AddWord(number);
+  record_.AddWord(static_cast<uint16_t>(payload));
+  return record_;
+}
+
+TXLSBlob& TXLSSheetWriter::StartCellRecord(uint16_t number, uint32_t payload, int32_t row, int32_t column) {
+  StartRecord(number, payload);
+  record_.AddWord(static_cast<uint16_t>(row));
+  record_.AddWord(static_cast<uint16_t>(column));
+  return record_;
 }
 
 int32_t TXLSSheetWriter::NoteCellWritten(int32_t row, int32_t column) {
@@ -213,16 +230,16 @@ int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
     if (level != RowLevel(rows, row - 1) || level != RowLevel(rows, row + 1)) options |= kRowLevelChange;
     uint16_t xf = kRowDefaultXF;
     if (info->HasRowFormat) xf = RecordXF(info->FormatIndex);
-    auto record = NewRecord(kRecRow, kRowPayload);
-    record->AddWord(static_cast<uint16_t>(row));
-    record->AddWord(static_cast<uint16_t>(info->FirstUsedColumn < 0 ? 0 : info->FirstUsedColumn));
-    record->AddWord(static_cast<uint16_t>(info->LastUsedColumn < 0 ? 0 : info->LastUsedColumn + 1));
-    record->AddWord(info->CustomHeight ? info->Height : kRowDefaultHeight);
-    record->AddWord(0);
-    record->AddWord(0);
-    record->AddWord(options);
-    record->AddWord(xf);
-    int32_t result = AddSheetRecord(std::move(record), lkCells);
+    TXLSBlob& record = StartRecord(kRecRow, kRowPayload);
+    record.AddWord(static_cast<uint16_t>(row));
+    record.AddWord(static_cast<uint16_t>(info->FirstUsedColumn < 0 ? 0 : info->FirstUsedColumn));
+    record.AddWord(static_cast<uint16_t>(info->LastUsedColumn < 0 ? 0 : info->LastUsedColumn + 1));
+    record.AddWord(info->CustomHeight ? info->Height : kRowDefaultHeight);
+    record.AddWord(0);
+    record.AddWord(0);
+    record.AddWord(options);
+    record.AddWord(xf);
+    int32_t result = AddSheetRecord(record, lkCells);
     if (result != kResultOk) return result;
   }
   return kResultOk;
@@ -236,26 +253,26 @@ int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
     int32_t b = CloseBlankRun(row);
     return r != kResultOk ? r : b;
   };
-  for (int32_t column = 0; column <= kXLSMaxColumn && result == kResultOk; ++column) {
-    const TXLSCellRef* cell = heap.FindCell(row, column);
-    if (!cell) {
-      result = closeBoth();
-      continue;
-    }
+  int32_t next = 0;  // the column that continues the open runs
+  heap.ForEachCellInRow(row, [&](const TXLSCellRef& cell) {
+    const int32_t column = cell.Column;
+    // An empty column between two cells ends both runs.
+    if (column != next) result = closeBoth();
+    next = column + 1;
+    if (result != kResultOk) return false;
     int32_t top = 0, left = 0, bottom = 0, right = 0;
     // A merged area of a single cell is written like any other cell.
-    if (heap.MergedAreaOf(cell, top, left, bottom, right) && (bottom > top || right > left)) {
+    if (heap.MergedAreaOf(&cell, top, left, bottom, right) && (bottom > top || right > left)) {
       result = closeBoth();
-      if (result == kResultOk && cell->MergeOwner == cell)
-        result = WriteMergedArea(*cell, top, left, bottom, right);
-      continue;
+      if (result == kResultOk && cell.MergeOwner == &cell) result = WriteMergedArea(cell, top, left, bottom, right);
+      return result == kResultOk;
     }
-    const uint16_t xf = RecordXF(cell->FormatIndex);
-    switch (cell->Kind) {
+    const uint16_t xf = RecordXF(cell.FormatIndex);
+    switch (cell.Kind) {
       case ckNumber: {
         result = CloseBlankRun(row);
         if (result != kResultOk) break;
-        const double value = WrittenValue(*cell, row, column);
+        const double value = WrittenValue(cell, row, column);
         uint32_t rk = 0;
         if (EncodeRK(value, rk)) {
           if (rkFirst_ < 0) rkFirst_ = column;
@@ -273,15 +290,15 @@ int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
         break;
       case ckString:
         result = closeBoth();
-        if (result == kResultOk) result = WriteString(*cell, row, column, xf);
+        if (result == kResultOk) result = WriteString(cell, row, column, xf);
         break;
       case ckDate:
         result = closeBoth();
-        if (result == kResultOk) result = WriteNumber(row, column, xf, WrittenValue(*cell, row, column));
+        if (result == kResultOk) result = WriteNumber(row, column, xf, WrittenValue(cell, row, column));
         break;
       case ckBoolean:
         result = closeBoth();
-        if (result == kResultOk) result = WriteBoolean(row, column, xf, cell->Number);
+        if (result == kResultOk) result = WriteBoolean(row, column, xf, cell.Number);
         break;
       default:
         // Formula cells are written once the formula engine compiles them for
@@ -289,7 +306,8 @@ int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
         result = closeBoth();
         break;
     }
-  }
+    return result == kResultOk;
+  });
   int32_t closed = closeBoth();
   return result != kResultOk ? result : closed;
 }
@@ -330,13 +348,13 @@ int32_t TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, 
       if (result != kResultOk) return result;
     }
   }
-  auto record = NewRecord(kRecMergedCells, 10);
-  record->AddWord(1);
-  record->AddWord(static_cast<uint16_t>(top));
-  record->AddWord(static_cast<uint16_t>(bottom));
-  record->AddWord(static_cast<uint16_t>(left));
-  record->AddWord(static_cast<uint16_t>(right));
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartRecord(kRecMergedCells, 10);
+  record.AddWord(1);
+  record.AddWord(static_cast<uint16_t>(top));
+  record.AddWord(static_cast<uint16_t>(bottom));
+  record.AddWord(static_cast<uint16_t>(left));
+  record.AddWord(static_cast<uint16_t>(right));
+  return AddSheetRecord(record, lkCells);
 }
 
 int32_t TXLSSheetWriter::CloseRKRun(int32_t row) {
@@ -344,24 +362,25 @@ int32_t TXLSSheetWriter::CloseRKRun(int32_t row) {
   const int32_t first = rkFirst_;
   const int32_t count = static_cast<int32_t>(rkRun_.size());
   const int32_t last = first + count - 1;
-  std::unique_ptr<TXLSBlob> record;
+  int32_t result = kResultOk;
   if (NoteCellWritten(row, first) == kResultOk && NoteCellWritten(row, last) == kResultOk) {
     if (count == 1) {
-      record = CellHead(kRecRK, 10, row, first);
-      record->AddWord(rkRun_[0].xf);
-      record->AddDWord(rkRun_[0].rk);
+      TXLSBlob& record = StartCellRecord(kRecRK, 10, row, first);
+      record.AddWord(rkRun_[0].xf);
+      record.AddDWord(rkRun_[0].rk);
     } else {
-      record = CellHead(kRecMulRK, 6 + 6 * static_cast<uint32_t>(count), row, first);
+      TXLSBlob& record = StartCellRecord(kRecMulRK, 6 + 6 * static_cast<uint32_t>(count), row, first);
       for (const TRKItem& item : rkRun_) {
-        record->AddWord(item.xf);
-        record->AddDWord(item.rk);
+        record.AddWord(item.xf);
+        record.AddDWord(item.rk);
       }
-      record->AddWord(static_cast<uint16_t>(last));
+      record.AddWord(static_cast<uint16_t>(last));
     }
+    result = AddSheetRecord(record_, lkCells);
   }
   rkFirst_ = -1;
   rkRun_.clear();
-  return AddSheetRecord(std::move(record), lkCells);
+  return result;
 }
 
 int32_t TXLSSheetWriter::CloseBlankRun(int32_t row) {
@@ -375,25 +394,25 @@ int32_t TXLSSheetWriter::CloseBlankRun(int32_t row) {
   blankFirst_ = -1;
   if (count == 1) return singleXF != 0 ? WriteBlank(row, first, singleXF) : kResultOk;
   if (NoteCellWritten(row, first) != kResultOk || NoteCellWritten(row, last) != kResultOk) return kResultOk;
-  auto record = CellHead(kRecMulBlank, 6 + 2 * static_cast<uint32_t>(count), row, first);
-  for (uint16_t xf : run) record->AddWord(xf);
-  record->AddWord(static_cast<uint16_t>(last));
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartCellRecord(kRecMulBlank, 6 + 2 * static_cast<uint32_t>(count), row, first);
+  for (uint16_t xf : run) record.AddWord(xf);
+  record.AddWord(static_cast<uint16_t>(last));
+  return AddSheetRecord(record, lkCells);
 }
 
 int32_t TXLSSheetWriter::WriteBlank(int32_t row, int32_t column, uint16_t xf) {
   if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
-  auto record = CellHead(kRecBlank, 6, row, column);
-  record->AddWord(xf);
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartCellRecord(kRecBlank, 6, row, column);
+  record.AddWord(xf);
+  return AddSheetRecord(record, lkCells);
 }
 
 int32_t TXLSSheetWriter::WriteNumber(int32_t row, int32_t column, uint16_t xf, double value) {
   if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
-  auto record = CellHead(kRecNumber, 14, row, column);
-  record->AddWord(xf);
-  record->AddDouble(value);
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartCellRecord(kRecNumber, 14, row, column);
+  record.AddWord(xf);
+  record.AddDouble(value);
+  return AddSheetRecord(record, lkCells);
 }
 
 int32_t TXLSSheetWriter::WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf) {
@@ -403,28 +422,28 @@ int32_t TXLSSheetWriter::WriteString(const TXLSCellRef& cell, int32_t row, int32
     // A text the table did not number cannot be referred to.
     if (position < 0) return kResultOk;
     if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
-    auto record = CellHead(kRecLabelSST, 10, row, column);
-    record->AddWord(xf);
-    record->AddDWord(static_cast<uint32_t>(position));
-    return AddSheetRecord(std::move(record), lkCells);
+    TXLSBlob& record = StartCellRecord(kRecLabelSST, 10, row, column);
+    record.AddWord(xf);
+    record.AddDWord(static_cast<uint32_t>(position));
+    return AddSheetRecord(record, lkCells);
   }
   if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
   std::string text = WideToAnsi(TextToCellText(strings.GetString(cell.StringIndex)));
   if (text.size() > kMaxLabelLength) text.resize(kMaxLabelLength);
-  auto record = CellHead(kRecLabel, 8 + static_cast<uint32_t>(text.size()), row, column);
-  record->AddWord(xf);
-  record->AddWord(static_cast<uint16_t>(text.size()));
-  record->AddAnsi(text);
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartCellRecord(kRecLabel, 8 + static_cast<uint32_t>(text.size()), row, column);
+  record.AddWord(xf);
+  record.AddWord(static_cast<uint16_t>(text.size()));
+  record.AddAnsi(text);
+  return AddSheetRecord(record, lkCells);
 }
 
 int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value) {
   if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
-  auto record = CellHead(kRecBoolErr, 8, row, column);
-  record->AddWord(xf);
-  record->AddByte(value > 0 ? 1 : 0);
-  record->AddByte(0);
-  return AddSheetRecord(std::move(record), lkCells);
+  TXLSBlob& record = StartCellRecord(kRecBoolErr, 8, row, column);
+  record.AddWord(xf);
+  record.AddByte(value > 0 ? 1 : 0);
+  record.AddByte(0);
+  return AddSheetRecord(record, lkCells);
 }
 
 // ---------------------------------------------------------------- settings

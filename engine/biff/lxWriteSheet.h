@@ -149,6 +149,8 @@ class TXLSSheetWriter {
   // is skipped, an overlong one split into CONTINUE records; the total grows
   // by its size. Result 1.
   int32_t AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list);
+  // The same for a record the caller keeps (its bytes are copied).
+  int32_t AddSheetRecord(const TXLSBlob& record, TListKind list);
   // Widens the written-cell bounds; -2 for a cell outside the sheet, which is
   // then not written.
   int32_t NoteCellWritten(int32_t row, int32_t column);
@@ -158,6 +160,12 @@ class TXLSSheetWriter {
     uint16_t xf;
     uint32_t rk;
   };
+
+  // Cell and row records are assembled one at a time in record_, which is
+  // reused so that a record costs no allocation: StartRecord clears it and
+  // writes the record header, StartCellRecord also the row and column.
+  TXLSBlob& StartRecord(uint16_t number, uint32_t payload);
+  TXLSBlob& StartCellRecord(uint16_t number, uint32_t payload, int32_t row, int32_t column);
 
   int32_t WriteCells();
   int32_t WriteRowRecords(int32_t firstRow, int32_t lastRow);
@@ -193,6 +201,7 @@ class TXLSSheetWriter {
   int32_t maxRowLevel_ = 0;
   int32_t maxColumnLevel_ = 0;
   uint8_t activePane_ = 3;
+  TXLSBlob record_{256};
   // Runs being gathered in the current row.
   int32_t rkFirst_ = -1;
   std::vector<TRKItem> rkRun_;

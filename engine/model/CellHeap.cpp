@@ -1,5 +1,8 @@
 // The sparse cell store of a worksheet.
 #include "lxCellHeap.h"
+
+#include <algorithm>
+
 #include "lxFormat.h"
 #include "lxHandle.h"
 #include "lxStringTable.h"
@@ -20,37 +23,60 @@ TXLSCellHeap::~TXLSCellHeap() {
   }
 }
 
-std::unique_ptr<TXLSCellRef>* TXLSCellHeap::Slot(int32_t row, int32_t column) const {
+TXLSCellRef* TXLSCellArena::New() {
+  if (!free_.empty()) {
+    TXLSCellRef* cell = free_.back();
+    free_.pop_back();
+    return cell;
+  }
+  if (used_ == chunkSize_) {
+    chunkSize_ = chunkSize_ ? std::min(chunkSize_ * 2, kLargestChunk) : kFirstChunk;
+    chunks_.push_back(std::make_unique<TXLSCellRef[]>(chunkSize_));
+    used_ = 0;
+  }
+  return &chunks_.back()[used_++];
+}
+
+void TXLSCellArena::Delete(TXLSCellRef* cell) {
+  *cell = TXLSCellRef{};
+  free_.push_back(cell);
+}
+
+TXLSCellRef** TXLSCellHeap::Slot(int32_t row, int32_t column) const {
   if (row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return nullptr;
   const auto& rowBlock = top_[row >> 8];
   if (!rowBlock) return nullptr;
-  const auto& pair = (*rowBlock)[row & 0xFF];
-  if (!pair) return nullptr;
-  const auto& block = (*pair)[column >> 7];
-  if (!block) return nullptr;
-  return &(*block)[column & 0x7F];
+  TRowCells& cells = (*rowBlock)[row & 0xFF];
+  return static_cast<size_t>(column) < cells.size() ? &cells[static_cast<size_t>(column)] : nullptr;
 }
 
 TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t column) const {
-  std::unique_ptr<TXLSCellRef>* slot = Slot(row, column);
-  return slot ? slot->get() : nullptr;
+  TXLSCellRef** slot = Slot(row, column);
+  return slot ? *slot : nullptr;
 }
 
 TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
   if (row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return nullptr;
   auto& rowBlock = top_[row >> 8];
   if (!rowBlock) rowBlock = std::make_unique<TRowBlock>();
-  auto& pair = (*rowBlock)[row & 0xFF];
-  if (!pair) pair = std::make_unique<TColumnPair>();
-  auto& block = (*pair)[column >> 7];
-  if (!block) block = std::make_unique<TColumnBlock>();
-  auto& slot = (*block)[column & 0x7F];
-  if (slot) return slot.get();
+  TRowCells& cells = (*rowBlock)[row & 0xFF];
+  const auto index = static_cast<size_t>(column);
+  if (index >= cells.size()) {
+    // Rows are usually filled left to right: grow by doubling from 8, never
+    // past the sheet's width, so a row reallocates only a few times.
+    if (index >= cells.capacity()) {
+      const size_t doubled = std::max<size_t>(8, cells.capacity() * 2);
+      cells.reserve(std::max(index + 1, std::min<size_t>(doubled, kXLSMaxColumn + 1)));
+    }
+    cells.resize(index + 1, nullptr);
+  }
+  TXLSCellRef*& slot = cells[index];
+  if (slot) return slot;
 
   // The effective format is read before the cell exists, so that it comes
   // from the row or column record.
   const int32_t format = sheet_->EffectiveFormat(row, column);
-  slot = std::make_unique<TXLSCellRef>();
+  slot = arena_.New();
   slot->Row = static_cast<uint16_t>(row);
   slot->Column = static_cast<uint8_t>(column);
   if (format > 0) {
@@ -73,11 +99,11 @@ TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
     if (info->FirstUsedColumn < 0 || column < info->FirstUsedColumn) info->FirstUsedColumn = column;
     if (column > info->LastUsedColumn) info->LastUsedColumn = column;
   }
-  return slot.get();
+  return slot;
 }
 
 void TXLSCellHeap::DeleteCell(int32_t row, int32_t column) {
-  std::unique_ptr<TXLSCellRef>* slot = Slot(row, column);
+  TXLSCellRef** slot = Slot(row, column);
   if (!slot || !*slot) return;
   TXLSCellRef& cell = **slot;
   if (cell.Merged) DissolveMergedArea(&cell);
@@ -86,7 +112,8 @@ void TXLSCellHeap::DeleteCell(int32_t row, int32_t column) {
   // The cell's format use goes with it, so that use counts keep matching
   // the cells that hold each format.
   book->Formats().MoveReference(cell.FormatIndex, 0);
-  slot->reset();
+  arena_.Delete(*slot);
+  *slot = nullptr;
   --cellCount_;
 }
 

@@ -1,13 +1,15 @@
 // The cell store of a worksheet and its row and column records.
 //
-// TXLSCellHeap keeps the cells of one worksheet in a sparse four-level table:
-// a fixed table of 256 row blocks (row div 256), each a lazily allocated
-// block of 256 row entries (row mod 256), each a lazily allocated pair of
-// column blocks (column div 128) of 128 cells (column mod 128). A lookup is
-// four array steps and no search; blocks exist only where cells were created
-// and are released only with the store. Beside the table the store keeps the
-// bounds of every cell ever created; they only grow, so the used range is
-// known without scanning.
+// TXLSCellHeap keeps the cells of one worksheet in a sparse table: a fixed
+// table of 256 row blocks (row div 256), each a lazily allocated block of 256
+// rows (row mod 256); a row is an array of cell pointers indexed by column,
+// as long as the row's last column used. A lookup is three array steps and no
+// search, and a row's cells are found left to right without probing empty
+// columns. The cells themselves live in a TXLSCellArena: large chunks that
+// never move, so cell pointers stay valid, with no per-cell allocation.
+// Blocks and rows exist only where cells were created and are released only
+// with the store. Beside the table the store keeps the bounds of every cell
+// ever created; they only grow, so the used range is known without scanning.
 //
 // TXLSRowInfoList and TXLSColumnInfoList hold the per-row and per-column
 // records (height, width, format, hidden, outline level). Every change of a
@@ -22,6 +24,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace lx {
 
@@ -184,6 +187,28 @@ class TXLSColumnInfoList {
   int32_t maxOutline_ = 0;
 };
 
+// Storage for the cells of one store. Chunks grow from a few cells to a few
+// thousand, so small sheets stay small; a deleted cell is reset and handed
+// out again by the next New.
+class TXLSCellArena {
+ public:
+  TXLSCellArena() = default;
+  TXLSCellArena(const TXLSCellArena&) = delete;
+  TXLSCellArena& operator=(const TXLSCellArena&) = delete;
+
+  // A default cell whose address stays valid until it is given to Delete.
+  TXLSCellRef* New();
+  void Delete(TXLSCellRef* cell);
+
+ private:
+  static constexpr uint32_t kFirstChunk = 16;
+  static constexpr uint32_t kLargestChunk = 4096;
+  std::vector<std::unique_ptr<TXLSCellRef[]>> chunks_;
+  uint32_t chunkSize_ = 0;
+  uint32_t used_ = 0;
+  std::vector<TXLSCellRef*> free_;
+};
+
 class TXLSCellHeap {
  public:
   // `sheet` is the owning worksheet (non-owning back pointer); it supplies
@@ -222,15 +247,19 @@ class TXLSCellHeap {
   void ForEachCell(F&& f) const {
     for (const auto& rowBlock : top_) {
       if (!rowBlock) continue;
-      for (const auto& pair : *rowBlock) {
-        if (!pair) continue;
-        for (const auto& block : *pair) {
-          if (!block) continue;
-          for (const auto& cell : *block)
-            if (cell) f(*cell);
-        }
-      }
+      for (const TRowCells& row : *rowBlock)
+        for (TXLSCellRef* cell : row)
+          if (cell) f(*cell);
     }
+  }
+
+  // Calls f(TXLSCellRef&) for the cells of one row, left to right, while f
+  // returns true.
+  template <class F>
+  void ForEachCellInRow(int32_t row, F&& f) const {
+    if (row < 0 || row > kXLSMaxRow || !top_[row >> 8]) return;
+    for (TXLSCellRef* cell : (*top_[row >> 8])[row & 0xFF])
+      if (cell && !f(*cell)) return;
   }
 
   // Cleared by an owner that destroys the store after the string table has
@@ -238,14 +267,17 @@ class TXLSCellHeap {
   void SetStringTableAlive(bool alive) { stringTableAlive_ = alive; }
 
  private:
-  using TColumnBlock = std::array<std::unique_ptr<TXLSCellRef>, 128>;
-  using TColumnPair = std::array<std::unique_ptr<TColumnBlock>, 2>;
-  using TRowBlock = std::array<std::unique_ptr<TColumnPair>, 256>;
+  // A row's cells by column; empty slots are nullptr.
+  using TRowCells = std::vector<TXLSCellRef*>;
+  using TRowBlock = std::array<TRowCells, 256>;
 
-  std::unique_ptr<TXLSCellRef>* Slot(int32_t row, int32_t column) const;
+  // The slot of a cell position, or nullptr outside the rows and columns
+  // allocated so far.
+  TXLSCellRef** Slot(int32_t row, int32_t column) const;
 
   IXLSWorksheet* sheet_;  // not owned
   std::array<std::unique_ptr<TRowBlock>, 256> top_;
+  TXLSCellArena arena_;
   bool hasCells_ = false;
   int32_t firstRow_ = 0;
   int32_t lastRow_ = 0;
