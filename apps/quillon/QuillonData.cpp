@@ -1,0 +1,144 @@
+#include "QuillonData.h"
+
+#include <filesystem>
+#include <ostream>
+
+#include "lxResult.h"
+#include "lxText.h"
+
+namespace lx {
+
+namespace {
+
+void SetGroupFields(TGridToXLS& exporter) {
+  exporter.GroupFields().Clear();
+  exporter.GroupFields().Add("Terms");
+  exporter.GroupFields().Add("PaymentMethod");
+}
+
+}  // namespace
+
+TQuillonData::TQuillonData() {
+  table_.SetDatabase(&database_);
+  table_.SetSQL(kQuillonOrdersSQL);
+  source_.SetDataSet(&table_);
+
+  // The grid keeps the window's dialog font for its cells; the titles are
+  // bold Arial, which the export takes over as the header row's font.
+  grid_.SetDataSource(&source_);
+  grid_.SetTitleFont(TFont("Arial", 10, {fsBold}, clBlack));
+  for (const TQuillonColumn& spec : kQuillonColumns) grid_.Columns().Add(spec.fieldName)->SetWidth(spec.width);
+  // Order numbers read better next to the texts than flush right, and the
+  // amount's title stands over its right-aligned figures.
+  grid_.Columns()[2]->SetAlignment(taLeftJustify);
+  grid_.Columns()[4]->Title().SetAlignment(taRightJustify);
+
+  exporter_.SetDBGrid(&grid_);
+  exporter_.SetHeaderFont(TFont("Arial", 10, {fsBold}, clNone));
+  exporter_.SetDetailFont(TFont("Arial", 10, {}, clNone));
+  exporter_.SetGroupFont(TFont("Arial", 10, {fsBold, fsItalic}, clMaroon));
+  exporter_.SetHeaderColor(clNone);
+  exporter_.SetDetailColor(clNone);
+  exporter_.SetGroupColor(clYellow);
+  exporter_.SetHeaderBorderStyle(BorderStyleSingleThin);
+  exporter_.SetDetailBorderStyle(BorderStyleSingleThin);
+  exporter_.SetGroupBorderStyle(BorderStyleSingleThin);
+  SetGroupFields(exporter_);
+}
+
+void TQuillonData::Open(const std::string& databaseFile) {
+  table_.Close();
+  if (databaseFile.empty()) {
+    if (!OpenDemoDatabase(database_)) throw EDatabaseError("demo database: " + database_.LastError());
+  } else {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(databaseFile), error))
+      throw EDatabaseError(databaseFile + ": no such database file");
+    if (!database_.Open(databaseFile)) throw EDatabaseError(databaseFile + ": " + database_.LastError());
+  }
+  table_.Open();
+}
+
+int32_t TQuillonData::ExportOrders(const std::u16string& fileName) {
+  TFont groupFont = exporter_.GroupFont();  // keeps the designed colour
+  groupFont.SetSize(10);
+  groupFont.SetName("Arial");
+  groupFont.SetStyle({fsBold, fsItalic});
+  exporter_.SetGroupFont(groupFont);
+  exporter_.SetGroupColor(clSkyBlue);
+  exporter_.SetGroupBorderStyle(BorderStyleSingleHair);
+  SetGroupFields(exporter_);
+  return exporter_.ExportToFile(fileName);
+}
+
+// ---------------------------------------------------------------- command line
+
+const char* const kQuillonUsage =
+    "usage: quillon                                  show the orders window\n"
+    "       quillon --export FILE [--db DATABASE]    export the orders to FILE without a window\n"
+    "       quillon --screenshot FILE [--db DATABASE] draw the window into a PNG file\n"
+    "The orders come from the built-in demo database unless --db names a SQLite file\n"
+    "with an orders table. FILE ending in .xls (or anything but .htm, .html, .rtf) is\n"
+    "written as an Excel 97-2003 workbook.\n";
+
+TQuillonOptions ParseQuillonArguments(const std::vector<std::string>& arguments) {
+  TQuillonOptions options;
+  auto fail = [&options](std::string message) {
+    options.error = std::move(message);
+    return options;
+  };
+  bool modeSet = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool takesFile = argument == "--export" || argument == "--screenshot" || argument == "--db";
+    if (argument == "--help" || argument == "-h") {
+      options.mode = TQuillonOptions::qmHelp;
+      return options;
+    }
+    if (!takesFile) return fail("unknown argument: " + argument);
+    if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return fail(argument + " needs a file name");
+    const std::string& value = arguments[++i];
+    if (argument == "--db") {
+      options.databaseFile = value;
+      continue;
+    }
+    if (modeSet) return fail("--export and --screenshot exclude each other");
+    modeSet = true;
+    options.mode = argument == "--export" ? TQuillonOptions::qmExport : TQuillonOptions::qmScreenshot;
+    options.fileName = value;
+  }
+  return options;
+}
+
+std::string QuillonResultText(int32_t result) {
+  switch (result) {
+    case kResultOk: return "success";
+    case kResultFail: return "failed: no workbook, a bad file name or an output the engine cannot write";
+    case kResultCreateFileFailed: return "failed: the file could not be created";
+    case kResultCreateMemoryFailed: return "failed: the document could not be built in memory";
+    case kResultExportAborted: return "the export was aborted";
+    default: return "failed";
+  }
+}
+
+int RunQuillonExport(const TQuillonOptions& options, std::ostream& out, std::ostream& err) {
+  TQuillonData data;
+  int32_t result;
+  try {
+    data.Open(options.databaseFile);
+    result = data.ExportOrders(Utf8ToUtf16(options.fileName));
+  } catch (const std::exception& error) {
+    err << "quillon: " << error.what() << "\n";
+    return 1;
+  }
+  if (result != kResultOk) {
+    err << "quillon: export to " << options.fileName << " " << QuillonResultText(result) << " (result " << result
+        << ")\n";
+    return 1;
+  }
+  out << "quillon: wrote " << options.fileName << " (" << data.ADOTable1().RecordCount() << " orders), result "
+      << result << "\n";
+  return 0;
+}
+
+}  // namespace lx
