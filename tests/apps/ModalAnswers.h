@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -36,11 +37,22 @@ class TModalAnswers {
   void Expect(TAnswer answer) { answers_.push_back(std::move(answer)); }
   int Answered() const { return answered_; }
 
-  // The dialog as a message box, or a failure naming what it was instead.
-  static QMessageBox* AsMessageBox(QWidget* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    EXPECT_NE(box, nullptr) << "expected a message box, got " << dialog->metaObject()->className();
-    return box;
+  // Expects a message box: runs the checks on it, then presses the button
+  // (or closes the box when that button is QMessageBox::NoButton).
+  void ExpectMessageBox(std::function<void(QMessageBox* box)> checks,
+                        QMessageBox::StandardButton press = QMessageBox::NoButton) {
+    Expect([checks = std::move(checks), press](QWidget* dialog) {
+      auto* box = qobject_cast<QMessageBox*>(dialog);
+      ASSERT_NE(box, nullptr) << "expected a message box, got " << dialog->metaObject()->className();
+      checks(box);
+      QAbstractButton* button = press == QMessageBox::NoButton ? nullptr : box->button(press);
+      if (button) {
+        button->click();
+      } else {
+        EXPECT_EQ(press, QMessageBox::NoButton) << "the box has no such button";
+        box->accept();
+      }
+    });
   }
 
  private:

@@ -184,15 +184,13 @@ TEST_F(QuillonWindow, ExportWritesBiff8AndOpensTheFileOnlyOnYes) {
 
   // A name without an extension gets the dialog's default one.
   SaveAs(answers, "orders");
-  answers.Expect([&form](QWidget* dialog) {
-    QMessageBox* box = TModalAnswers::AsMessageBox(dialog);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Open generated file?");
-    ASSERT_NE(box->button(QMessageBox::No), nullptr);
-    ASSERT_NE(box->button(QMessageBox::Yes), nullptr);
-    EXPECT_FALSE(form.Button1()->isEnabled()) << "the button stays disabled until the handler ends";
-    box->button(QMessageBox::Yes)->click();
-  });
+  answers.ExpectMessageBox(
+      [&form](QMessageBox* box) {
+        EXPECT_EQ(box->text(), "Open generated file?");
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_FALSE(form.Button1()->isEnabled()) << "the button stays disabled until the handler ends";
+      },
+      QMessageBox::Yes);
   form.Button1()->click();
 
   const fs::path file = dir_ / "orders.xls";
@@ -229,11 +227,7 @@ TEST_F(QuillonWindow, ExportWritesBiff8AndOpensTheFileOnlyOnYes) {
 
   // No leaves the file closed.
   SaveAs(answers, "again.xls");
-  answers.Expect([](QWidget* dialog) {
-    QMessageBox* box = TModalAnswers::AsMessageBox(dialog);
-    ASSERT_NE(box, nullptr);
-    box->button(QMessageBox::No)->click();
-  });
+  answers.ExpectMessageBox([](QMessageBox*) {}, QMessageBox::No);
   form.Button1()->click();
   EXPECT_EQ(answers.Answered(), 4);
   EXPECT_TRUE(fs::is_regular_file(dir_ / "again.xls"));
@@ -254,13 +248,10 @@ TEST_F(QuillonWindow, FailedExportsAreReportedAndNotOfferedForOpening) {
     if (row == 3) Abort();
   });
   SaveAs(answers, "aborted.xls");
-  answers.Expect([](QWidget* dialog) {
-    QMessageBox* box = TModalAnswers::AsMessageBox(dialog);
-    ASSERT_NE(box, nullptr);
+  answers.ExpectMessageBox([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_TRUE(box->text().contains("aborted.xls")) << box->text().toStdString();
     EXPECT_TRUE(box->text().contains("result -100")) << box->text().toStdString();
-    box->accept();
   });
   form.Button1()->click();
   EXPECT_EQ(answers.Answered(), 2);
@@ -270,12 +261,9 @@ TEST_F(QuillonWindow, FailedExportsAreReportedAndNotOfferedForOpening) {
   // Any other error is shown, and the button works again afterwards.
   data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t) { throw EDatabaseError("disk gone"); });
   SaveAs(answers, "broken.xls");
-  answers.Expect([](QWidget* dialog) {
-    QMessageBox* box = TModalAnswers::AsMessageBox(dialog);
-    ASSERT_NE(box, nullptr);
+  answers.ExpectMessageBox([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_EQ(box->text(), "disk gone");
-    box->accept();
   });
   form.Button1()->click();
   EXPECT_EQ(answers.Answered(), 4);
