@@ -23,17 +23,15 @@ TXLSCellHeap::~TXLSCellHeap() {
   }
 }
 
-TXLSCellRef* TXLSCellArena::New() {
+TXLSCellRef* TXLSCellArena::NewSlow() {
   if (!free_.empty()) {
     TXLSCellRef* cell = free_.back();
     free_.pop_back();
     return cell;
   }
-  if (used_ == chunkSize_) {
-    chunkSize_ = chunkSize_ ? std::min(chunkSize_ * 2, kLargestChunk) : kFirstChunk;
-    chunks_.push_back(std::make_unique<TXLSCellRef[]>(chunkSize_));
-    used_ = 0;
-  }
+  chunkSize_ = chunkSize_ == 0 ? kFirstChunk : chunkSize_ < kLastDoubledChunk ? chunkSize_ * 2 : kLargeChunk;
+  chunks_.emplace_back(chunkSize_);
+  used_ = 0;
   return &chunks_.back()[used_++];
 }
 
@@ -62,20 +60,20 @@ TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
   TRowCells& cells = (*rowBlock)[row & 0xFF];
   const auto index = static_cast<size_t>(column);
   if (index >= cells.size()) {
-    // Rows are usually filled left to right: grow by doubling from 8, never
-    // past the sheet's width, so a row reallocates only a few times.
-    if (index >= cells.capacity()) {
-      const size_t doubled = std::max<size_t>(8, cells.capacity() * 2);
-      cells.reserve(std::max(index + 1, std::min<size_t>(doubled, kXLSMaxColumn + 1)));
-    }
-    cells.resize(index + 1, nullptr);
+    // Rows start with 16 slots, enough for most sheets' rows in one go, and
+    // grow by doubling, never past the sheet's width; spare slots stay empty.
+    const size_t doubled = std::min<size_t>(std::max<size_t>(16, cells.size() * 2), kXLSMaxColumn + 1);
+    cells.resize(std::max(index + 1, doubled), nullptr);
   }
   TXLSCellRef*& slot = cells[index];
   if (slot) return slot;
 
-  // The effective format is read before the cell exists, so that it comes
-  // from the row or column record.
-  const int32_t format = sheet_->EffectiveFormat(row, column);
+  // The format comes from the row or column record as they were before the
+  // cell existed; only then is the row's record created.
+  TXLSRowInfoList& rows = sheet_->RowInfo();
+  TXLSRowInfo* info = rows.Find(row);
+  const int32_t format = sheet_->FormatWithoutCell(info, column);
+  if (!info) info = rows.Get(row);
   slot = arena_.New();
   slot->Row = static_cast<uint16_t>(row);
   slot->Column = static_cast<uint8_t>(column);
@@ -95,10 +93,8 @@ TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
     if (column < firstColumn_) firstColumn_ = column;
     if (column > lastColumn_) lastColumn_ = column;
   }
-  if (TXLSRowInfo* info = sheet_->RowInfo().Get(row)) {
-    if (info->FirstUsedColumn < 0 || column < info->FirstUsedColumn) info->FirstUsedColumn = column;
-    if (column > info->LastUsedColumn) info->LastUsedColumn = column;
-  }
+  if (info->FirstUsedColumn < 0 || column < info->FirstUsedColumn) info->FirstUsedColumn = column;
+  if (column > info->LastUsedColumn) info->LastUsedColumn = column;
   return slot;
 }
 

@@ -14,7 +14,7 @@ int32_t ClampColumn(int32_t column) { return std::clamp(column, 0, kXLSMaxColumn
 
 // The element of a one- or two-dimensional array for offsets (i, j) with
 // the repeat-one and beyond-the-end rules of array writes.
-TVariant ArrayElement(const TVariant& array, int32_t i, int32_t j) {
+const TVariant& ArrayElement(const TVariant& array, int32_t i, int32_t j) {
   static const TVariant kNotAvailable("#N/D");
   auto pick = [&](int dim, int32_t offset, int32_t& index) {
     const int32_t low = array.ArrayLowBound(dim);
@@ -36,9 +36,64 @@ TVariant ArrayElement(const TVariant& array, int32_t i, int32_t j) {
   return array.ArrayItem(a, b);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define LX_KEEP_FREED_RANGES 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LX_KEEP_FREED_RANGES 0
+#endif
+#endif
+#ifndef LX_KEEP_FREED_RANGES
+#define LX_KEEP_FREED_RANGES 1
+#endif
+
+#if LX_KEEP_FREED_RANGES
+// Memory of freed range objects, reused by the next range made on the same
+// thread; what is left goes back to the allocator when the thread ends.
+class TFreedRanges {
+ public:
+  TFreedRanges() = default;
+  TFreedRanges(const TFreedRanges&) = delete;
+  TFreedRanges& operator=(const TFreedRanges&) = delete;
+  ~TFreedRanges() {
+    while (count_ > 0) ::operator delete(memory_[--count_]);
+  }
+  void* Take() { return count_ > 0 ? memory_[--count_] : nullptr; }
+  bool Keep(void* memory) {
+    if (count_ == kKept) return false;
+    memory_[count_++] = memory;
+    return true;
+  }
+
+ private:
+  static constexpr int kKept = 32;
+  void* memory_[kKept] = {};
+  int count_ = 0;
+};
+
+thread_local TFreedRanges freedRanges;
+#endif
+
 }  // namespace
 
 // ---------------------------------------------------------------- construction
+
+void* TXLSRange::operator new(std::size_t size) {
+#if LX_KEEP_FREED_RANGES
+  if (size == sizeof(TXLSRange))
+    if (void* memory = freedRanges.Take()) return memory;
+#endif
+  return ::operator new(size);
+}
+
+void TXLSRange::operator delete(void* memory, std::size_t size) noexcept {
+#if LX_KEEP_FREED_RANGES
+  if (size == sizeof(TXLSRange) && freedRanges.Keep(memory)) return;
+#else
+  (void)size;
+#endif
+  ::operator delete(memory);
+}
 
 TXLSRange::TXLSRange(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2, int32_t column2)
     : sheet_(sheet) {

@@ -142,11 +142,14 @@ int32_t IXLSWorksheet::EffectiveFormat(int32_t row, int32_t column, bool* fromCe
     }
     return 0;
   }
+  return FormatWithoutCell(rows_->Find(row), column);
+}
+
+int32_t IXLSWorksheet::FormatWithoutCell(const TXLSRowInfo* rowInfo, int32_t column) const {
   // A formatted row wins; then the column's format. The records the cell
   // store creates for every used row carry the default cell format 15, which
   // applies only where the column has no format, so that a column format is
   // not lost to cells created after another cell of their row.
-  const TXLSRowInfo* rowInfo = rows_->Find(row);
   if (rowInfo && rowInfo->HasRowFormat && rowInfo->FormatIndex != 0) return rowInfo->FormatIndex;
   const TXLSColumnInfo* columnInfo = columns_->Find(column);
   const int32_t columnFormat = columnInfo ? columnInfo->FormatIndex : columns_->DefaultColumn().FormatIndex;
@@ -167,7 +170,10 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
   }
 
   const TVarType type = value.VarType();
-  if (type == varEmpty || type == varNull) {
+  if (type == varDouble) {  // the common case first
+    cell->Kind = ckNumber;
+    cell->Number = value.ToDouble();
+  } else if (type == varEmpty || type == varNull) {
     cell->Kind = ckBlank;
   } else if (value.IsNumeric()) {
     cell->Kind = ckNumber;
@@ -183,7 +189,10 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
     cell->Kind = ckBoolean;
     cell->Number = value.ToBool() ? 1.0 : 0.0;
   } else if (value.IsString()) {
-    WideString text = value.ToWide();
+    // Wide text is read in place; only 8-bit text needs a converted copy.
+    WideString converted;
+    if (type != varOleStr) converted = value.ToWide();
+    std::u16string_view text = type == varOleStr ? std::u16string_view(value.WideValue()) : converted;
     if (text.empty()) {
       cell->Kind = ckBlank;
       return;
@@ -195,13 +204,13 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
         return;
       }
     } else if (text[0] == u'\'') {
-      text.erase(0, 1);
+      text.remove_prefix(1);
       if (text.empty()) {
         cell->Kind = ckBlank;
         return;
       }
     }
-    if (text.find(u'\n') != WideString::npos) {
+    if (text.find(u'\n') != std::u16string_view::npos) {
       XLSPtr<IXLSRange> single = TXLSRange::Create(this, cell->Row, cell->Column, cell->Row, cell->Column);
       single->SetWrapText(TVariant(true));
     }

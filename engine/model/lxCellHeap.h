@@ -26,6 +26,8 @@
 #include <memory>
 #include <vector>
 
+#include "lxLargePages.h"
+
 namespace lx {
 
 class TlxFormatList;
@@ -187,9 +189,9 @@ class TXLSColumnInfoList {
   int32_t maxOutline_ = 0;
 };
 
-// Storage for the cells of one store. Chunks grow from a few cells to a few
-// thousand, so small sheets stay small; a deleted cell is reset and handed
-// out again by the next New.
+// Storage for the cells of one store. Chunks grow from a few cells to a
+// large page, so small sheets stay small and large ones cost few page
+// faults; a deleted cell is reset and handed out again by the next New.
 class TXLSCellArena {
  public:
   TXLSCellArena() = default;
@@ -197,13 +199,23 @@ class TXLSCellArena {
   TXLSCellArena& operator=(const TXLSCellArena&) = delete;
 
   // A default cell whose address stays valid until it is given to Delete.
-  TXLSCellRef* New();
+  TXLSCellRef* New() {
+    if (used_ < chunkSize_ && free_.empty()) return &chunks_.back()[used_++];
+    return NewSlow();
+  }
   void Delete(TXLSCellRef* cell);
 
  private:
+  // A reused cell, or the first cell of a new chunk.
+  TXLSCellRef* NewSlow();
+
+  // Chunks double from 16 cells to 4,096; after that each chunk fills one
+  // large page (lxLargePages.h).
+  using TChunk = std::vector<TXLSCellRef, TLargePageAllocator<TXLSCellRef>>;
   static constexpr uint32_t kFirstChunk = 16;
-  static constexpr uint32_t kLargestChunk = 4096;
-  std::vector<std::unique_ptr<TXLSCellRef[]>> chunks_;
+  static constexpr uint32_t kLastDoubledChunk = 4096;
+  static constexpr uint32_t kLargeChunk = static_cast<uint32_t>(kLargePageSize / sizeof(TXLSCellRef));
+  std::vector<TChunk> chunks_;
   uint32_t chunkSize_ = 0;
   uint32_t used_ = 0;
   std::vector<TXLSCellRef*> free_;

@@ -321,6 +321,9 @@ class IXLSWorksheet : public TXLSObject {
   // The format that applies at a 0-based position; fromCell tells that it
   // is the cell's own index.
   int32_t EffectiveFormat(int32_t row, int32_t column, bool* fromCell = nullptr) const;
+  // The same for a position without a cell, given its row's record (or
+  // nullptr): what a cell created there starts with.
+  int32_t FormatWithoutCell(const TXLSRowInfo* rowInfo, int32_t column) const;
 
   // Cell values (see the workbook for the kinds). SetCellValue ignores a
   // cell hidden by a merge.

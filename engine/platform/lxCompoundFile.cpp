@@ -80,7 +80,7 @@ int64_t TCompoundWriteStream::Read(void* buffer, int64_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   for (int64_t done = 0; done < n;) {
     const auto at = static_cast<size_t>(position_);
-    const std::vector<uint8_t>& block = blocks_[at / kBlockSize];
+    const TBlock& block = blocks_[at / kBlockSize];
     const size_t within = at % kBlockSize;
     const size_t k = std::min(block.size() - within, static_cast<size_t>(n - done));
     std::memcpy(out + done, block.data() + within, k);
@@ -99,7 +99,7 @@ void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
       // written).
       if (blocks_.size() > 1) blocks_.back().reserve(kBlockSize);
     }
-    std::vector<uint8_t>& block = blocks_.back();
+    TBlock& block = blocks_.back();
     const size_t k = std::min(count, kBlockSize - block.size());
     if (bytes != nullptr) {
       block.insert(block.end(), bytes, bytes + k);
@@ -119,7 +119,7 @@ int64_t TCompoundWriteStream::Write(const void* buffer, int64_t count) {
   // Overwrite what lies before the end, then append the rest.
   while (done < count && position_ < size_) {
     const auto at = static_cast<size_t>(position_);
-    std::vector<uint8_t>& block = blocks_[at / kBlockSize];
+    TBlock& block = blocks_[at / kBlockSize];
     const size_t within = at % kBlockSize;
     const size_t k = std::min(block.size() - within, static_cast<size_t>(count - done));
     std::memcpy(block.data() + within, bytes + done, k);
@@ -442,7 +442,7 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   const std::vector<uint8_t> padding(ss, 0);
   for (const TFlatEntry& entry : entries) {
     if (entry.stream == nullptr || entry.size < kCompoundMiniStreamCutoff) continue;
-    for (const std::vector<uint8_t>& block : entry.stream->Blocks()) {
+    for (const TCompoundWriteStream::TBlock& block : entry.stream->Blocks()) {
       if (!target.WriteAll(block.data(), static_cast<int64_t>(block.size()))) return false;
     }
     const uint64_t tail = (ss - entry.size % ss) % ss;

@@ -24,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lxLargePages.h"
 #include "lxStreams.h"
 
 namespace lx {
@@ -62,10 +63,11 @@ inline bool SameCompoundName(std::u16string_view a, std::u16string_view b) {
 // A stream being written: its bytes live in memory until the file is
 // committed. Reads, writes and seeks behave like a memory stream. The bytes
 // are kept in blocks of kBlockSize so that a growing stream is never copied
-// to a larger buffer.
+// to a larger buffer; a block is one large page (lxLargePages.h).
 class TCompoundWriteStream final : public TStream {
  public:
-  static constexpr size_t kBlockSize = size_t{1} << 20;
+  static constexpr size_t kBlockSize = kLargePageSize;
+  using TBlock = std::vector<uint8_t, TLargePageAllocator<uint8_t>>;
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
@@ -74,7 +76,7 @@ class TCompoundWriteStream final : public TStream {
   int64_t Length() const { return size_; }
 
   // The content in order; every block but the last holds kBlockSize bytes.
-  const std::vector<std::vector<uint8_t>>& Blocks() const { return blocks_; }
+  const std::vector<TBlock>& Blocks() const { return blocks_; }
   // Drops the content (used when a stream is created again).
   void Truncate() {
     blocks_.clear();
@@ -86,7 +88,7 @@ class TCompoundWriteStream final : public TStream {
   // Appends count bytes from bytes, or zeros when bytes is null.
   void Append(const uint8_t* bytes, size_t count);
 
-  std::vector<std::vector<uint8_t>> blocks_;
+  std::vector<TBlock> blocks_;
   int64_t size_ = 0;
   int64_t position_ = 0;
 };

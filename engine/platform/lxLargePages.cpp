@@ -1,0 +1,60 @@
+#include "lxLargePages.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace lx {
+
+namespace {
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+size_t RoundUp(size_t bytes) { return (bytes + kLargePageSize - 1) & ~(kLargePageSize - 1); }
+
+bool IsMapped(size_t bytes) { return bytes >= kLargeBlockMinimum; }
+
+void* MapAligned(size_t bytes) {
+  // Map one large page more than needed and give back the unaligned head
+  // and the tail, so the block starts on a 2 MB boundary.
+  const size_t size = RoundUp(bytes);
+  const size_t mapped = size + kLargePageSize;
+  void* raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (start + kLargePageSize - 1) & ~(uintptr_t{kLargePageSize} - 1);
+  if (aligned > start) munmap(raw, aligned - start);
+  const uintptr_t end = start + mapped;
+  if (end > aligned + size) munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
+  void* block = reinterpret_cast<void*>(aligned);
+  // Only advice: without huge pages the block still works with small ones.
+  madvise(block, size, MADV_HUGEPAGE);
+  return block;
+}
+#endif
+
+}  // namespace
+
+void* AllocateLargeBlock(size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (IsMapped(bytes)) {
+    if (void* block = MapAligned(bytes)) return block;
+    throw std::bad_alloc();
+  }
+#endif
+  return ::operator new(bytes);
+}
+
+void FreeLargeBlock(void* block, size_t bytes) noexcept {
+  if (!block) return;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (IsMapped(bytes)) {
+    munmap(block, RoundUp(bytes));
+    return;
+  }
+#endif
+  ::operator delete(block);
+}
+
+}  // namespace lx

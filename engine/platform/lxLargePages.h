@@ -1,0 +1,50 @@
+// Memory for the engine's bulk storage: the cell arena's chunks and the
+// buffers a saved document passes through.
+//
+// Filling a large sheet touches tens of megabytes of fresh memory, and on
+// many machines the first touch of each 4 KB page (a page fault) costs more
+// than the work done in it. Blocks of at least kLargeBlockMinimum bytes are
+// therefore taken straight from the system in whole 2 MB pages, aligned to
+// 2 MB and offered for transparent huge pages, so one fault maps 2 MB; users
+// size their blocks to fill the pages (a chunk of cells slightly under 2 MB,
+// say). Smaller requests and other systems use the ordinary allocator.
+//
+// TLargePageAllocator is a standard allocator over the same memory, for
+// containers that hold such blocks.
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+namespace lx {
+
+inline constexpr size_t kLargePageSize = size_t{2} << 20;
+inline constexpr size_t kLargeBlockMinimum = kLargePageSize / 2;
+
+// Never nullptr: throws std::bad_alloc when the memory is not there.
+void* AllocateLargeBlock(size_t bytes);
+// bytes is the size given to AllocateLargeBlock.
+void FreeLargeBlock(void* block, size_t bytes) noexcept;
+
+template <class T>
+class TLargePageAllocator {
+ public:
+  using value_type = T;
+
+  TLargePageAllocator() noexcept = default;
+  template <class U>
+  TLargePageAllocator(const TLargePageAllocator<U>&) noexcept {}
+
+  T* allocate(size_t n) {
+    if (n > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(AllocateLargeBlock(n * sizeof(T)));
+  }
+  void deallocate(T* block, size_t n) noexcept { FreeLargeBlock(block, n * sizeof(T)); }
+
+  template <class U>
+  bool operator==(const TLargePageAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+
+}  // namespace lx
