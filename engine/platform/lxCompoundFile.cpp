@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "lxCompoundFileFormat.h"
 
@@ -90,6 +91,40 @@ int64_t TCompoundWriteStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
+TCompoundWriteStream::TBlock::TBlock(TBlock&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
+
+TCompoundWriteStream::TBlock& TCompoundWriteStream::TBlock::operator=(TBlock&& other) noexcept {
+  if (this != &other) {
+    FreeLargeBlock(data_, capacity_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
+TCompoundWriteStream::TBlock::~TBlock() { FreeLargeBlock(data_, capacity_); }
+
+void TCompoundWriteStream::TBlock::Reserve(size_t capacity) {
+  if (capacity <= capacity_) return;
+  auto* grown = static_cast<uint8_t*>(AllocateLargeBlock(capacity));
+  if (size_ > 0) std::memcpy(grown, data_, size_);
+  FreeLargeBlock(data_, capacity_);
+  data_ = grown;
+  capacity_ = capacity;
+}
+
+void TCompoundWriteStream::TBlock::Append(const uint8_t* bytes, size_t count) {
+  if (bytes != nullptr)
+    std::memcpy(data_ + size_, bytes, count);
+  else
+    std::memset(data_ + size_, 0, count);
+  size_ += count;
+}
+
 void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
   while (count > 0) {
     if (blocks_.empty() || blocks_.back().size() == kBlockSize) {
@@ -97,16 +132,14 @@ void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
       // The first block grows with the stream, so that small streams stay
       // small; later ones are allocated whole (pages are touched only when
       // written).
-      if (blocks_.size() > 1) blocks_.back().reserve(kBlockSize);
+      if (blocks_.size() > 1) blocks_.back().Reserve(kBlockSize);
     }
     TBlock& block = blocks_.back();
     const size_t k = std::min(count, kBlockSize - block.size());
-    if (bytes != nullptr) {
-      block.insert(block.end(), bytes, bytes + k);
-      bytes += k;
-    } else {
-      block.resize(block.size() + k, 0);
-    }
+    if (block.size() + k > block.capacity())
+      block.Reserve(std::min(kBlockSize, std::max(block.size() + k, 2 * block.capacity())));
+    block.Append(bytes, k);
+    if (bytes != nullptr) bytes += k;
     size_ += static_cast<int64_t>(k);
     count -= k;
   }

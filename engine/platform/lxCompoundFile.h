@@ -67,7 +67,32 @@ inline bool SameCompoundName(std::u16string_view a, std::u16string_view b) {
 class TCompoundWriteStream final : public TStream {
  public:
   static constexpr size_t kBlockSize = kLargePageSize;
-  using TBlock = std::vector<uint8_t, TLargePageAllocator<uint8_t>>;
+
+  // One block: a buffer from AllocateLargeBlock and the bytes used in it.
+  class TBlock {
+   public:
+    TBlock() = default;
+    TBlock(const TBlock&) = delete;
+    TBlock& operator=(const TBlock&) = delete;
+    TBlock(TBlock&& other) noexcept;
+    TBlock& operator=(TBlock&& other) noexcept;
+    ~TBlock();
+
+    const uint8_t* data() const { return data_; }
+    uint8_t* data() { return data_; }
+    size_t size() const { return size_; }
+    size_t capacity() const { return capacity_; }
+    // Room for at least `capacity` bytes; the content is kept.
+    void Reserve(size_t capacity);
+    // Appends count bytes (zeros when bytes is null); the caller has made
+    // room for them.
+    void Append(const uint8_t* bytes, size_t count);
+
+   private:
+    uint8_t* data_ = nullptr;  // owned: AllocateLargeBlock(capacity_)
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+  };
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
