@@ -27,7 +27,7 @@ TQuillonData::TQuillonData() {
   // bold Arial, which the export takes over as the header row's font.
   grid_.SetDataSource(&source_);
   grid_.SetTitleFont(TFont("Arial", 10, {fsBold}, clBlack));
-  for (const TQuillonColumn& spec : kQuillonColumns) grid_.Columns().Add(spec.fieldName)->SetWidth(spec.width);
+  for (const TQuillonColumn& column : kQuillonColumns) grid_.Columns().Add(column.fieldName)->SetWidth(column.width);
   // Order numbers read better next to the texts than flush right, and the
   // amount's title stands over its right-aligned figures.
   grid_.Columns()[2]->SetAlignment(taLeftJustify);
