@@ -40,12 +40,43 @@ void TXLSCellArena::Delete(TXLSCellRef* cell) {
   free_.push_back(cell);
 }
 
+int TXLSSlotArena::SizeClass(uint32_t count) {
+  int size = 0;
+  for (uint32_t n = kSmallest; n < count; n *= 2) ++size;
+  return size;
+}
+
+TXLSCellRef** TXLSSlotArena::New(uint32_t count) {
+  std::vector<TXLSCellRef**>& reusable = free_[static_cast<size_t>(SizeClass(count))];
+  TXLSCellRef** slots = nullptr;
+  if (!reusable.empty()) {
+    slots = reusable.back();
+    reusable.pop_back();
+  } else {
+    const size_t bytes = count * sizeof(TXLSCellRef*);
+    if (chunks_.empty() || chunks_.back().Size() - used_ < bytes) {
+      // Chunks double up to a large page; the tail of the last one is left.
+      const size_t size = chunks_.empty() ? kFirstChunkBytes : std::min(chunks_.back().Size() * 2, kLargePageSize);
+      chunks_.emplace_back(size);
+      used_ = 0;
+    }
+    slots = reinterpret_cast<TXLSCellRef**>(static_cast<char*>(chunks_.back().Data()) + used_);
+    used_ += bytes;
+  }
+  std::fill_n(slots, count, nullptr);
+  return slots;
+}
+
+void TXLSSlotArena::Delete(TXLSCellRef** slots, uint32_t count) {
+  free_[static_cast<size_t>(SizeClass(count))].push_back(slots);
+}
+
 TXLSCellRef** TXLSCellHeap::Slot(int32_t row, int32_t column) const {
   if (row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return nullptr;
   const auto& rowBlock = top_[row >> 8];
   if (!rowBlock) return nullptr;
   TRowCells& cells = (*rowBlock)[row & 0xFF];
-  return static_cast<size_t>(column) < cells.size() ? &cells[static_cast<size_t>(column)] : nullptr;
+  return static_cast<uint32_t>(column) < cells.count ? &cells.slots[column] : nullptr;
 }
 
 TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t column) const {
@@ -58,14 +89,21 @@ TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
   auto& rowBlock = top_[row >> 8];
   if (!rowBlock) rowBlock = std::make_unique<TRowBlock>();
   TRowCells& cells = (*rowBlock)[row & 0xFF];
-  const auto index = static_cast<size_t>(column);
-  if (index >= cells.size()) {
+  const auto index = static_cast<uint32_t>(column);
+  if (index >= cells.count) {
     // Rows start with 16 slots, enough for most sheets' rows in one go, and
-    // grow by doubling, never past the sheet's width; spare slots stay empty.
-    const size_t doubled = std::min<size_t>(std::max<size_t>(16, cells.size() * 2), kXLSMaxColumn + 1);
-    cells.resize(std::max(index + 1, doubled), nullptr);
+    // grow by doubling up to the sheet's 256 columns; spare slots stay empty.
+    uint32_t count = std::max<uint32_t>(16, cells.count * 2);
+    while (count <= index) count *= 2;
+    TXLSCellRef** grown = slots_.New(count);
+    if (cells.count > 0) {
+      std::copy_n(cells.slots, cells.count, grown);
+      slots_.Delete(cells.slots, cells.count);
+    }
+    cells.slots = grown;
+    cells.count = count;
   }
-  TXLSCellRef*& slot = cells[index];
+  TXLSCellRef*& slot = cells.slots[index];
   if (slot) return slot;
 
   // The format comes from the row or column record as they were before the

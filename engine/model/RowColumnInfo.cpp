@@ -53,33 +53,34 @@ TXLSRowInfoList::~TXLSRowInfoList() = default;
 
 TXLSRowInfo* TXLSRowInfoList::Find(int32_t row) const {
   if (row < 0 || row > kXLSMaxRow) return nullptr;
-  const auto& block = blocks_[row >> 8];
-  return block ? (*block)[row & 0xFF].get() : nullptr;
+  TBlock* block = blocks_[row >> 8].get();
+  return block && block->present[row & 0xFF] ? &block->rows[row & 0xFF] : nullptr;
 }
 
 TXLSRowInfo* TXLSRowInfoList::Get(int32_t row) {
   if (row < 0 || row > kXLSMaxRow) return nullptr;
   auto& block = blocks_[row >> 8];
   if (!block) block = std::make_unique<TBlock>();
-  auto& slot = (*block)[row & 0xFF];
-  if (!slot) {
-    slot = std::make_unique<TXLSRowInfo>();
+  TXLSRowInfo* slot = &block->rows[row & 0xFF];
+  if (!block->present[row & 0xFF]) {
+    block->present.set(row & 0xFF);
+    *slot = TXLSRowInfo{};
     slot->Height = default_.Height;
     // A new record holds the built-in default format 15, which is not counted.
     ++count_;
     if (firstRow_ < 0 || row < firstRow_) firstRow_ = row;
     if (row > lastRow_) lastRow_ = row;
   }
-  return slot.get();
+  return slot;
 }
 
 void TXLSRowInfoList::Remove(int32_t row) {
   if (row < 0 || row > kXLSMaxRow) return;
-  auto& block = blocks_[row >> 8];
-  if (!block || !(*block)[row & 0xFF]) return;
-  auto& slot = (*block)[row & 0xFF];
-  formats_->MoveReference(slot->FormatIndex, 0);
-  slot.reset();
+  TBlock* block = blocks_[row >> 8].get();
+  if (!block || !block->present[row & 0xFF]) return;
+  formats_->MoveReference(block->rows[row & 0xFF].FormatIndex, 0);
+  block->rows[row & 0xFF] = TXLSRowInfo{};
+  block->present.reset(row & 0xFF);
   --count_;
   if (count_ == 0) {
     firstRow_ = lastRow_ = -1;

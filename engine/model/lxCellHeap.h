@@ -22,6 +22,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -132,7 +133,12 @@ class TXLSRowInfoList {
   void SetMaxOutlineLevel(int32_t level) { maxOutline_ = level; }
 
  private:
-  using TBlock = std::array<std::unique_ptr<TXLSRowInfo>, 256>;
+  // The records of 256 rows, held in place (no allocation per row); a
+  // record exists where its bit is set.
+  struct TBlock {
+    std::array<TXLSRowInfo, 256> rows;
+    std::bitset<256> present;
+  };
   TlxFormatList* formats_;  // not owned
   std::array<std::unique_ptr<TBlock>, 256> blocks_;
   TXLSRowInfo default_;
@@ -221,6 +227,30 @@ class TXLSCellArena {
   std::vector<TXLSCellRef*> free_;
 };
 
+// The slot arrays of the store's rows: powers of two from 16 to 256 cell
+// pointers, carved from chunks that grow to a large page. An array left
+// behind by a growing row waits in a free list for the next row of its size.
+class TXLSSlotArena {
+ public:
+  TXLSSlotArena() = default;
+  TXLSSlotArena(const TXLSSlotArena&) = delete;
+  TXLSSlotArena& operator=(const TXLSSlotArena&) = delete;
+
+  // count empty slots; count is a power of two from 16 to 256.
+  TXLSCellRef** New(uint32_t count);
+  void Delete(TXLSCellRef** slots, uint32_t count);
+
+ private:
+  static constexpr uint32_t kSmallest = 16;
+  static constexpr int kSizes = 5;  // 16, 32, 64, 128, 256
+  static constexpr size_t kFirstChunkBytes = 4096;
+  static int SizeClass(uint32_t count);
+
+  std::vector<TLargeBlock> chunks_;
+  size_t used_ = 0;  // bytes handed out of the last chunk
+  std::array<std::vector<TXLSCellRef**>, kSizes> free_;
+};
+
 class TXLSCellHeap {
  public:
   // `sheet` is the owning worksheet (non-owning back pointer); it supplies
@@ -260,8 +290,8 @@ class TXLSCellHeap {
     for (const auto& rowBlock : top_) {
       if (!rowBlock) continue;
       for (const TRowCells& row : *rowBlock)
-        for (TXLSCellRef* cell : row)
-          if (cell) f(*cell);
+        for (uint32_t i = 0; i < row.count; ++i)
+          if (TXLSCellRef* cell = row.slots[i]) f(*cell);
     }
   }
 
@@ -270,8 +300,9 @@ class TXLSCellHeap {
   template <class F>
   void ForEachCellInRow(int32_t row, F&& f) const {
     if (row < 0 || row > kXLSMaxRow || !top_[row >> 8]) return;
-    for (TXLSCellRef* cell : (*top_[row >> 8])[row & 0xFF])
-      if (cell && !f(*cell)) return;
+    const TRowCells& cells = (*top_[row >> 8])[row & 0xFF];
+    for (uint32_t i = 0; i < cells.count; ++i)
+      if (TXLSCellRef* cell = cells.slots[i]; cell && !f(*cell)) return;
   }
 
   // Cleared by an owner that destroys the store after the string table has
@@ -279,8 +310,12 @@ class TXLSCellHeap {
   void SetStringTableAlive(bool alive) { stringTableAlive_ = alive; }
 
  private:
-  // A row's cells by column; empty slots are nullptr.
-  using TRowCells = std::vector<TXLSCellRef*>;
+  // A row's cells by column (slots from the slot arena); empty slots are
+  // nullptr.
+  struct TRowCells {
+    TXLSCellRef** slots = nullptr;
+    uint32_t count = 0;
+  };
   using TRowBlock = std::array<TRowCells, 256>;
 
   // The slot of a cell position, or nullptr outside the rows and columns
@@ -288,8 +323,9 @@ class TXLSCellHeap {
   TXLSCellRef** Slot(int32_t row, int32_t column) const;
 
   IXLSWorksheet* sheet_;  // not owned
-  std::array<std::unique_ptr<TRowBlock>, 256> top_;
   TXLSCellArena arena_;
+  TXLSSlotArena slots_;
+  std::array<std::unique_ptr<TRowBlock>, 256> top_;
   bool hasCells_ = false;
   int32_t firstRow_ = 0;
   int32_t lastRow_ = 0;

@@ -91,37 +91,18 @@ int64_t TCompoundWriteStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
-TCompoundWriteStream::TBlock::TBlock(TBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
-
-TCompoundWriteStream::TBlock& TCompoundWriteStream::TBlock::operator=(TBlock&& other) noexcept {
-  if (this != &other) {
-    FreeLargeBlock(data_, capacity_);
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    capacity_ = std::exchange(other.capacity_, 0);
-  }
-  return *this;
-}
-
-TCompoundWriteStream::TBlock::~TBlock() { FreeLargeBlock(data_, capacity_); }
-
 void TCompoundWriteStream::TBlock::Reserve(size_t capacity) {
-  if (capacity <= capacity_) return;
-  auto* grown = static_cast<uint8_t*>(AllocateLargeBlock(capacity));
-  if (size_ > 0) std::memcpy(grown, data_, size_);
-  FreeLargeBlock(data_, capacity_);
-  data_ = grown;
-  capacity_ = capacity;
+  if (capacity <= buffer_.Size()) return;
+  TLargeBlock grown(capacity);
+  if (size_ > 0) std::memcpy(grown.Data(), buffer_.Data(), size_);
+  buffer_ = std::move(grown);
 }
 
 void TCompoundWriteStream::TBlock::Append(const uint8_t* bytes, size_t count) {
   if (bytes != nullptr)
-    std::memcpy(data_ + size_, bytes, count);
+    std::memcpy(data() + size_, bytes, count);
   else
-    std::memset(data_ + size_, 0, count);
+    std::memset(data() + size_, 0, count);
   size_ += count;
 }
 

@@ -71,17 +71,10 @@ class TCompoundWriteStream final : public TStream {
   // One block: a buffer from AllocateLargeBlock and the bytes used in it.
   class TBlock {
    public:
-    TBlock() = default;
-    TBlock(const TBlock&) = delete;
-    TBlock& operator=(const TBlock&) = delete;
-    TBlock(TBlock&& other) noexcept;
-    TBlock& operator=(TBlock&& other) noexcept;
-    ~TBlock();
-
-    const uint8_t* data() const { return data_; }
-    uint8_t* data() { return data_; }
+    const uint8_t* data() const { return static_cast<const uint8_t*>(buffer_.Data()); }
+    uint8_t* data() { return static_cast<uint8_t*>(buffer_.Data()); }
     size_t size() const { return size_; }
-    size_t capacity() const { return capacity_; }
+    size_t capacity() const { return buffer_.Size(); }
     // Room for at least `capacity` bytes; the content is kept.
     void Reserve(size_t capacity);
     // Appends count bytes (zeros when bytes is null); the caller has made
@@ -89,9 +82,8 @@ class TCompoundWriteStream final : public TStream {
     void Append(const uint8_t* bytes, size_t count);
 
    private:
-    uint8_t* data_ = nullptr;  // owned: AllocateLargeBlock(capacity_)
+    TLargeBlock buffer_;
     size_t size_ = 0;
-    size_t capacity_ = 0;
   };
 
   int64_t Read(void* buffer, int64_t count) override;

@@ -26,6 +26,37 @@ void* AllocateLargeBlock(size_t bytes);
 // bytes is the size given to AllocateLargeBlock.
 void FreeLargeBlock(void* block, size_t bytes) noexcept;
 
+// Owns one block from AllocateLargeBlock.
+class TLargeBlock {
+ public:
+  TLargeBlock() = default;
+  explicit TLargeBlock(size_t bytes) : data_(AllocateLargeBlock(bytes)), size_(bytes) {}
+  TLargeBlock(const TLargeBlock&) = delete;
+  TLargeBlock& operator=(const TLargeBlock&) = delete;
+  TLargeBlock(TLargeBlock&& other) noexcept : data_(other.data_), size_(other.size_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  TLargeBlock& operator=(TLargeBlock&& other) noexcept {
+    if (this != &other) {
+      FreeLargeBlock(data_, size_);
+      data_ = other.data_;
+      size_ = other.size_;
+      other.data_ = nullptr;
+      other.size_ = 0;
+    }
+    return *this;
+  }
+  ~TLargeBlock() { FreeLargeBlock(data_, size_); }
+
+  void* Data() const { return data_; }
+  size_t Size() const { return size_; }
+
+ private:
+  void* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 template <class T>
 class TLargePageAllocator {
  public:
