@@ -63,21 +63,19 @@ class TXLSBorderWalk {
   // A neighbour step; positions outside the sheet have no neighbour.
   void Neighbour(int32_t top, int32_t left, int32_t bottom, int32_t right, int32_t sides) {
     if (top < 0 || left < 0 || bottom > kXLSMaxRow || right > kXLSMaxColumn) return;
-    bool valid = false;
-    int32_t cachedOld = 0;
-    int32_t cachedNew = 0;
+    TXLSChangeCache cache;
     ForExistingCells(sheet_.CellHeap(), top, left, bottom, right, [&](TXLSCellRef& cell) {
       const int32_t old = cell.FormatIndex;
       // A cell without a format of its own has no line to take off.
       if (old <= 0 || !formats_.HasXFBorders(old)) return;
-      if (!valid || old != cachedOld) {
-        cachedNew = formats_.SetXFBorderLineStyle(old, sides, xlNone, true);
-        cachedOld = old;
-        valid = true;
+      int32_t result;
+      if (!cache.Find(old, result)) {
+        result = formats_.SetXFBorderLineStyle(old, sides, xlNone, true);
+        cache.Remember(old, result);
       } else {
-        formats_.MoveReference(old, cachedNew);
+        formats_.MoveReference(old, result);
       }
-      cell.FormatIndex = cachedNew;
+      cell.FormatIndex = result;
     });
   }
 
@@ -153,23 +151,23 @@ class TXLSBorderWalk {
   }
 
  private:
-  void ResetCache() { cacheValid_ = false; }
+  void ResetCache() { cache_.Reset(); }
 
-  // One cell under the one-entry cache.
+  // One cell under the change cache.
   void ChangeCell(TXLSCellRef* cell, int32_t sides) {
     if (!cell) return;
     const bool fromCell = cell->FormatIndex > 0;
     const int32_t old = fromCell ? cell->FormatIndex : 0;
-    if (!cacheValid_ || old != cacheOld_) {
-      cacheNew_ = change_(old, sides, fromCell);
-      cacheOld_ = old;
-      cacheValid_ = true;
+    int32_t result;
+    if (!cache_.Find(old, result)) {
+      result = change_(old, sides, fromCell);
+      cache_.Remember(old, result);
     } else if (fromCell) {
-      formats_.MoveReference(old, cacheNew_);
+      formats_.MoveReference(old, result);
     } else {
-      formats_.AddReference(cacheNew_);
+      formats_.AddReference(result);
     }
-    cell->FormatIndex = cacheNew_;
+    cell->FormatIndex = result;
   }
 
   // Rows top..bottom of whole columns: the column records and the existing
@@ -231,9 +229,7 @@ class TXLSBorderWalk {
   IXLSWorksheet& sheet_;
   TlxFormatList& formats_;
   TBorderChange change_;
-  bool cacheValid_ = false;
-  int32_t cacheOld_ = 0;
-  int32_t cacheNew_ = 0;
+  TXLSChangeCache cache_;
 };
 
 // What an edge read gives.

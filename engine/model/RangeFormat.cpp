@@ -62,13 +62,10 @@ void TXLSRange::ChangeCellFormat(TXLSCellRef* cell) {
   const bool fromCell = cell->FormatIndex > 0;
   const int32_t old = fromCell ? cell->FormatIndex : 0;
   int32_t result;
-  if (!cacheValid_ || old != cacheOld_) {
+  if (!cache_.Find(old, result)) {
     result = (*change_)(old, fromCell);
-    cacheValid_ = true;
-    cacheOld_ = old;
-    cacheNew_ = result;
+    cache_.Remember(old, result);
   } else {
-    result = cacheNew_;
     if (fromCell)
       Formats().MoveReference(old, result);
     else

@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "lxHandle.h"
+#include "lxRangeWalk.h"
 
 namespace lx {
 
@@ -256,7 +257,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   TVariant CellValueAt(int32_t row, int32_t column) const;
   // Applies the change to one cell under the one-entry cache.
   void ChangeCellFormat(TXLSCellRef* cell);
-  void ResetCache() { cacheValid_ = false; }
+  void ResetCache() { cache_.Reset(); }
   // Dissolves every merged area met along the borders of the rectangle that
   // reaches outside it.
   void DissolveCrossingAreas(int32_t top, int32_t left, int32_t bottom, int32_t right);
@@ -272,11 +273,9 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   int32_t firstColumn_ = 0;
   int32_t lastColumn_ = 0;
   XLSPtr<IXLSRange> offset_;
-  // The one-entry cache of ApplyFormatChange.
+  // The pairs of ApplyFormatChange.
   const TChange* change_ = nullptr;
-  bool cacheValid_ = false;
-  int32_t cacheOld_ = 0;
-  int32_t cacheNew_ = 0;
+  TXLSChangeCache cache_;
 };
 
 }  // namespace lx
