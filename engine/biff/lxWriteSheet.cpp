@@ -264,7 +264,7 @@ int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
     // A merged area of a single cell is written like any other cell.
     if (heap.MergedAreaOf(&cell, top, left, bottom, right) && (bottom > top || right > left)) {
       result = closeBoth();
-      if (result == kResultOk && cell.MergeOwner == &cell) result = WriteMergedArea(cell, top, left, bottom, right);
+      if (result == kResultOk && cell.MergeOwner() == &cell) result = WriteMergedArea(cell, top, left, bottom, right);
       return result == kResultOk;
     }
     const uint16_t xf = RecordXF(cell.FormatIndex);

@@ -23,6 +23,52 @@ TXLSCellHeap::~TXLSCellHeap() {
   }
 }
 
+TXLSCellExtra& TXLSCellRef::Extras() {
+  if (!Extra) Extra = std::make_unique<TXLSCellExtra>();
+  return *Extra;
+}
+
+void TXLSCellRef::TrimExtras() {
+  if (Extra && !Extra->Formula && !Extra->MergeOwner && Extra->MergeRows == 0 && Extra->MergeColumns == 0)
+    Extra.reset();
+}
+
+void TXLSCellRef::SetFormula(std::shared_ptr<TXLSCompiledFormula> formula) {
+  if (!formula && !Extra) return;
+  Extras().Formula = std::move(formula);
+  TrimExtras();
+}
+
+std::shared_ptr<TXLSCompiledFormula> TXLSCellRef::TakeFormula() {
+  if (!Extra) return nullptr;
+  std::shared_ptr<TXLSCompiledFormula> formula = std::move(Extra->Formula);
+  Extra->Formula.reset();
+  TrimExtras();
+  return formula;
+}
+
+void TXLSCellRef::SetMergeOwner(TXLSCellRef* owner) {
+  if (!owner && !Extra) return;
+  Extras().MergeOwner = owner;
+  TrimExtras();
+}
+
+void TXLSCellRef::SetMergeSize(int32_t rows, uint16_t columns) {
+  if (rows == 0 && columns == 0 && !Extra) return;
+  TXLSCellExtra& extra = Extras();
+  extra.MergeRows = rows;
+  extra.MergeColumns = columns;
+  TrimExtras();
+}
+
+void TXLSCellRef::ClearMerge() {
+  if (!Extra) return;
+  Extra->MergeOwner = nullptr;
+  Extra->MergeRows = 0;
+  Extra->MergeColumns = 0;
+  TrimExtras();
+}
+
 TXLSCellRef* TXLSCellArena::NewSlow() {
   if (!free_.empty()) {
     TXLSCellRef* cell = free_.back();
@@ -153,38 +199,34 @@ void TXLSCellHeap::DeleteCell(int32_t row, int32_t column) {
 
 void TXLSCellHeap::DissolveMergedArea(TXLSCellRef* cell) {
   if (!cell || !cell->Merged) return;
-  TXLSCellRef* owner = cell->MergeOwner ? cell->MergeOwner : cell;
-  const int32_t rows = owner->MergeRows > 0 ? owner->MergeRows : 1;
-  const int32_t columns = owner->MergeColumns > 0 ? owner->MergeColumns : 1;
+  TXLSCellRef* owner = cell->MergeOwner() ? cell->MergeOwner() : cell;
+  const int32_t rows = owner->MergeRows() > 0 ? owner->MergeRows() : 1;
+  const int32_t columns = owner->MergeColumns() > 0 ? owner->MergeColumns() : 1;
   const int32_t top = owner->Row;
   const int32_t left = owner->Column;
   for (int32_t r = top; r < top + rows && r <= kXLSMaxRow; ++r) {
     for (int32_t c = left; c < left + columns && c <= kXLSMaxColumn; ++c) {
       TXLSCellRef* member = FindCell(r, c);
-      if (!member || member->MergeOwner != owner) continue;
+      if (!member || member == owner || member->MergeOwner() != owner) continue;
       member->Merged = false;
-      member->MergeOwner = nullptr;
-      member->MergeRows = 0;
-      member->MergeColumns = 0;
+      member->ClearMerge();
     }
   }
   owner->Merged = false;
-  owner->MergeOwner = nullptr;
-  owner->MergeRows = 0;
-  owner->MergeColumns = 0;
+  owner->ClearMerge();
   // A cell whose owner pointer was stale still must not stay merged.
   cell->Merged = false;
-  cell->MergeOwner = nullptr;
+  cell->ClearMerge();
 }
 
 bool TXLSCellHeap::MergedAreaOf(const TXLSCellRef* cell, int32_t& top, int32_t& left, int32_t& bottom,
                                 int32_t& right) const {
-  if (!cell || !cell->Merged || !cell->MergeOwner) return false;
-  const TXLSCellRef* owner = cell->MergeOwner;
+  if (!cell || !cell->Merged || !cell->MergeOwner()) return false;
+  const TXLSCellRef* owner = cell->MergeOwner();
   top = owner->Row;
   left = owner->Column;
-  bottom = top + (owner->MergeRows > 0 ? owner->MergeRows : 1) - 1;
-  right = left + (owner->MergeColumns > 0 ? owner->MergeColumns : 1) - 1;
+  bottom = top + (owner->MergeRows() > 0 ? owner->MergeRows() : 1) - 1;
+  right = left + (owner->MergeColumns() > 0 ? owner->MergeColumns() : 1) - 1;
   return true;
 }
 

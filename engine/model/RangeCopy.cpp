@@ -18,7 +18,7 @@ bool Inside(int32_t row, int32_t column) {
 void BlankCell(IXLSWorksheet* sheet, TXLSCellRef* cell) {
   if (cell->Kind == ckString) sheet->Workbook()->StringTable().ReleaseString(cell->StringIndex);
   cell->StringIndex = -1;
-  cell->Formula.reset();
+  cell->SetFormula(nullptr);
   cell->Kind = ckBlank;
 }
 
@@ -31,7 +31,8 @@ struct TArea {
 std::vector<TArea> TakeAreas(TXLSCellHeap& cells, int32_t top, int32_t left, int32_t bottom, int32_t right) {
   std::vector<TArea> areas;
   ForExistingCells(cells, top, left, bottom, right, [&](TXLSCellRef& cell) {
-    if (cell.Merged && cell.MergeOwner == &cell) areas.push_back({cell.Row, cell.Column, cell.MergeRows, cell.MergeColumns});
+    if (cell.Merged && cell.MergeOwner() == &cell)
+      areas.push_back({cell.Row, cell.Column, cell.MergeRows(), cell.MergeColumns()});
   });
   for (const TArea& a : areas) cells.DissolveMergedArea(cells.FindCell(a.top, a.left));
   return areas;
@@ -40,13 +41,12 @@ std::vector<TArea> TakeAreas(TXLSCellHeap& cells, int32_t top, int32_t left, int
 void PutArea(TXLSCellHeap& cells, const TArea& a) {
   if (a.top < 0 || a.left < 0 || a.top + a.rows - 1 > kXLSMaxRow || a.left + a.columns - 1 > kXLSMaxColumn) return;
   TXLSCellRef* owner = cells.GetCell(a.top, a.left);
-  owner->MergeRows = a.rows;
-  owner->MergeColumns = static_cast<uint16_t>(a.columns);
+  owner->SetMergeSize(a.rows, static_cast<uint16_t>(a.columns));
   for (int32_t r = a.top; r < a.top + a.rows; ++r) {
     for (int32_t c = a.left; c < a.left + a.columns; ++c) {
       TXLSCellRef* cell = cells.GetCell(r, c);
       cell->Merged = true;
-      cell->MergeOwner = owner;
+      cell->SetMergeOwner(owner);
     }
   }
 }
@@ -76,7 +76,7 @@ void MoveCell(IXLSWorksheet* sheet, int32_t sr, int32_t sc, int32_t dr, int32_t 
     source->StringIndex = -1;  // the reference moves with the text
     source->Kind = ckBlank;
   }
-  target->Formula = std::move(source->Formula);
+  target->SetFormula(source->TakeFormula());
   cells.DeleteCell(sr, sc);
 }
 
@@ -97,7 +97,7 @@ void TXLSRange::ClearCell(int32_t row, int32_t column, int32_t what) {
     if (what & kCopyFormats) {
       formats.MoveReference(cell->FormatIndex, 0);
       cell->FormatIndex = 0;
-      if (cell->Merged && cell->MergeOwner == cell) cells.DissolveMergedArea(cell);
+      if (cell->Merged && cell->MergeOwner() == cell) cells.DissolveMergedArea(cell);
     } else if (what & kCopyNumberFormat) {
       if (formats.GetXFNumberFormat(cell->FormatIndex) != 0) {
         const bool own = cell->FormatIndex > 0;
@@ -177,7 +177,7 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
       if (src) {
         TXLSCellRef* dst = toCells.GetCell(dr, dc);
         if (sameBook && src->Kind != ckFormula && dst != src) {
-          dst->Formula.reset();
+          dst->SetFormula(nullptr);
           const int32_t oldString = dst->Kind == ckString ? dst->StringIndex : 0;
           const int32_t newString = src->Kind == ckString ? src->StringIndex : 0;
           toBook->StringTable().ReassignString(oldString, newString);
@@ -195,11 +195,11 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
       }
     }
     if (what & kCopyFormats) {
-      if (TXLSCellRef* dst = toCells.FindCell(dr, dc); dst && dst->Merged && dst->MergeOwner == dst)
+      if (TXLSCellRef* dst = toCells.FindCell(dr, dc); dst && dst->Merged && dst->MergeOwner() == dst)
         toCells.DissolveMergedArea(dst);
-      if (src && src->Merged && src->MergeOwner == src) {
-        const int32_t bottom = std::min(dr + src->MergeRows - 1, kXLSMaxRow);
-        const int32_t right = std::min(dc + src->MergeColumns - 1, kXLSMaxColumn);
+      if (src && src->Merged && src->MergeOwner() == src) {
+        const int32_t bottom = std::min(dr + src->MergeRows() - 1, kXLSMaxRow);
+        const int32_t right = std::min(dc + src->MergeColumns() - 1, kXLSMaxColumn);
         if (TXLSCellRef* dst = toCells.FindCell(dr, dc); dst && dst->Merged) toCells.DissolveMergedArea(dst);
         DissolveCrossingAreas(dr, dc, bottom, right);
         XLSPtr<IXLSRange> area = Create(sheet_, dr, dc, bottom, right);

@@ -34,12 +34,11 @@ void TXLSRange::Merge(const TVariant& across) {
     for (int32_t c = firstColumn_; c <= lastColumn_; ++c) {
       TXLSCellRef* cell = cells.GetCell(r, c);
       if (cell == owner) {
-        cell->MergeRows = byRow ? 1 : RowCount();
-        cell->MergeColumns = static_cast<uint16_t>(ColumnCount());
+        cell->SetMergeSize(byRow ? 1 : RowCount(), static_cast<uint16_t>(ColumnCount()));
       } else {
         sheet_->SetCellValue(cell, TVariant::Null());
       }
-      cell->MergeOwner = owner;
+      cell->SetMergeOwner(owner);
       cell->Merged = true;
     }
   }

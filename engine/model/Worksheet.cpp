@@ -165,7 +165,7 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
     cell->StringIndex = -1;
     cell->Kind = ckBlank;
   } else if (cell->Kind == ckFormula) {
-    cell->Formula.reset();
+    cell->SetFormula(nullptr);
     cell->Kind = ckBlank;
   }
 
@@ -199,7 +199,7 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
     }
     if (text[0] == u'=') {
       if (auto formula = workbook_->CompileFormula(WideToAnsi(text.substr(1)), identifier_)) {
-        cell->Formula = std::move(formula);
+        cell->SetFormula(std::move(formula));
         cell->Kind = ckFormula;
         return;
       }
@@ -239,7 +239,7 @@ int32_t IXLSWorksheet::GetCellValue(const TXLSCellRef* cell, TVariant& value) co
       value = TVariant(cell->Number > 0);
       return kResultOk;
     case ckFormula:
-      return workbook_->EvaluateFormula(index_, cell->Formula.get(), value, cell->Column, cell->Row);
+      return workbook_->EvaluateFormula(index_, cell->Formula(), value, cell->Column, cell->Row);
     default:
       return kResultFail;
   }
@@ -257,7 +257,7 @@ void IXLSWorksheet::GetCellFormulaText(const TXLSCellRef* cell, TVariant& value)
     return;
   }
   if (cell && cell->Kind == ckFormula) {
-    const AnsiString text = workbook_->FormulaText(cell->Formula.get(), cell->Row, identifier_, cell->Column);
+    const AnsiString text = workbook_->FormulaText(cell->Formula(), cell->Row, identifier_, cell->Column);
     value = text.empty() ? TVariant::Null() : TVariant(text);
     return;
   }

@@ -49,6 +49,20 @@ enum TXLSCellKind : uint8_t {
   ckFormula = 5,
 };
 
+struct TXLSCellRef;
+
+// What few cells carry: a compiled formula, and membership of a merged
+// area. Kept out of line so that every cell stays at 32 bytes.
+struct TXLSCellExtra {
+  // A shared pointer only so that the formula type may stay incomplete
+  // here; the cell is its one owner.
+  std::shared_ptr<TXLSCompiledFormula> Formula;
+  // The top-left cell of the merged area (itself for the top-left cell).
+  TXLSCellRef* MergeOwner = nullptr;
+  int32_t MergeRows = 0;
+  uint16_t MergeColumns = 0;
+};
+
 // One cell, owned by the cell store. MergeOwner is a non-owning pointer to
 // the top-left cell of the merged area the cell belongs to (the top-left cell
 // points to itself); cells never move, so the pointer stays valid as long as
@@ -61,18 +75,34 @@ struct TXLSCellRef {
   int32_t FormatIndex = 0;
   // Shared-string index for string cells, -1 (or stale) otherwise.
   int32_t StringIndex = -1;
-  double Number = 0.0;
-  // The compiled formula of a formula cell. A shared pointer only so that
-  // the formula type may stay incomplete here; the cell is its one owner.
-  std::shared_ptr<TXLSCompiledFormula> Formula;
-  TXLSCellRef* MergeOwner = nullptr;
-  int32_t MergeRows = 0;
-  uint16_t MergeColumns = 0;
   bool Merged = false;
+  double Number = 0.0;
+  std::unique_ptr<TXLSCellExtra> Extra;
+
+  TXLSCompiledFormula* Formula() const { return Extra ? Extra->Formula.get() : nullptr; }
+  // nullptr removes the formula.
+  void SetFormula(std::shared_ptr<TXLSCompiledFormula> formula);
+  // Hands the formula over, leaving none here.
+  std::shared_ptr<TXLSCompiledFormula> TakeFormula();
+
+  TXLSCellRef* MergeOwner() const { return Extra ? Extra->MergeOwner : nullptr; }
+  int32_t MergeRows() const { return Extra ? Extra->MergeRows : 0; }
+  uint16_t MergeColumns() const { return Extra ? Extra->MergeColumns : 0; }
+  void SetMergeOwner(TXLSCellRef* owner);
+  // The size of the area, kept by its top-left cell.
+  void SetMergeSize(int32_t rows, uint16_t columns);
+  // Forgets owner and size (the Merged flag is the caller's).
+  void ClearMerge();
 
   // Merged but not the top-left cell of its area.
-  bool HiddenByMerge() const { return Merged && MergeOwner != nullptr && MergeOwner != this; }
+  bool HiddenByMerge() const { return Merged && MergeOwner() != nullptr && MergeOwner() != this; }
+
+ private:
+  TXLSCellExtra& Extras();
+  // Drops the extra record once it holds nothing.
+  void TrimExtras();
 };
+static_assert(sizeof(void*) != 8 || sizeof(TXLSCellRef) == 32, "a cell is 32 bytes on 64-bit systems");
 
 // Unit conversions. Round means round to nearest, ties to even.
 // Points to twips in quarter points; twips back to points.

@@ -85,7 +85,7 @@ TEST(Merge, DeletingAMemberCellDissolvesItsArea) {
   const TXLSCellRef* member = b.sheet->CellHeap().FindCell(1, 1);
   ASSERT_NE(member, nullptr);
   EXPECT_FALSE(member->Merged);
-  EXPECT_EQ(member->MergeOwner, nullptr);
+  EXPECT_EQ(member->MergeOwner(), nullptr);
 }
 
 TEST(Merge, ActivateCoversTheAreaAndMergeCellsWrites) {
