@@ -38,6 +38,9 @@ TXLSBlob::TXLSBlob(uint32_t capacity) {
   if (data_) capacity_ = capacity;
 }
 
+TXLSBlob::TXLSBlob(uint8_t* buffer, uint32_t capacity, TLent)
+    : data_(buffer, TXLSBufferDeleter{false}), capacity_(buffer ? capacity : 0) {}
+
 TXLSBlob::TXLSBlob(TXLSBlob&& other) noexcept
     : data_(std::move(other.data_)),
       capacity_(std::exchange(other.capacity_, 0)),
@@ -58,7 +61,7 @@ void TXLSBlob::Reserve(uint32_t offset, uint32_t size) {
   const uint64_t needed = uint64_t{offset} + size;
   if (needed <= capacity_) return;
   if (needed > UINT32_MAX) throw std::length_error("TXLSBlob larger than 4 GiB");
-  auto grown = std::make_unique<uint8_t[]>(static_cast<size_t>(needed));
+  decltype(data_) grown(new uint8_t[static_cast<size_t>(needed)](), TXLSBufferDeleter{});
   if (capacity_) std::memcpy(grown.get(), data_.get(), capacity_);
   data_ = std::move(grown);
   capacity_ = static_cast<uint32_t>(needed);
@@ -236,7 +239,7 @@ void TXLSBlobList::AppendBytes(const uint8_t* bytes, uint32_t count) {
   while (copied < count) {
     if (fill_ == kChunkSize || chunks_.empty()) {
       if (!chunks_.empty() && chunks_.back()->Length() != kChunkSize) uniform_ = false;
-      chunks_.push_back(std::make_unique<TXLSBlob>(kChunkSize));
+      chunks_.push_back(NewChunk());
       fill_ = 0;
     }
     TXLSBlob& chunk = *chunks_.back();
@@ -247,6 +250,17 @@ void TXLSBlobList::AppendBytes(const uint8_t* bytes, uint32_t count) {
     total_ += k;
     copied += k;
   }
+}
+
+std::unique_ptr<TXLSBlob> TXLSBlobList::NewChunk() {
+  constexpr uint32_t kLargest = static_cast<uint32_t>(kLargePageSize / kChunkSize);
+  if (storage_.empty() || storageUsed_ == storageChunks_) {
+    storageChunks_ = storage_.empty() ? 1 : std::min(storageChunks_ * 2, kLargest);
+    storage_.emplace_back(size_t{storageChunks_} * kChunkSize);
+    storageUsed_ = 0;
+  }
+  auto* buffer = static_cast<uint8_t*>(storage_.back().Data()) + size_t{storageUsed_++} * kChunkSize;
+  return std::make_unique<TXLSBlob>(buffer, kChunkSize, TXLSBlob::TLent{});
 }
 
 const TXLSBlob* TXLSBlobList::Item(uint32_t index) const {

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lxLargePages.h"
+
 namespace lx {
 
 class TStream;
@@ -36,10 +38,23 @@ inline constexpr uint16_t kRecordHeaderSize = 4;
 inline constexpr uint16_t kMaxRecordDataBiff8 = 8224;
 inline constexpr uint16_t kMaxRecordDataBiff5 = 2080;
 
+// Frees a record buffer the blob owns; a lent one is left to its lender.
+struct TXLSBufferDeleter {
+  bool owned = true;
+  void operator()(uint8_t* buffer) const noexcept {
+    if (owned) delete[] buffer;
+  }
+};
+
 class TXLSBlob {
  public:
   // Allocates exactly `capacity` bytes (nothing when 0); length starts at 0.
   explicit TXLSBlob(uint32_t capacity = 0);
+  // Works in `capacity` bytes at `buffer`, which stays the lender's: the
+  // record lists lend their chunks slices of large blocks. Growing beyond
+  // the capacity moves the content to a buffer of the blob's own.
+  struct TLent {};
+  TXLSBlob(uint8_t* buffer, uint32_t capacity, TLent);
   TXLSBlob(const TXLSBlob&) = delete;
   TXLSBlob& operator=(const TXLSBlob&) = delete;
   TXLSBlob(TXLSBlob&& other) noexcept;
@@ -115,7 +130,7 @@ class TXLSBlob {
     return offset <= capacity_ && size <= capacity_ - offset;
   }
 
-  std::unique_ptr<uint8_t[]> data_;
+  std::unique_ptr<uint8_t[], TXLSBufferDeleter> data_;
   uint32_t capacity_ = 0;
   uint32_t length_ = 0;
 };
@@ -165,9 +180,16 @@ class TXLSBlobList {
 
  private:
   void AppendBytes(const uint8_t* bytes, uint32_t count);
+  // A new empty chunk in the list's storage: slices of blocks that double
+  // from one chunk to a large page, so that small lists stay small and a
+  // long one costs few page faults.
+  std::unique_ptr<TXLSBlob> NewChunk();
   // Chunk index and offset in it of a list offset; false past the end.
   bool Locate(uint32_t offset, uint32_t& chunk, uint32_t& within) const;
 
+  std::vector<TLargeBlock> storage_;
+  uint32_t storageChunks_ = 0;  // chunks the last storage block holds
+  uint32_t storageUsed_ = 0;    // of which handed out
   std::vector<std::unique_ptr<TXLSBlob>> chunks_;
   uint32_t total_ = 0;
   uint16_t fill_ = kChunkSize;
