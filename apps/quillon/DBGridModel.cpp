@@ -101,8 +101,8 @@ void TDBGridModel::Refresh() {
   if (columns == columns_ && texts.size() == texts_.size()) {
     texts_.swap(texts);
     if (!columns_.empty() && !texts_.empty())
-      emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+      Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     return;
   }
   beginResetModel();

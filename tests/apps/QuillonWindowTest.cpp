@@ -35,7 +35,7 @@ class TOpenedUrls : public QObject {
   ~TOpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
   std::vector<QUrl> urls;
 
- public slots:
+ public Q_SLOTS:
   void Open(const QUrl& url) { urls.push_back(url); }
 };
 
