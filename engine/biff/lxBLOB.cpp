@@ -234,7 +234,7 @@ int32_t TXLSBlobList::AddList(const TXLSBlobList& other) {
   return kResultOk;
 }
 
-void TXLSBlobList::AppendBytes(const uint8_t* bytes, uint32_t count) {
+void TXLSBlobList::AppendAcrossChunks(const uint8_t* bytes, uint32_t count) {
   uint32_t copied = 0;
   while (copied < count) {
     if (fill_ == kChunkSize || chunks_.empty()) {

@@ -179,7 +179,19 @@ class TXLSBlobList {
   std::vector<uint8_t> Bytes() const;
 
  private:
-  void AppendBytes(const uint8_t* bytes, uint32_t count);
+  // Record-sized appends that fit the current chunk are the common case.
+  void AppendBytes(const uint8_t* bytes, uint32_t count) {
+    if (count > 0 && count <= uint32_t{kChunkSize} - fill_) {
+      TXLSBlob& chunk = *chunks_.back();
+      std::memcpy(chunk.Data() + fill_, bytes, count);
+      fill_ = static_cast<uint16_t>(fill_ + count);
+      chunk.SetLength(fill_);
+      total_ += count;
+      return;
+    }
+    AppendAcrossChunks(bytes, count);
+  }
+  void AppendAcrossChunks(const uint8_t* bytes, uint32_t count);
   // A new empty chunk in the list's storage: slices of blocks that double
   // from one chunk to a large page, so that small lists stay small and a
   // long one costs few page faults.

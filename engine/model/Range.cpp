@@ -12,29 +12,45 @@ namespace {
 int32_t ClampRow(int32_t row) { return std::clamp(row, 0, kXLSMaxRow); }
 int32_t ClampColumn(int32_t column) { return std::clamp(column, 0, kXLSMaxColumn); }
 
-// The element of a one- or two-dimensional array for offsets (i, j) with
-// the repeat-one and beyond-the-end rules of array writes.
-const TVariant& ArrayElement(const TVariant& array, int32_t i, int32_t j) {
-  static const TVariant kNotAvailable("#N/D");
-  auto pick = [&](int dim, int32_t offset, int32_t& index) {
-    const int32_t low = array.ArrayLowBound(dim);
-    const int64_t count = static_cast<int64_t>(array.ArrayHighBound(dim)) - low + 1;
-    if (count == 1) {
-      index = low;
+// Reads the elements of a one- or two-dimensional array for offsets (i, j)
+// with the repeat-one and beyond-the-end rules of array writes. The bounds
+// are read once for the whole write.
+class TArrayReader {
+ public:
+  explicit TArrayReader(const TVariant& array) : array_(array), dims_(array.ArrayDims()) {
+    for (int dim = 1; dim <= dims_; ++dim) {
+      low_[dim - 1] = array.ArrayLowBound(dim);
+      count_[dim - 1] = static_cast<int64_t>(array.ArrayHighBound(dim)) - low_[dim - 1] + 1;
+    }
+  }
+
+  const TVariant& Element(int32_t i, int32_t j) const {
+    static const TVariant kNotAvailable("#N/D");
+    int32_t a = 0, b = 0;
+    if (dims_ == 1) {
+      if (!Pick(0, j, a)) return kNotAvailable;
+      return array_.ArrayItem(a);
+    }
+    if (!Pick(0, i, a) || !Pick(1, j, b)) return kNotAvailable;
+    return array_.ArrayItem(a, b);
+  }
+
+ private:
+  bool Pick(int dim, int32_t offset, int32_t& index) const {
+    if (count_[dim] == 1) {
+      index = low_[dim];
       return true;
     }
-    if (offset >= count) return false;
-    index = low + offset;
+    if (offset >= count_[dim]) return false;
+    index = low_[dim] + offset;
     return true;
-  };
-  int32_t a = 0, b = 0;
-  if (array.ArrayDims() == 1) {
-    if (!pick(1, j, a)) return kNotAvailable;
-    return array.ArrayItem(a);
   }
-  if (!pick(1, i, a) || !pick(2, j, b)) return kNotAvailable;
-  return array.ArrayItem(a, b);
-}
+
+  const TVariant& array_;
+  int dims_;
+  int32_t low_[2] = {};
+  int64_t count_[2] = {};
+};
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LX_KEEP_FREED_RANGES 0
@@ -186,16 +202,14 @@ void TXLSRange::Activate() {
 void TXLSRange::SetValue(const TVariant& value) {
   TXLSCellHeap& cells = sheet_->CellHeap();
   const int dims = value.IsArray() ? value.ArrayDims() : 0;
-  if (dims <= 2) {
-    for (int32_t r = firstRow_; r <= lastRow_; ++r) {
-      for (int32_t c = firstColumn_; c <= lastColumn_; ++c) {
-        TXLSCellRef* cell = cells.GetCell(r, c);
-        if (dims == 0)
-          sheet_->SetCellValue(cell, value);
-        else
-          sheet_->SetCellValue(cell, ArrayElement(value, r - firstRow_, c - firstColumn_));
-      }
-    }
+  if (dims == 0) {
+    for (int32_t r = firstRow_; r <= lastRow_; ++r)
+      for (int32_t c = firstColumn_; c <= lastColumn_; ++c) sheet_->SetCellValue(cells.GetCell(r, c), value);
+  } else if (dims <= 2) {
+    const TArrayReader array(value);
+    for (int32_t r = firstRow_; r <= lastRow_; ++r)
+      for (int32_t c = firstColumn_; c <= lastColumn_; ++c)
+        sheet_->SetCellValue(cells.GetCell(r, c), array.Element(r - firstRow_, c - firstColumn_));
   }
   sheet_->Workbook()->RaiseGeneration();
 }
