@@ -94,9 +94,9 @@ int TXLSSlotArena::SizeClass(uint32_t count) {
 
 TXLSCellRef** TXLSSlotArena::New(uint32_t count) {
   std::vector<TXLSCellRef**>& reusable = free_[static_cast<size_t>(SizeClass(count))];
-  TXLSCellRef** slots = nullptr;
+  TXLSCellRef** array = nullptr;
   if (!reusable.empty()) {
-    slots = reusable.back();
+    array = reusable.back();
     reusable.pop_back();
   } else {
     const size_t bytes = count * sizeof(TXLSCellRef*);
@@ -106,15 +106,15 @@ TXLSCellRef** TXLSSlotArena::New(uint32_t count) {
       chunks_.emplace_back(size);
       used_ = 0;
     }
-    slots = reinterpret_cast<TXLSCellRef**>(static_cast<char*>(chunks_.back().Data()) + used_);
+    array = reinterpret_cast<TXLSCellRef**>(static_cast<char*>(chunks_.back().Data()) + used_);
     used_ += bytes;
   }
-  std::fill_n(slots, count, nullptr);
-  return slots;
+  std::fill_n(array, count, nullptr);
+  return array;
 }
 
-void TXLSSlotArena::Delete(TXLSCellRef** slots, uint32_t count) {
-  free_[static_cast<size_t>(SizeClass(count))].push_back(slots);
+void TXLSSlotArena::Delete(TXLSCellRef** array, uint32_t count) {
+  free_[static_cast<size_t>(SizeClass(count))].push_back(array);
 }
 
 TXLSCellRef** TXLSCellHeap::Slot(int32_t row, int32_t column) const {
@@ -122,7 +122,7 @@ TXLSCellRef** TXLSCellHeap::Slot(int32_t row, int32_t column) const {
   const auto& rowBlock = top_[row >> 8];
   if (!rowBlock) return nullptr;
   TRowCells& cells = (*rowBlock)[row & 0xFF];
-  return static_cast<uint32_t>(column) < cells.count ? &cells.slots[column] : nullptr;
+  return static_cast<uint32_t>(column) < cells.count ? &cells.byColumn[column] : nullptr;
 }
 
 TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t column) const {
@@ -143,13 +143,13 @@ TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
     while (count <= index) count *= 2;
     TXLSCellRef** grown = slots_.New(count);
     if (cells.count > 0) {
-      std::copy_n(cells.slots, cells.count, grown);
-      slots_.Delete(cells.slots, cells.count);
+      std::copy_n(cells.byColumn, cells.count, grown);
+      slots_.Delete(cells.byColumn, cells.count);
     }
-    cells.slots = grown;
+    cells.byColumn = grown;
     cells.count = count;
   }
-  TXLSCellRef*& slot = cells.slots[index];
+  TXLSCellRef*& slot = cells.byColumn[index];
   if (slot) return slot;
 
   // The format comes from the row or column record as they were before the

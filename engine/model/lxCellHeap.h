@@ -268,7 +268,7 @@ class TXLSSlotArena {
 
   // count empty slots; count is a power of two from 16 to 256.
   TXLSCellRef** New(uint32_t count);
-  void Delete(TXLSCellRef** slots, uint32_t count);
+  void Delete(TXLSCellRef** array, uint32_t count);
 
  private:
   static constexpr uint32_t kSmallest = 16;
@@ -321,7 +321,7 @@ class TXLSCellHeap {
       if (!rowBlock) continue;
       for (const TRowCells& row : *rowBlock)
         for (uint32_t i = 0; i < row.count; ++i)
-          if (TXLSCellRef* cell = row.slots[i]) f(*cell);
+          if (TXLSCellRef* cell = row.byColumn[i]) f(*cell);
     }
   }
 
@@ -332,7 +332,7 @@ class TXLSCellHeap {
     if (row < 0 || row > kXLSMaxRow || !top_[row >> 8]) return;
     const TRowCells& cells = (*top_[row >> 8])[row & 0xFF];
     for (uint32_t i = 0; i < cells.count; ++i)
-      if (TXLSCellRef* cell = cells.slots[i]; cell && !f(*cell)) return;
+      if (TXLSCellRef* cell = cells.byColumn[i]; cell && !f(*cell)) return;
   }
 
   // Cleared by an owner that destroys the store after the string table has
@@ -343,7 +343,7 @@ class TXLSCellHeap {
   // A row's cells by column (slots from the slot arena); empty slots are
   // nullptr.
   struct TRowCells {
-    TXLSCellRef** slots = nullptr;
+    TXLSCellRef** byColumn = nullptr;
     uint32_t count = 0;
   };
   using TRowBlock = std::array<TRowCells, 256>;
