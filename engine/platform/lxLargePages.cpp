@@ -1,5 +1,6 @@
 #include "lxLargePages.h"
 
+#include <atomic>
 #include <cstdint>
 
 #if defined(__linux__)
@@ -9,6 +10,8 @@
 namespace lx {
 
 namespace {
+
+std::atomic<size_t> mappedBytes{0};
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
 size_t RoundUp(size_t bytes) { return (bytes + kLargePageSize - 1) & ~(kLargePageSize - 1); }
@@ -28,6 +31,7 @@ void* MapAligned(size_t bytes) {
   const uintptr_t end = start + mapped;
   if (end > aligned + size) munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
   void* block = reinterpret_cast<void*>(aligned);
+  mappedBytes.fetch_add(size, std::memory_order_relaxed);
   // Only advice: without huge pages the block still works with small ones.
   madvise(block, size, MADV_HUGEPAGE);
   return block;
@@ -51,10 +55,13 @@ void FreeLargeBlock(void* block, size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   if (IsMapped(bytes)) {
     munmap(block, RoundUp(bytes));
+    mappedBytes.fetch_sub(RoundUp(bytes), std::memory_order_relaxed);
     return;
   }
 #endif
   ::operator delete(block);
 }
+
+size_t LargeBlockBytesMapped() noexcept { return mappedBytes.load(std::memory_order_relaxed); }
 
 }  // namespace lx

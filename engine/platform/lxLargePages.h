@@ -25,6 +25,10 @@ inline constexpr size_t kLargeBlockMinimum = kLargePageSize / 2;
 void* AllocateLargeBlock(size_t bytes);
 // bytes is the size given to AllocateLargeBlock.
 void FreeLargeBlock(void* block, size_t bytes) noexcept;
+// Bytes of the blocks taken straight from the system and not yet freed
+// (whole large pages; blocks from the ordinary allocator are not counted).
+// For measurements: the C library's heap statistics do not see them.
+size_t LargeBlockBytesMapped() noexcept;
 
 // Owns one block from AllocateLargeBlock.
 class TLargeBlock {
