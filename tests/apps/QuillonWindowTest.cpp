@@ -51,6 +51,20 @@ std::string DemoQueryText(const std::string& sql) {
   return query.Fields(0)->DisplayText();
 }
 
+// A shown window over the demo orders, with the desktop's file opening and
+// the modal dialogs in the test's hands. The orders are opened after the
+// window is built, which the grid must follow.
+struct TShownWindow {
+  TShownWindow() {
+    data.Open();
+    form.show();
+  }
+  TQuillonData data;
+  TForm1 form{data};
+  TOpenedUrls opened;
+  TModalAnswers answers;
+};
+
 class QuillonWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -141,16 +155,14 @@ TEST_F(QuillonWindow, GridFillsWhenTheDatasetOpensAfterTheWindow) {
   data.Open();
   EXPECT_EQ(form.GridModel()->rowCount(), data.ADOTable1().RecordCount());
   EXPECT_GT(form.GridModel()->rowCount(), 1000);
+  // Reloading the grid keeps the designed column widths.
+  EXPECT_EQ(form.DBGrid1()->horizontalHeader()->sectionSize(0), 111);
+  EXPECT_EQ(form.DBGrid1()->horizontalHeader()->sectionSize(4), 141);
 }
 
 TEST_F(QuillonWindow, CancellingTheSaveDialogChangesNothing) {
-  TQuillonData data;
-  data.Open();
-  TForm1 form(data);
-  form.show();
-  TOpenedUrls opened;
-  TModalAnswers answers;
-  answers.Expect([this](QWidget* dialog) {
+  TShownWindow window;
+  window.answers.Expect([this](QWidget* dialog) {
     auto* files = qobject_cast<QFileDialog*>(dialog);
     ASSERT_NE(files, nullptr) << "expected the save dialog";
     EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptSave);
@@ -163,45 +175,40 @@ TEST_F(QuillonWindow, CancellingTheSaveDialogChangesNothing) {
     EXPECT_EQ(QFileInfo(files->selectedFiles()[0]).completeBaseName(), "Export2");
     files->reject();
   });
-  form.Button1()->click();
+  window.form.Button1()->click();
 
-  EXPECT_EQ(answers.Answered(), 1);
+  EXPECT_EQ(window.answers.Answered(), 1);
   EXPECT_TRUE(FilesInDir().empty());
-  EXPECT_TRUE(opened.urls.empty());
-  EXPECT_TRUE(form.Button1()->isEnabled());
+  EXPECT_TRUE(window.opened.urls.empty());
+  EXPECT_TRUE(window.form.Button1()->isEnabled());
   // The grouping settings are applied only by an export.
-  EXPECT_EQ(data.GridToXLS1().GroupColor(), clYellow);
-  EXPECT_EQ(data.GridToXLS1().GroupBorderStyle(), BorderStyleSingleThin);
+  EXPECT_EQ(window.data.GridToXLS1().GroupColor(), clYellow);
+  EXPECT_EQ(window.data.GridToXLS1().GroupBorderStyle(), BorderStyleSingleThin);
 }
 
 TEST_F(QuillonWindow, ExportWritesBiff8AndOpensTheFileOnlyOnYes) {
-  TQuillonData data;
-  data.Open();
-  TForm1 form(data);
-  form.show();
-  TOpenedUrls opened;
-  TModalAnswers answers;
+  TShownWindow window;
 
   // A name without an extension gets the dialog's default one.
-  SaveAs(answers, "orders");
-  answers.ExpectMessageBox(
-      [&form](QMessageBox* box) {
+  SaveAs(window.answers, "orders");
+  window.answers.ExpectMessageBox(
+      [&window](QMessageBox* box) {
         EXPECT_EQ(box->text(), "Open generated file?");
         EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        EXPECT_FALSE(form.Button1()->isEnabled()) << "the button stays disabled until the handler ends";
+        EXPECT_FALSE(window.form.Button1()->isEnabled()) << "the button stays disabled until the handler ends";
       },
       QMessageBox::Yes);
-  form.Button1()->click();
+  window.form.Button1()->click();
 
   const fs::path file = dir_ / "orders.xls";
-  ASSERT_EQ(answers.Answered(), 2);
+  ASSERT_EQ(window.answers.Answered(), 2);
   ASSERT_TRUE(fs::is_regular_file(file)) << ::testing::PrintToString(FilesInDir());
-  ASSERT_EQ(opened.urls.size(), 1u);
-  EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(QString::fromStdString(fs::canonical(file).string())));
-  EXPECT_TRUE(form.Button1()->isEnabled());
+  ASSERT_EQ(window.opened.urls.size(), 1u);
+  EXPECT_EQ(window.opened.urls[0], QUrl::fromLocalFile(QString::fromStdString(fs::canonical(file).string())));
+  EXPECT_TRUE(window.form.Button1()->isEnabled());
 
   // The click configured the grouping of the export.
-  const TGridToXLS& exporter = data.GridToXLS1();
+  const TGridToXLS& exporter = window.data.GridToXLS1();
   EXPECT_EQ(exporter.GroupColor(), 0xF0CAA6);
   EXPECT_EQ(exporter.GroupBorderStyle(), BorderStyleSingleHair);
   EXPECT_EQ(exporter.GroupFont(), TFont("Arial", 10, {fsBold, fsItalic}, clMaroon));
@@ -226,50 +233,45 @@ TEST_F(QuillonWindow, ExportWritesBiff8AndOpensTheFileOnlyOnYes) {
   EXPECT_EQ(sheets, 1);
 
   // No leaves the file closed.
-  SaveAs(answers, "again.xls");
-  answers.ExpectMessageBox([](QMessageBox*) {}, QMessageBox::No);
-  form.Button1()->click();
-  EXPECT_EQ(answers.Answered(), 4);
+  SaveAs(window.answers, "again.xls");
+  window.answers.ExpectMessageBox([](QMessageBox*) {}, QMessageBox::No);
+  window.form.Button1()->click();
+  EXPECT_EQ(window.answers.Answered(), 4);
   EXPECT_TRUE(fs::is_regular_file(dir_ / "again.xls"));
-  EXPECT_EQ(opened.urls.size(), 1u);
-  EXPECT_TRUE(form.Button1()->isEnabled());
+  EXPECT_EQ(window.opened.urls.size(), 1u);
+  EXPECT_TRUE(window.form.Button1()->isEnabled());
 }
 
 TEST_F(QuillonWindow, FailedExportsAreReportedAndNotOfferedForOpening) {
-  TQuillonData data;
-  data.Open();
-  TForm1 form(data);
-  form.show();
-  TOpenedUrls opened;
-  TModalAnswers answers;
+  TShownWindow window;
 
   // An export stopped by the silent abort writes nothing.
-  data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t row) {
+  window.data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t row) {
     if (row == 3) Abort();
   });
-  SaveAs(answers, "aborted.xls");
-  answers.ExpectMessageBox([](QMessageBox* box) {
+  SaveAs(window.answers, "aborted.xls");
+  window.answers.ExpectMessageBox([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_TRUE(box->text().contains("aborted.xls")) << box->text().toStdString();
     EXPECT_TRUE(box->text().contains("result -100")) << box->text().toStdString();
   });
-  form.Button1()->click();
-  EXPECT_EQ(answers.Answered(), 2);
+  window.form.Button1()->click();
+  EXPECT_EQ(window.answers.Answered(), 2);
   EXPECT_TRUE(FilesInDir().empty());
-  EXPECT_TRUE(form.Button1()->isEnabled());
+  EXPECT_TRUE(window.form.Button1()->isEnabled());
 
   // Any other error is shown, and the button works again afterwards.
-  data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t) { throw EDatabaseError("disk gone"); });
-  SaveAs(answers, "broken.xls");
-  answers.ExpectMessageBox([](QMessageBox* box) {
+  window.data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t) { throw EDatabaseError("disk gone"); });
+  SaveAs(window.answers, "broken.xls");
+  window.answers.ExpectMessageBox([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_EQ(box->text(), "disk gone");
   });
-  form.Button1()->click();
-  EXPECT_EQ(answers.Answered(), 4);
+  window.form.Button1()->click();
+  EXPECT_EQ(window.answers.Answered(), 4);
   EXPECT_TRUE(FilesInDir().empty());
-  EXPECT_TRUE(opened.urls.empty());
-  EXPECT_TRUE(form.Button1()->isEnabled());
+  EXPECT_TRUE(window.opened.urls.empty());
+  EXPECT_TRUE(window.form.Button1()->isEnabled());
 }
 
 }  // namespace
