@@ -330,7 +330,34 @@ void TlxFormatList::ClearFormats() {
 }
 
 TXLSXFFields TlxFormatList::Fields(int32_t index) const {
-  return TXLSXFFields::Parse(GetKey(index == 0 ? kDefaultCellFormat : index));
+  return ParsedFields(index == 0 ? kDefaultCellFormat : index);
+}
+
+const TXLSXFFields& TlxFormatList::ParsedFields(int32_t index) const {
+  if (!Contains(index)) {
+    // The fallback key, which may change at any time: parsed every time.
+    outside_ = TXLSXFFields::Parse(GetKey(index));
+    return outside_;
+  }
+  const auto position = static_cast<size_t>(index - BaseIndex());
+  if (position >= parsed_.size()) {
+    parsed_.resize(static_cast<size_t>(Count()));
+    known_.resize(static_cast<size_t>(Count()), 0);
+  }
+  if (!known_[position]) {
+    parsed_[position] = TXLSXFFields::Parse(GetKey(index));
+    known_[position] = 1;
+  }
+  return parsed_[position];
+}
+
+void TlxFormatList::KeyChanged(int32_t position) {
+  if (position < 0) {
+    parsed_.clear();
+    known_.clear();
+  } else if (static_cast<size_t>(position) < known_.size()) {
+    known_[static_cast<size_t>(position)] = 0;
+  }
 }
 
 // A group whose used flag is clear belongs to the parent style, unless the
@@ -342,7 +369,7 @@ TXLSXFFields TlxFormatList::Effective(int32_t index, uint8_t group) const {
   // A style XF has no parent to inherit from.
   if (own.IsStyle()) return own;
   if (group == kXFUsedNumFormat && own.NumFormat != 0) return own;
-  TXLSXFFields parent = TXLSXFFields::Parse(GetKey(own.Parent));
+  const TXLSXFFields& parent = ParsedFields(own.Parent);
   return (parent.Used & group) ? own : parent;
 }
 

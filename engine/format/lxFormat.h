@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lxBLOB.h"
 #include "lxList.h"
@@ -247,6 +248,11 @@ class TlxFormatList : public TXLSKeyList {
   // The key fields of index (0 read as 15) and of the format a group is read
   // from under the inheritance rule.
   TXLSXFFields Fields(int32_t index) const;
+  // The key fields of an index as it stands (0 is not mapped), parsed once
+  // per entry: every attribute write reads them, and parsing the key text
+  // was the largest part of a write.
+  const TXLSXFFields& ParsedFields(int32_t index) const;
+  void KeyChanged(int32_t position) override;
   TXLSXFFields Effective(int32_t index, uint8_t group) const;
   // Replaces one group of index by the same group of `source`, marks it used
   // and re-keys.
@@ -259,6 +265,10 @@ class TlxFormatList : public TXLSKeyList {
   std::unique_ptr<TXLSFontList> fonts_;
   std::unique_ptr<TXLSNumFormatList> numFormats_;
   std::unique_ptr<TXLSStyles> styles_;
+  // ParsedFields' memory by list position; known_ tells which are filled.
+  mutable std::vector<TXLSXFFields> parsed_;
+  mutable std::vector<uint8_t> known_;
+  mutable TXLSXFFields outside_;
 };
 
 }  // namespace lx

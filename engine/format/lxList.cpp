@@ -49,6 +49,7 @@ void TXLSKeyList::SetKeyAt(int32_t index, const WideString& key) {
   TXLSKeyEntry& entry = entries_[position];
   if (position >= defaults_ && entry.RefCount > 0) --inUse_;
   entry.Key = key;
+  KeyChanged(position);
   entry.RefCount = 0;
   entry.OutputIndex = 0;
   entry.Position = position;
@@ -125,7 +126,10 @@ int32_t TXLSKeyList::OutputEntry(int32_t outputPosition) const {
   return static_cast<int32_t>(base_) + output_[static_cast<size_t>(outputPosition)];
 }
 
+void TXLSKeyList::KeyChanged(int32_t) {}
+
 void TXLSKeyList::ClearAll() {
+  KeyChanged(-1);
   entries_.Clear();
   map_.Clear();
   output_.clear();

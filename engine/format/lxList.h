@@ -124,6 +124,12 @@ class TXLSKeyList {
   bool Contains(int32_t index) const;
   bool IsDefault(int32_t index) const;
 
+ protected:
+  // Told when the key at a position changes (SetKeyAt) or, with -1, when
+  // every key goes (ClearAll), for lists that keep something derived from
+  // their keys. Appending an entry changes no existing key.
+  virtual void KeyChanged(int32_t position);
+
  private:
   int32_t PositionOf(int32_t index) const { return index - static_cast<int32_t>(base_); }
   // Reference counting of non-default entries by position.

@@ -429,3 +429,37 @@ TEST(FormatList, ClearFormatsEmptiesEverythingForAFileRead) {
 
 }  // namespace
 }  // namespace lx
+
+namespace lx {
+namespace {
+
+// Attribute reads and writes remember each format's fields; a key laid down
+// again at the same index (as a file reader does) must not leave the old
+// fields behind.
+TEST(FormatList, FieldsFollowAKeyReplacedAtTheSameIndex) {
+  TlxFormatList list;
+  const int32_t bold = list.SetXFFontBold(0, true, false);
+  const int32_t italic = list.SetXFFontItalic(0, true, false);
+  EXPECT_TRUE(list.Fonts().GetFontBold(list.GetXFFont(bold)));
+
+  list.SetKeyAt(bold, list.GetKey(italic));
+  EXPECT_EQ(list.GetXFFont(bold), list.GetXFFont(italic));
+  EXPECT_FALSE(list.Fonts().GetFontBold(list.GetXFFont(bold)));
+  // A write on the replaced entry starts from its new fields.
+  const int32_t underlined = list.SetXFFontUnderline(bold, 2, false);
+  EXPECT_TRUE(list.Fonts().GetFontItalic(list.GetXFFont(underlined)));
+  EXPECT_FALSE(list.Fonts().GetFontBold(list.GetXFFont(underlined)));
+
+  // After the list is emptied and laid down again nothing old is read.
+  const int32_t centred = list.SetXFHorizontalAlignment(0, 2, false);
+  const int32_t centredValue = list.GetXFHorizontalAlignment(centred);
+  const WideString centredKey = list.GetKey(centred);
+  const int32_t plainValue = list.GetXFHorizontalAlignment(bold);
+  ASSERT_NE(centredValue, plainValue);
+  list.ClearFormats();
+  for (int32_t i = 0; i <= bold; ++i) list.SetKeyAt(i, centredKey);
+  EXPECT_EQ(list.GetXFHorizontalAlignment(bold), centredValue);
+}
+
+}  // namespace
+}  // namespace lx
