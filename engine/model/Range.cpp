@@ -64,6 +64,11 @@ class TArrayReader {
 #endif
 
 #if LX_KEEP_FREED_RANGES
+// Set when the thread's list is gone: ranges released later in the thread's
+// (or, on the main thread, the program's) shutdown go straight back to the
+// allocator. A plain flag, readable after the list's destructor has run.
+thread_local bool freedRangesGone = false;
+
 // Memory of freed range objects, reused by the next range made on the same
 // thread; what is left goes back to the allocator when the thread ends.
 class TFreedRanges {
@@ -72,6 +77,7 @@ class TFreedRanges {
   TFreedRanges(const TFreedRanges&) = delete;
   TFreedRanges& operator=(const TFreedRanges&) = delete;
   ~TFreedRanges() {
+    freedRangesGone = true;
     while (count_ > 0) ::operator delete(memory_[--count_]);
   }
   void* Take() { return count_ > 0 ? memory_[--count_] : nullptr; }
@@ -96,7 +102,7 @@ thread_local TFreedRanges freedRanges;
 
 void* TXLSRange::operator new(std::size_t size) {
 #if LX_KEEP_FREED_RANGES
-  if (size == sizeof(TXLSRange))
+  if (size == sizeof(TXLSRange) && !freedRangesGone)
     if (void* memory = freedRanges.Take()) return memory;
 #endif
   return ::operator new(size);
@@ -104,7 +110,7 @@ void* TXLSRange::operator new(std::size_t size) {
 
 void TXLSRange::operator delete(void* memory, std::size_t size) noexcept {
 #if LX_KEEP_FREED_RANGES
-  if (size == sizeof(TXLSRange) && freedRanges.Keep(memory)) return;
+  if (size == sizeof(TXLSRange) && !freedRangesGone && freedRanges.Keep(memory)) return;
 #else
   (void)size;
 #endif
