@@ -339,8 +339,12 @@ TVariant::TVariant(const TVariant& other)
           },
           other.value_)) {}
 
+// A moved-from variant is Empty. The storage moves once and the source is
+// then reset in place: exchanging with a fresh storage cost three moves.
 TVariant::TVariant(TVariant&& other) noexcept
-    : type_(std::exchange(other.type_, varEmpty)), value_(std::exchange(other.value_, TStorage())) {}
+    : type_(std::exchange(other.type_, varEmpty)), value_(std::move(other.value_)) {
+  other.value_.emplace<std::monostate>();
+}
 
 TVariant& TVariant::operator=(const TVariant& other) {
   if (this != &other) *this = TVariant(other);
@@ -348,8 +352,10 @@ TVariant& TVariant::operator=(const TVariant& other) {
 }
 
 TVariant& TVariant::operator=(TVariant&& other) noexcept {
+  if (this == &other) return *this;
   type_ = std::exchange(other.type_, varEmpty);
-  value_ = std::exchange(other.value_, TStorage());
+  value_ = std::move(other.value_);
+  other.value_.emplace<std::monostate>();
   return *this;
 }
 

@@ -291,6 +291,18 @@ TEST(VariantArray, BoundsAreKeptPerDimension) {
   EXPECT_EQ(copy.ArrayItem(0, 5).ArrayItem(1).WideValue(), u"a");
   TVariant moved = std::move(copy);
   EXPECT_EQ(moved.ArrayItem(0, 5).ArrayHighBound(1), 3);
+  // A moved-from variant is Empty, with nothing left of its text or array.
+  EXPECT_TRUE(copy.IsEmpty());  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(copy.ArrayDims(), 0);
+  TVariant text(u"a longer text than fits inline");
+  TVariant target(3.5);
+  target = std::move(text);
+  EXPECT_EQ(target.WideValue(), u"a longer text than fits inline");
+  EXPECT_TRUE(text.IsEmpty());  // NOLINT(bugprone-use-after-move)
+  EXPECT_TRUE(text.WideValue().empty());
+  TVariant& same = target;
+  target = std::move(same);  // moving onto itself keeps the value
+  EXPECT_EQ(target.WideValue(), u"a longer text than fits inline");
 
   // Degenerate shapes stay consistent rather than overflow.
   TVariant none = TVariant::CreateArray(4, -2);
