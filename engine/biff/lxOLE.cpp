@@ -107,6 +107,22 @@ int32_t TXLSContainer::WriteWorkbookStream(int32_t fileFormat, std::span<const T
   const char16_t* name = fileFormat == kFileFormatBiff5 ? kBookStreamName : kWorkbookStreamName;
   TCompoundWriteStream* stream = writer_->Root().CreateStream(name);
   if (stream == nullptr) return kResultFail;
+  // A large workbook stream goes from the record lists straight into the
+  // file at the commit instead of being copied into the container first; the
+  // lists live until then (the save driver holds them).
+  uint64_t total = 0;
+  for (const TXLSBlobList* list : lists)
+    if (list != nullptr) total += list->Total();
+  const uint64_t tailPadding = (kWorkbookStreamPadding - total % kWorkbookStreamPadding) % kWorkbookStreamPadding;
+  std::vector<const TXLSBlobList*> kept(lists.begin(), lists.end());
+  const bool direct = stream->SetSource(
+      static_cast<int64_t>(total + tailPadding), [kept = std::move(kept), tailPadding](TStream& target) {
+        for (const TXLSBlobList* list : kept)
+          if (list != nullptr && list->WriteToStream(target) != kResultOk) return false;
+        const std::vector<uint8_t> zeros(static_cast<size_t>(tailPadding), 0);
+        return tailPadding == 0 || target.WriteAll(zeros.data(), static_cast<int64_t>(tailPadding));
+      });
+  if (direct) return kResultOk;
   int32_t result = kResultOk;
   for (const TXLSBlobList* list : lists) {
     if (list == nullptr) continue;

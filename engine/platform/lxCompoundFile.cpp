@@ -75,8 +75,28 @@ std::u16string NameKey(std::u16string_view name) {
 // ---------------------------------------------------------------------------
 // Writer streams and storages
 
+bool TCompoundWriteStream::SetSource(int64_t size, TSource source) {
+  if (!source || size_ != 0 || size < static_cast<int64_t>(kCompoundMiniStreamCutoff)) return false;
+  source_ = std::move(source);
+  size_ = size;
+  return true;
+}
+
+bool TCompoundWriteStream::WriteContent(TStream& target) const {
+  if (source_) {
+    // The declared size is what the directory and the sector chains promise.
+    const int64_t before = target.Seek(0, TSeekOrigin::soCurrent);
+    if (!source_(target)) return false;
+    const int64_t after = target.Seek(0, TSeekOrigin::soCurrent);
+    return before < 0 || after < 0 || after - before == size_;
+  }
+  for (const TBlock& block : blocks_)
+    if (!target.WriteAll(block.data(), static_cast<int64_t>(block.size()))) return false;
+  return true;
+}
+
 int64_t TCompoundWriteStream::Read(void* buffer, int64_t count) {
-  if (count < 0) return -1;
+  if (count < 0 || source_) return -1;
   const int64_t n = std::min(count, std::max<int64_t>(0, size_ - position_));
   auto* out = static_cast<uint8_t*>(buffer);
   for (int64_t done = 0; done < n;) {
@@ -127,7 +147,7 @@ void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
 }
 
 int64_t TCompoundWriteStream::Write(const void* buffer, int64_t count) {
-  if (count < 0) return -1;
+  if (count < 0 || source_) return -1;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   int64_t done = 0;
   // Overwrite what lies before the end, then append the rest.
@@ -456,9 +476,7 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   const std::vector<uint8_t> padding(ss, 0);
   for (const TFlatEntry& entry : entries) {
     if (entry.stream == nullptr || entry.size < kCompoundMiniStreamCutoff) continue;
-    for (const TCompoundWriteStream::TBlock& block : entry.stream->Blocks()) {
-      if (!target.WriteAll(block.data(), static_cast<int64_t>(block.size()))) return false;
-    }
+    if (!entry.stream->WriteContent(target)) return false;
     const uint64_t tail = (ss - entry.size % ss) % ss;
     if (tail > 0 && !target.WriteAll(padding.data(), static_cast<int64_t>(tail))) return false;
   }

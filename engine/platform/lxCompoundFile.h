@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -97,15 +98,30 @@ class TCompoundWriteStream final : public TStream {
   // Drops the content (used when a stream is created again).
   void Truncate() {
     blocks_.clear();
+    source_ = nullptr;
     size_ = 0;
     position_ = 0;
   }
+
+  // Lets the content be written straight into the file at the commit
+  // instead of being kept here: the stream takes `size` bytes that `source`
+  // writes to the target then, so a large stream is never held twice. The
+  // caller keeps what the source reads alive until the commit. Only for an
+  // empty stream of at least kCompoundMiniStreamCutoff bytes (small streams
+  // live in the mini stream, which is assembled in memory); false otherwise.
+  // Reads and writes fail while a source is set.
+  using TSource = std::function<bool(TStream& target)>;
+  bool SetSource(int64_t size, TSource source);
+  bool HasSource() const { return static_cast<bool>(source_); }
+  // Writes the content to target: the source's bytes or the blocks.
+  bool WriteContent(TStream& target) const;
 
  private:
   // Appends count bytes from bytes, or zeros when bytes is null.
   void Append(const uint8_t* bytes, size_t count);
 
   std::vector<TBlock> blocks_;
+  TSource source_;
   int64_t size_ = 0;
   int64_t position_ = 0;
 };

@@ -272,6 +272,41 @@ TEST(CompoundWriter, WriteStreamBehavesLikeAMemoryStreamAcrossBlocks) {
   EXPECT_TRUE(ReadAll(*reader.Root().OpenStream(u"Big")) == reference.Bytes());
 }
 
+TEST(CompoundWriter, StreamFromASourceIsTheSameDocumentAsAWrittenOne) {
+  const std::vector<uint8_t> data = Pattern(70000, 3);
+  auto document = [&](bool fromSource) {
+    TCompoundFileWriter writer;
+    writer.Root().CreateStream(u"Small")->Write(data.data(), 100);
+    TCompoundWriteStream* big = writer.Root().CreateStream(u"Big");
+    if (fromSource) {
+      EXPECT_TRUE(big->SetSource(static_cast<int64_t>(data.size()), [&](TStream& target) {
+        return target.WriteAll(data.data(), 1000) && target.WriteAll(data.data() + 1000, 69000);
+      }));
+      EXPECT_EQ(big->Size(), 70000);
+      EXPECT_EQ(big->Write(data.data(), 1), -1) << "a stream with a source takes no writes";
+    } else {
+      big->Write(data.data(), static_cast<int64_t>(data.size()));
+    }
+    return Commit(writer);
+  };
+  EXPECT_TRUE(document(true) == document(false));
+
+  // Small or already written streams keep their bytes in memory.
+  TCompoundWriteStream stream;
+  auto nothing = [](TStream&) { return true; };
+  EXPECT_FALSE(stream.SetSource(4095, nothing));
+  stream.Write(data.data(), 10);
+  EXPECT_FALSE(stream.SetSource(5000, nothing));
+
+  // A source that writes fewer bytes than it promised fails the commit.
+  TCompoundFileWriter writer;
+  ASSERT_TRUE(writer.Root().CreateStream(u"Short")->SetSource(5000, [&](TStream& target) {
+    return target.WriteAll(data.data(), 4999);
+  }));
+  TMemoryStream out;
+  EXPECT_FALSE(writer.Commit(out));
+}
+
 TEST(CompoundRoundTrip, EmptyAndNestedStorages) {
   RoundTrip(Storage(u""));
   RoundTrip(Storage(u"", {Storage(u"Empty"), Storage(u"A", {Storage(u"B", {Storage(u"C")})})}));
