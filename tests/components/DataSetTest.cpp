@@ -4,19 +4,12 @@
 #include "lxDB.h"
 #include "lxDBGrids.h"
 #include "lxSysUtils.h"
+#include "support/LocaleGuard.h"
 
 namespace lx {
 namespace {
 
-// Fixes the locale values for the duration of a test.
-class TLocaleGuard {
- public:
-  explicit TLocaleGuard(const TFormatSettings& settings) : saved_(FormatSettings()) { SetFormatSettings(settings); }
-  ~TLocaleGuard() { SetFormatSettings(saved_); }
-
- private:
-  TFormatSettings saved_;
-};
+using test::TLocaleGuard;
 
 // Three orders: (Terms, PaymentMethod, OrderNo).
 void FillOrders(TMemDataSet& ds) {

@@ -10,18 +10,12 @@
 #include "lxDBGrids.h"
 #include "lxGridToXLS.h"
 #include "lxSysUtils.h"
+#include "support/LocaleGuard.h"
 
 namespace lx {
 namespace {
 
-class TLocaleGuard {
- public:
-  explicit TLocaleGuard(const TFormatSettings& settings) : saved_(FormatSettings()) { SetFormatSettings(settings); }
-  ~TLocaleGuard() { SetFormatSettings(saved_); }
-
- private:
-  TFormatSettings saved_;
-};
+using test::TLocaleGuard;
 
 std::u16string Text(IXLSWorksheet* sheet, int32_t row, int32_t column) {
   return sheet->Cells()->Item(row, column)->Value().ToWide();

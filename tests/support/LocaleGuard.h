@@ -1,0 +1,20 @@
+// Test helper: fixes the locale values of the framework layer for the
+// lifetime of the guard and puts the previous ones back afterwards.
+#pragma once
+
+#include "lxSysUtils.h"
+
+namespace lx::test {
+
+class TLocaleGuard {
+ public:
+  explicit TLocaleGuard(const TFormatSettings& settings) : saved_(FormatSettings()) { SetFormatSettings(settings); }
+  ~TLocaleGuard() { SetFormatSettings(saved_); }
+  TLocaleGuard(const TLocaleGuard&) = delete;
+  TLocaleGuard& operator=(const TLocaleGuard&) = delete;
+
+ private:
+  TFormatSettings saved_;
+};
+
+}  // namespace lx::test
