@@ -253,14 +253,7 @@ void TXLSBlobList::AppendAcrossChunks(const uint8_t* bytes, uint32_t count) {
 }
 
 std::unique_ptr<TXLSBlob> TXLSBlobList::NewChunk() {
-  constexpr uint32_t kLargest = static_cast<uint32_t>(kLargePageSize / kChunkSize);
-  if (storage_.empty() || storageUsed_ == storageChunks_) {
-    storageChunks_ = storage_.empty() ? 1 : std::min(storageChunks_ * 2, kLargest);
-    storage_.emplace_back(size_t{storageChunks_} * kChunkSize);
-    storageUsed_ = 0;
-  }
-  auto* buffer = static_cast<uint8_t*>(storage_.back().Data()) + size_t{storageUsed_++} * kChunkSize;
-  return std::make_unique<TXLSBlob>(buffer, kChunkSize, TXLSBlob::TLent{});
+  return std::make_unique<TXLSBlob>(static_cast<uint8_t*>(storage_.Take(kChunkSize)), kChunkSize, TXLSBlob::TLent{});
 }
 
 const TXLSBlob* TXLSBlobList::Item(uint32_t index) const {

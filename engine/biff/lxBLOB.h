@@ -192,16 +192,13 @@ class TXLSBlobList {
     AppendAcrossChunks(bytes, count);
   }
   void AppendAcrossChunks(const uint8_t* bytes, uint32_t count);
-  // A new empty chunk in the list's storage: slices of blocks that double
-  // from one chunk to a large page, so that small lists stay small and a
-  // long one costs few page faults.
+  // A new empty chunk in the list's storage.
   std::unique_ptr<TXLSBlob> NewChunk();
   // Chunk index and offset in it of a list offset; false past the end.
   bool Locate(uint32_t offset, uint32_t& chunk, uint32_t& within) const;
 
-  std::vector<TLargeBlock> storage_;
-  uint32_t storageChunks_ = 0;  // chunks the last storage block holds
-  uint32_t storageUsed_ = 0;    // of which handed out
+  // The chunks' bytes: blocks that double from one chunk to a large page.
+  TLargeBlockCarver storage_{kChunkSize};
   std::vector<std::unique_ptr<TXLSBlob>> chunks_;
   uint32_t total_ = 0;
   uint16_t fill_ = kChunkSize;

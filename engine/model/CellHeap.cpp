@@ -99,15 +99,7 @@ TXLSCellRef** TXLSSlotArena::New(uint32_t count) {
     array = reusable.back();
     reusable.pop_back();
   } else {
-    const size_t bytes = count * sizeof(TXLSCellRef*);
-    if (chunks_.empty() || chunks_.back().Size() - used_ < bytes) {
-      // Chunks double up to a large page; the tail of the last one is left.
-      const size_t size = chunks_.empty() ? kFirstChunkBytes : std::min(chunks_.back().Size() * 2, kLargePageSize);
-      chunks_.emplace_back(size);
-      used_ = 0;
-    }
-    array = reinterpret_cast<TXLSCellRef**>(static_cast<char*>(chunks_.back().Data()) + used_);
-    used_ += bytes;
+    array = static_cast<TXLSCellRef**>(storage_.Take(count * sizeof(TXLSCellRef*)));
   }
   std::fill_n(array, count, nullptr);
   return array;

@@ -273,11 +273,9 @@ class TXLSSlotArena {
  private:
   static constexpr uint32_t kSmallest = 16;
   static constexpr int kSizes = 5;  // 16, 32, 64, 128, 256
-  static constexpr size_t kFirstChunkBytes = 4096;
   static int SizeClass(uint32_t count);
 
-  std::vector<TLargeBlock> chunks_;
-  size_t used_ = 0;  // bytes handed out of the last chunk
+  TLargeBlockCarver storage_{4096};
   std::array<std::vector<TXLSCellRef**>, kSizes> free_;
 };
 

@@ -62,6 +62,14 @@ void FreeLargeBlock(void* block, size_t bytes) noexcept {
   ::operator delete(block);
 }
 
+void TLargeBlockCarver::NewBlock(size_t bytes) {
+  size_t size = nextBlock_;
+  while (size < bytes) size *= 2;
+  blocks_.emplace_back(size);
+  used_ = 0;
+  nextBlock_ = size * 2 < kLargePageSize ? size * 2 : kLargePageSize;
+}
+
 size_t LargeBlockBytesMapped() noexcept { return mappedBytes.load(std::memory_order_relaxed); }
 
 }  // namespace lx

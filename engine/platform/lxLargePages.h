@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <new>
+#include <vector>
 
 namespace lx {
 
@@ -59,6 +60,31 @@ class TLargeBlock {
  private:
   void* data_ = nullptr;
   size_t size_ = 0;
+};
+
+// Hands out slices of large blocks to storage that only grows: the blocks
+// double from `firstBlock` bytes up to a large page, so small users stay
+// small and large ones cost few page faults. A slice lives as long as the
+// carver; a request that does not fit the rest of the last block starts a
+// new one (the rest is left).
+class TLargeBlockCarver {
+ public:
+  explicit TLargeBlockCarver(size_t firstBlock) : nextBlock_(firstBlock) {}
+
+  // bytes at most kLargePageSize.
+  void* Take(size_t bytes) {
+    if (blocks_.empty() || blocks_.back().Size() - used_ < bytes) NewBlock(bytes);
+    void* slice = static_cast<char*>(blocks_.back().Data()) + used_;
+    used_ += bytes;
+    return slice;
+  }
+
+ private:
+  void NewBlock(size_t bytes);
+
+  std::vector<TLargeBlock> blocks_;
+  size_t used_ = 0;
+  size_t nextBlock_;
 };
 
 template <class T>

@@ -51,5 +51,22 @@ TEST(LargePages, OwnerAndAllocatorGiveTheMemoryBack) {
   EXPECT_EQ(LargeBlockBytesMapped(), before);
 }
 
+TEST(LargePages, CarvedSlicesNeverOverlap) {
+  TLargeBlockCarver carver(4096);
+  std::vector<std::pair<uint8_t*, size_t>> slices;
+  // Slices that fill blocks unevenly, one larger than the next block would be.
+  for (size_t bytes : {1000u, 3000u, 1000u, 5000u, 100000u, 8u, 3000000u / 2}) {
+    auto* slice = static_cast<uint8_t*>(carver.Take(bytes));
+    ASSERT_NE(slice, nullptr);
+    std::memset(slice, static_cast<int>(slices.size() + 1), bytes);
+    slices.emplace_back(slice, bytes);
+  }
+  for (size_t i = 0; i < slices.size(); ++i) {
+    const auto [slice, bytes] = slices[i];
+    EXPECT_EQ(slice[0], i + 1);
+    EXPECT_EQ(slice[bytes - 1], i + 1) << "a later slice overwrote slice " << i;
+  }
+}
+
 }  // namespace
 }  // namespace lx
