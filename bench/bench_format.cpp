@@ -76,7 +76,7 @@ void BM_PrepareAndBuildXFRecords(benchmark::State& state) {
   for (auto _ : state) {
     list.PrepareForSave();
     for (int32_t i = 0; i < list.OutputCount(); ++i) {
-      benchmark::DoNotOptimize(list.BuildXFRecord(i, kFileFormatBiff8));
+      benchmark::DoNotOptimize(list.BuildXFRecord(i, kSaveBiff8));
     }
   }
   state.SetItemsProcessed(state.iterations() * (kCells + TlxFormatList::kDefaultFormats));

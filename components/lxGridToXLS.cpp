@@ -11,12 +11,6 @@ namespace lx {
 
 namespace {
 
-// Horizontal alignment constants of the automation model.
-constexpr int32_t xlHAlignLeft = -4131;
-constexpr int32_t xlHAlignRight = -4152;
-constexpr int32_t xlHAlignCenter = -4108;
-constexpr int32_t xlVAlignCenter = -4108;
-
 constexpr int32_t kMaxRowsPerSheet = 65535;
 
 int32_t AlignmentConstant(TAlignment alignment) {
@@ -443,7 +437,7 @@ int32_t TGridToXLS::ExportToFile(const std::u16string& fileName) {
     Export();
   } catch (const EAbort&) {
     ReleaseWorkbook();
-    return kResultExportAborted;
+    return kResultAborted;
   } catch (...) {
     // A half-written workbook must not become the start of the next export.
     ReleaseWorkbook();

@@ -44,9 +44,6 @@ using TOnDBGridWorksheetCreate = std::function<void(TGridToXLS* sender, IXLSWork
 using TAfterGroupTitle =
     std::function<void(TGridToXLS* sender, int32_t groupIndex, IXLSRange* groupRow, IXLSRange* groupCell)>;
 
-// Result of an export stopped by the silent abort.
-inline constexpr int32_t kResultExportAborted = -100;
-
 // Column width in characters per pixel of grid width.
 inline constexpr double kPixelsToColumnWidth = 0.1433;
 
@@ -152,10 +149,10 @@ class TGridToXLS : public TComponent {
   void Export(bool newSheet) { Export(newSheet, -1, -1); }
   void Export() { Export(true); }
   // .htm/html: HTML; .rtf: RTF; anything else BIFF8. -1 without a workbook.
-  int32_t SaveToFile(const std::u16string& fileName);
+  [[nodiscard]] int32_t SaveToFile(const std::u16string& fileName);
   // Export, SaveToFile and release the workbook; -100 when the export was
   // stopped by the silent abort.
-  int32_t ExportToFile(const std::u16string& fileName);
+  [[nodiscard]] int32_t ExportToFile(const std::u16string& fileName);
 
   // The workbook held between Export and ExportToFile (null when none).
   IXLSWorkBook* Workbook() const { return workbook_.Get(); }

@@ -19,7 +19,7 @@ int main() {
   header.SetArrayItem(2, TVariant(u"Amount"));
   XLSPtr<IXLSRange> titles = sheet->Range(u"A1", u"C1");
   titles->SetValue(header);
-  titles->SetHorizontalAlignment(-4108);  // centre
+  titles->SetHorizontalAlignment(xlHAlignCenter);
   titles->SetColumnWidth(TVariant(14));
 
   // Detail rows, one cell at a time.
@@ -38,7 +38,7 @@ int main() {
   XLSPtr<IXLSRange> label = sheet->Range(u"A6", u"B6");
   label->Merge();
   label->SetValue(TVariant(u"Total"));
-  label->SetHorizontalAlignment(-4152);  // right
+  label->SetHorizontalAlignment(xlHAlignRight);
   cells->Item(6, 3)->SetValue(TVariant(12505.0));
 
   XLSPtr<IXLSRange> used = sheet->UsedRange();

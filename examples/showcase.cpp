@@ -125,20 +125,20 @@ void FillFormats(IXLSWorksheet& sheet) {
   BordersOf(cell(6, 1))->Item(xlEdgeBottom)->SetLineStyle(xlDouble);
 
   cell(7, 1)->SetValue(TVariant(u"Centred at the top"));
-  cell(7, 1)->SetHorizontalAlignment(-4108);  // centre
-  cell(7, 1)->SetVerticalAlignment(-4160);    // top
+  cell(7, 1)->SetHorizontalAlignment(xlHAlignCenter);  // centre
+  cell(7, 1)->SetVerticalAlignment(xlVAlignTop);
   cell(8, 1)->SetValue(TVariant(u"Wrapped text that needs more than one line"));
   cell(8, 1)->SetWrapText(TVariant(true));
   cell(9, 1)->SetValue(TVariant(u"Rotated"));
   cell(9, 1)->SetOrientation(TVariant(int32_t{45}));
   cell(10, 1)->SetValue(TVariant(u"Indented"));
-  cell(10, 1)->SetHorizontalAlignment(-4131);  // left
+  cell(10, 1)->SetHorizontalAlignment(xlHAlignLeft);
   cell(10, 1)->SetIndentLevel(3);
 
   // Merged areas: a block and a title across three columns.
   XLSPtr<IXLSRange> block = sheet.Range(u"A12", u"C13");
   block->Merge();
-  block->SetHorizontalAlignment(-4108);
+  block->SetHorizontalAlignment(xlHAlignCenter);
   cell(12, 1)->SetValue(TVariant(u"Merged block"));
   XLSPtr<IXLSRange> across = sheet.Range(u"E1", u"G1");
   across->Merge();
@@ -191,7 +191,7 @@ void FillStrings(IXLSWorksheet& sheet) {
 
 int main(int argc, char** argv) {
   const std::string directory = argc > 1 ? argv[1] : ".";
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorkSheets& sheets = *book->Worksheets();
   FillValues(*sheets.Add());
   FillFormats(*sheets.Add());

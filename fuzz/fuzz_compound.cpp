@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (container.WorkbookStream()->Read(header, sizeof header) == sizeof header) {
     }
   }
-  for (int32_t format : {kFileFormatBiff8, kFileFormatBiff5}) {
+  for (int32_t format : {kSaveBiff8, kSaveBiff5}) {
     std::unique_ptr<TXLSFileStorage> project;
     std::unique_ptr<TXLSFileStream> controls;
     container.TakeSnapshots(format, project, controls);

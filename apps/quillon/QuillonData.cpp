@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxText.h"
 
 namespace lx {
@@ -116,7 +116,7 @@ std::string QuillonResultText(int32_t result) {
     case kResultFail: return "failed: no workbook, a bad file name or an output the engine cannot write";
     case kResultCreateFileFailed: return "failed: the file could not be created";
     case kResultCreateMemoryFailed: return "failed: the document could not be built in memory";
-    case kResultExportAborted: return "the export was aborted";
+    case kResultAborted: return "the export was aborted";
     default: return "failed";
   }
 }

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <exception>
 
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 

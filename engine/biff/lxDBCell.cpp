@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -16,13 +16,6 @@ constexpr double kRKIntegerLimit = 536870912.0;  // 2^29
 constexpr double kRKMagnitudeLimit = 2147483648.0;  // 2^31
 constexpr uint32_t kRKScaled = 0x01;
 constexpr uint32_t kRKInteger = 0x02;
-
-std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint16_t payload) {
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(number);
-  record->AddWord(payload);
-  return record;
-}
 
 }  // namespace
 

@@ -72,7 +72,7 @@ class TXLSDBCellIndex {
  public:
   // Records a finished block. Blocks past the 2048th are not recorded (a sheet
   // has no more than 2048 blocks). Result 1, or -1 when the index is full.
-  int32_t Add(const TXLSDBCell& block);
+  [[nodiscard]] int32_t Add(const TXLSDBCell& block);
 
   int32_t Count() const { return static_cast<int32_t>(offsets_.size()); }
   const std::vector<uint32_t>& Offsets() const { return offsets_; }

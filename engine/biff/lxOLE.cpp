@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -104,7 +104,7 @@ int32_t TXLSContainer::CreateContainer(const std::u16string& fileName, TStream* 
 
 int32_t TXLSContainer::WriteWorkbookStream(int32_t fileFormat, std::span<const TXLSBlobList* const> lists) {
   if (!writer_) return kResultFail;
-  const char16_t* name = fileFormat == kFileFormatBiff5 ? kBookStreamName : kWorkbookStreamName;
+  const char16_t* name = fileFormat == kSaveBiff5 ? kBookStreamName : kWorkbookStreamName;
   TCompoundWriteStream* stream = writer_->Root().CreateStream(name);
   if (stream == nullptr) return kResultFail;
   // A large workbook stream goes from the record lists straight into the
@@ -141,8 +141,10 @@ int32_t TXLSContainer::WriteWorkbookStream(int32_t fileFormat, std::span<const T
 void TXLSContainer::WriteCarriedContent(int32_t saveFormat, int32_t readFormat, const TXLSFileStorage* storage,
                                         const TXLSFileStream* stream) {
   if (!writer_ || saveFormat != readFormat) return;
-  if (storage != nullptr) storage->SaveTo(writer_->Root());
-  if (stream != nullptr) stream->SaveTo(writer_->Root());
+  // Carried content is kept where it can be: a part that cannot be written
+  // again does not fail the save of the workbook itself.
+  if (storage != nullptr) static_cast<void>(storage->SaveTo(writer_->Root()));
+  if (stream != nullptr) static_cast<void>(stream->SaveTo(writer_->Root()));
 }
 
 TCompoundWriteStorage* TXLSContainer::WriteRoot() { return writer_ ? &writer_->Root() : nullptr; }
@@ -213,7 +215,7 @@ void TXLSContainer::TakeSnapshots(int32_t fileFormat, std::unique_ptr<TXLSFileSt
   // A snapshot that cannot be read whole is dropped without a word.
   try {
     auto project = std::make_unique<TXLSFileStorage>(
-        fileFormat == kFileFormatBiff5 ? kVbaProjectStorageBiff5 : kVbaProjectStorageBiff8);
+        fileFormat == kSaveBiff5 ? kVbaProjectStorageBiff5 : kVbaProjectStorageBiff8);
     if (project->LoadFrom(root) == kResultOk) storage = std::move(project);
   } catch (const std::exception&) {
   }

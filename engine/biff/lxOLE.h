@@ -52,9 +52,9 @@ class TXLSFileItem {
 
   const std::u16string& Name() const { return name_; }
   // Reads the element of this name from parent; 1, or -1 on failure.
-  virtual int32_t LoadFrom(const TCompoundReadStorage& parent) = 0;
+  [[nodiscard]] virtual int32_t LoadFrom(const TCompoundReadStorage& parent) = 0;
   // Creates the element of this name in parent and writes it; 1, or -1.
-  virtual int32_t SaveTo(TCompoundWriteStorage& parent) const = 0;
+  [[nodiscard]] virtual int32_t SaveTo(TCompoundWriteStorage& parent) const = 0;
 
  private:
   std::u16string name_;
@@ -72,8 +72,8 @@ class TXLSFileStream final : public TXLSFileItem {
   bool SizeKnown() const { return sizeKnown_; }
   const TXLSBlob& Content() const { return content_; }
 
-  int32_t LoadFrom(const TCompoundReadStorage& parent) override;
-  int32_t SaveTo(TCompoundWriteStorage& parent) const override;
+  [[nodiscard]] int32_t LoadFrom(const TCompoundReadStorage& parent) override;
+  [[nodiscard]] int32_t SaveTo(TCompoundWriteStorage& parent) const override;
 
  private:
   int32_t size_ = 0;
@@ -90,8 +90,8 @@ class TXLSFileStorage final : public TXLSFileItem {
   // The children in the order the storage enumerated them; owned.
   const std::vector<std::unique_ptr<TXLSFileItem>>& Items() const { return items_; }
 
-  int32_t LoadFrom(const TCompoundReadStorage& parent) override;
-  int32_t SaveTo(TCompoundWriteStorage& parent) const override;
+  [[nodiscard]] int32_t LoadFrom(const TCompoundReadStorage& parent) override;
+  [[nodiscard]] int32_t SaveTo(TCompoundWriteStorage& parent) const override;
 
  private:
   uint32_t depth_;
@@ -112,12 +112,12 @@ class TXLSContainer {
   // file. -1 when the name, trimmed of spaces, is empty and there is no
   // stream; -2 when the temporary file beside the target cannot be created;
   // -3 when the in-memory document cannot be created.
-  int32_t CreateContainer(const std::u16string& fileName, TStream* stream);
+  [[nodiscard]] int32_t CreateContainer(const std::u16string& fileName, TStream* stream);
   // Writes the lists, in order, into the "Book" (BIFF5) or "Workbook" (BIFF8)
   // stream, then pads the stream with zeros to a multiple of 512 bytes
   // whatever the result. -1 when the stream cannot be created or a write is
   // short; writing stops at the first failure.
-  int32_t WriteWorkbookStream(int32_t fileFormat, std::span<const TXLSBlobList* const> lists);
+  [[nodiscard]] int32_t WriteWorkbookStream(int32_t fileFormat, std::span<const TXLSBlobList* const> lists);
   // Writes the kept snapshots into the root storage when this save's format
   // is the one the workbook was read in; otherwise they are dropped. Failures
   // are ignored, as the carried content is not ours.
@@ -127,7 +127,7 @@ class TXLSContainer {
   // position, or completes the temporary file and renames it over the
   // target. 1; -1 when the caller stream took fewer bytes; -2 when the file
   // could not be completed or replaced (the old file is then untouched).
-  int32_t FinishContainer();
+  [[nodiscard]] int32_t FinishContainer();
   // Ends a failed save without touching the target file.
   void AbandonContainer();
   // The document being written; nullptr outside a save.
@@ -140,9 +140,9 @@ class TXLSContainer {
   // Opens a document from the caller stream (when one is given; read from
   // its current position, then set back to position 0) or from the file.
   // -2 when it cannot be opened, or when there is neither name nor stream.
-  int32_t OpenContainer(const std::u16string& fileName, TStream* stream);
+  [[nodiscard]] int32_t OpenContainer(const std::u16string& fileName, TStream* stream);
   // Opens the "workbook" stream, else the "book" stream; -3 when neither exists.
-  int32_t OpenWorkbookStream();
+  [[nodiscard]] int32_t OpenWorkbookStream();
   // The open workbook stream, read from position 0; nullptr when none is open.
   TStream* WorkbookStream() { return workbookStream_.get(); }
   // The storage snapshot ("_VBA_PROJECT_CUR" for BIFF8, "_VBA_PROJECT" for

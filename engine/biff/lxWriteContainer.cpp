@@ -4,7 +4,7 @@
 #include <span>
 
 #include "lxOLE.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {

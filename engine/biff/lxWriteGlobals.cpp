@@ -8,7 +8,7 @@
 #include "lxHandle.h"
 #include "lxPageSetup.h"
 #include "lxProtect.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxStringTable.h"
 
 namespace lx {
@@ -28,13 +28,6 @@ constexpr uint32_t kMaxSheetNameLength = 255;
 // Title columns span every row: the last row of each format.
 constexpr int32_t kLastRowBiff8 = 65535;
 constexpr int32_t kLastRowBiff5 = 16383;
-
-std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(number);
-  record->AddWord(static_cast<uint16_t>(payload));
-  return record;
-}
 
 std::u16string SheetNameForFile(const std::u16string& name) {
   return name.size() > kMaxSheetNameLength ? name.substr(0, kMaxSheetNameLength) : name;
@@ -64,12 +57,12 @@ TXLSGlobalsWriter::TXLSGlobalsWriter(TXLSWorkbook& book, int32_t fileFormat, TSh
 
 TXLSGlobalsWriter::~TXLSGlobalsWriter() = default;
 
-int32_t TXLSGlobalsWriter::AddGlobalRecord(TXLSBlobList& list, std::unique_ptr<TXLSBlob> record) {
-  if (!record) return kResultOk;
+void TXLSGlobalsWriter::AddGlobalRecord(TXLSBlobList& list, std::unique_ptr<TXLSBlob> record) {
+  if (!record) return;
   if (record->Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize)
     SplitRecord(record, context_.maxRecordData);
   globalsOffset_ += record->Length();
-  return list.AddRecord(std::move(record));
+  list.AddRecord(std::move(record));
 }
 
 const TXLSSheetWriter* TXLSGlobalsWriter::Sheet(int32_t position) const {
@@ -137,19 +130,13 @@ int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
   const bool biff8 = context_.biff8;
   std::vector<std::unique_ptr<TXLSBlob>> records;
   records.push_back(BuildBOFRecord(biff8, kBOFWorkbookGlobals));
-  records.push_back(BuildWordRecord(kRecCodePage, biff8 ? kCodePageUtf16 : book_.CodePage()));
-  if (biff8) records.push_back(BuildWordRecord(kRecDSF, 0));
-  for (auto& record : records) {
-    int32_t result = AddGlobalRecord(first_, std::move(record));
-    if (result != kResultOk) return result;
-  }
+  records.push_back(WordRecord(kRecCodePage, biff8 ? kCodePageUtf16 : book_.CodePage()));
+  if (biff8) records.push_back(WordRecord(kRecDSF, 0));
+  for (auto& record : records) AddGlobalRecord(first_, std::move(record));
   records.clear();
   if (!biff8) {
     for (auto& record : externSheets_->BuildExternSheetsBiff5(0)) records.push_back(std::move(record));
-    for (auto& record : records) {
-      int32_t result = AddGlobalRecord(first_, std::move(record));
-      if (result != kResultOk) return result;
-    }
+    for (auto& record : records) AddGlobalRecord(first_, std::move(record));
     records.clear();
     int32_t result = WriteBuiltInNames(first_);
     if (result != kResultOk) return result;
@@ -167,13 +154,13 @@ int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
   window->AddWord(selectedCount_);
   window->AddWord(kWindow1TabRatio);
   records.push_back(std::move(window));
-  records.push_back(BuildWordRecord(kRecBackup, 0));
-  records.push_back(BuildWordRecord(kRecDateMode, book_.Date1904() ? 1 : 0));
-  records.push_back(BuildWordRecord(kRecPrecision, book_.FullPrecision() ? 1 : 0));
-  records.push_back(BuildWordRecord(kRecRefMode, 1));
-  if (biff8) records.push_back(BuildWordRecord(kRecFnGroupCount, kFnGroupCount));
+  records.push_back(WordRecord(kRecBackup, 0));
+  records.push_back(WordRecord(kRecDateMode, book_.Date1904() ? 1 : 0));
+  records.push_back(WordRecord(kRecPrecision, book_.FullPrecision() ? 1 : 0));
+  records.push_back(WordRecord(kRecRefMode, 1));
+  if (biff8) records.push_back(WordRecord(kRecFnGroupCount, kFnGroupCount));
   for (auto& record : BuildWorkbookProtectRecords(book_.Protection())) records.push_back(std::move(record));
-  records.push_back(BuildWordRecord(kRecBookBool, 0));
+  records.push_back(WordRecord(kRecBookBool, 0));
 
   const int32_t fileFormat = biff8 ? kSaveBiff8 : kSaveBiff5;
   TlxFormatList& formats = book_.Formats();
@@ -199,17 +186,13 @@ int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
     recalc->AddDWord(kRecalcEngineId);
     records.push_back(std::move(recalc));
   }
-  for (auto& record : records) {
-    int32_t result = AddGlobalRecord(first_, std::move(record));
-    if (result != kResultOk) return result;
-  }
+  for (auto& record : records) AddGlobalRecord(first_, std::move(record));
   if (biff8) {
     // The SST writes itself (with its own CONTINUE layout) and needs the
     // stream position at which it starts for the EXTSST offsets.
     const uint32_t before = first_.Total();
-    int32_t result = book_.StringTable().WriteSST(first_, globalsOffset_);
+    book_.StringTable().WriteSST(first_, globalsOffset_);
     globalsOffset_ += first_.Total() - before;
-    if (result != kResultOk) return result;
   }
   return kResultOk;
 }
@@ -218,14 +201,12 @@ int32_t TXLSGlobalsWriter::WriteSecondGlobals() {
   if (context_.biff8) {
     std::vector<std::unique_ptr<TXLSBlob>> records = externSheets_->BuildSupBookRecords();
     records.push_back(externSheets_->BuildExternSheetBiff8());
-    for (auto& record : records) {
-      int32_t result = AddGlobalRecord(second_, std::move(record));
-      if (result != kResultOk) return result;
-    }
+    for (auto& record : records) AddGlobalRecord(second_, std::move(record));
     int32_t result = WriteBuiltInNames(second_);
     if (result != kResultOk) return result;
   }
-  return AddGlobalRecord(second_, BuildEOFRecord());
+  AddGlobalRecord(second_, BuildEOFRecord());
+  return kResultOk;
 }
 
 int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
@@ -260,8 +241,7 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
         if (refIndex < 1) return kResultFail;
       }
       auto record = BuildBuiltInName(code, kNameOptionBuiltIn, entry->sheet->Index(), refIndex, areas, biff8);
-      int32_t result = AddGlobalRecord(list, std::move(record));
-      if (result != kResultOk) return result;
+      AddGlobalRecord(list, std::move(record));
     }
   }
   return kResultOk;
@@ -306,8 +286,7 @@ int32_t TXLSGlobalsWriter::WriteSheets() {
     position += entry->writer->Total();
   }
   for (const auto& entry : sheets_) {
-    int32_t result = AddGlobalRecord(first_, BuildBoundSheet(*entry, entry->position));
-    if (result != kResultOk) return result;
+    AddGlobalRecord(first_, BuildBoundSheet(*entry, entry->position));
   }
   return kResultOk;
 }

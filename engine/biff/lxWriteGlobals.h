@@ -14,9 +14,10 @@
 // complete, because each sheet's records are produced whole before the next
 // sheet's position is taken.
 //
-// This unit reads the workbook through its plain accessors only; the
-// workbook's save operations call SaveWorkbook and keep the file name and the
-// format it reports in TXLSSaveNotes.
+// This unit reads the workbook through its plain accessors only. The
+// workbook's save operations reach SaveWorkbook through the save link that
+// lxengine installs (lxLinks.h) and keep the file name and the format it
+// reports in TXLSSaveNotes.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <vector>
 
 #include "lxBLOB.h"
+#include "lxLinks.h"
 #include "lxWriteSheet.h"
 
 namespace lx {
@@ -49,22 +51,13 @@ inline constexpr uint16_t kRecBoundSheet = 0x0085;
 // CODEPAGE of a BIFF8 file: UTF-16.
 inline constexpr uint16_t kCodePageUtf16 = 1200;
 
-// What a save tells the workbook to keep.
-struct TXLSSaveNotes {
-  // The format code becomes the one a later Save uses.
-  bool formatRemembered = false;
-  // The file name becomes the stored name (file saves whose document was
-  // created).
-  bool fileNameStored = false;
-};
-
 // The save dispatcher. Codes 1 (BIFF5) and 2 (BIFF8) write an XLS file; so do
 // codes above 8, as BIFF8. The text and HTML codes 3 to 8 belong to the
 // exporters and give -1 here. stream, when not null, receives the document at
 // its current position and the file name is not used. Results: 1; -1 for an
 // empty name without a stream or a failed write; -2 / -3 when the document
 // cannot be created on disk / in memory.
-int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream, int32_t formatCode,
+[[nodiscard]] int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream, int32_t formatCode,
                      TXLSSaveNotes* notes = nullptr);
 
 // Creates the document, calls produce to build the record lists (which must
@@ -72,7 +65,7 @@ int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream
 // commits the document; a failed save leaves an existing file untouched.
 // created tells that the document could be created.
 using TXLSListProducer = std::function<int32_t(std::vector<const TXLSBlobList*>& lists)>;
-int32_t WriteXLSContainer(const std::u16string& fileName, TStream* stream, int32_t fileFormat,
+[[nodiscard]] int32_t WriteXLSContainer(const std::u16string& fileName, TStream* stream, int32_t fileFormat,
                           const TXLSListProducer& produce, bool& created);
 
 class TXLSGlobalsWriter {
@@ -88,7 +81,7 @@ class TXLSGlobalsWriter {
 
   // Builds the globals and every worksheet's records. Adds a worksheet to a
   // workbook without one. Result 1 or the first failure.
-  int32_t WriteWorkbook();
+  [[nodiscard]] int32_t WriteWorkbook();
 
   // Every record list in stream order: the two globals lists, then each
   // sheet's five lists.
@@ -104,16 +97,16 @@ class TXLSGlobalsWriter {
   std::vector<uint8_t> Bytes() const;
 
   // Record-adding operation of every globals record: splits an overlong
-  // record into CONTINUE records and counts its size. Result 1.
-  int32_t AddGlobalRecord(TXLSBlobList& list, std::unique_ptr<TXLSBlob> record);
+  // record into CONTINUE records and counts its size.
+  void AddGlobalRecord(TXLSBlobList& list, std::unique_ptr<TXLSBlob> record);
 
  private:
   struct TSheetEntry;
 
-  int32_t WriteFirstGlobals();
-  int32_t WriteSecondGlobals();
-  int32_t WriteBuiltInNames(TXLSBlobList& list);
-  int32_t WriteSheets();
+  [[nodiscard]] int32_t WriteFirstGlobals();
+  [[nodiscard]] int32_t WriteSecondGlobals();
+  [[nodiscard]] int32_t WriteBuiltInNames(TXLSBlobList& list);
+  [[nodiscard]] int32_t WriteSheets();
   std::unique_ptr<TXLSBlob> BuildBoundSheet(const TSheetEntry& entry, uint32_t position) const;
 
   TXLSWorkbook& book_;

@@ -13,7 +13,7 @@
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxStringTable.h"
 
 namespace lx {
@@ -57,13 +57,6 @@ constexpr uint16_t kWindow2GridlineColor = 64;
 constexpr uint16_t kSelectionPayload = 15;
 constexpr uint16_t kMaxLabelLength = 255;
 
-std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(number);
-  record->AddWord(static_cast<uint16_t>(payload));
-  return record;
-}
-
 uint8_t RowLevel(const TXLSRowInfoList& rows, int32_t row) {
   const TXLSRowInfo* info = row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
   return info ? info->OutlineLevel : 0;
@@ -85,12 +78,6 @@ std::unique_ptr<TXLSBlob> BuildBOFRecord(bool biff8, uint16_t substreamType) {
 }
 
 std::unique_ptr<TXLSBlob> BuildEOFRecord() { return NewRecord(kRecEOF, 0); }
-
-std::unique_ptr<TXLSBlob> BuildWordRecord(uint16_t number, uint16_t value) {
-  auto record = NewRecord(number, 2);
-  record->AddWord(value);
-  return record;
-}
 
 TXLSSheetParts SheetPartsOf(IXLSWorksheet& sheet) {
   TXLSSheetParts parts;
@@ -121,7 +108,8 @@ int32_t TXLSSheetWriter::AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListK
   if (record->Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize)
     SplitRecord(record, context_.maxRecordData);
   total_ += record->Length();
-  return lists_[list].AddRecord(std::move(record));
+  lists_[list].AddRecord(std::move(record));
+  return kResultOk;
 }
 
 int32_t TXLSSheetWriter::AddSheetRecord(const TXLSBlob& record, TListKind list) {
@@ -131,7 +119,8 @@ int32_t TXLSSheetWriter::AddSheetRecord(const TXLSBlob& record, TListKind list) 
     return AddSheetRecord(std::move(copy), list);
   }
   total_ += record.Length();
-  return lists_[list].AddRecord(record);
+  lists_[list].AddRecord(record);
+  return kResultOk;
 }
 
 TXLSBlob& TXLSSheetWriter::StartRecord(uint16_t number, uint32_t payload) {
@@ -489,15 +478,15 @@ int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   const TXLSPageSetup& setup = *parts_.pageSetup;
   const bool biff8 = context_.biff8;
   std::vector<std::unique_ptr<TXLSBlob>> settings;
-  settings.push_back(BuildWordRecord(kRecCalcMode, 1));
-  settings.push_back(BuildWordRecord(kRecCalcCount, kCalcCount));
-  settings.push_back(BuildWordRecord(kRecRefMode, 1));
-  settings.push_back(BuildWordRecord(kRecIteration, 0));
+  settings.push_back(WordRecord(kRecCalcMode, 1));
+  settings.push_back(WordRecord(kRecCalcCount, kCalcCount));
+  settings.push_back(WordRecord(kRecRefMode, 1));
+  settings.push_back(WordRecord(kRecIteration, 0));
   auto delta = NewRecord(kRecDelta, 8);
   delta->AddDouble(kCalcDelta);
   settings.push_back(std::move(delta));
-  settings.push_back(BuildWordRecord(kRecSaveRecalc, 1));
-  settings.push_back(BuildWordRecord(kRecDefColWidth, kDefColWidthCharacters));
+  settings.push_back(WordRecord(kRecSaveRecalc, 1));
+  settings.push_back(WordRecord(kRecDefColWidth, kDefColWidthCharacters));
   for (auto& record : settings) {
     int32_t result = AddSheetRecord(std::move(record), lkSettings);
     if (result != kResultOk) return result;
@@ -634,7 +623,7 @@ int32_t TXLSSheetWriter::WriteTail() {
   tail.push_back(std::move(selection));
 
   const uint16_t standardWidth = sheet_.ColumnInfo().DefaultColumn().Width;
-  if (standardWidth != kDefaultColumnWidth) tail.push_back(BuildWordRecord(kRecStandardWidth, standardWidth));
+  if (standardWidth != kDefaultColumnWidth) tail.push_back(WordRecord(kRecStandardWidth, standardWidth));
   if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
   tail.push_back(BuildEOFRecord());
   for (auto& record : tail) {

@@ -87,8 +87,6 @@ inline constexpr uint16_t kGutterPerLevel = 29;
 // The BOF record of a substream (type 0x0005 globals, 0x0010 worksheet).
 std::unique_ptr<TXLSBlob> BuildBOFRecord(bool biff8, uint16_t substreamType);
 std::unique_ptr<TXLSBlob> BuildEOFRecord();
-// A record with one 16-bit value.
-std::unique_ptr<TXLSBlob> BuildWordRecord(uint16_t number, uint16_t value);
 
 // Settings of one save, shared by the globals writer and the sheet writers.
 struct TXLSWriteContext {
@@ -138,7 +136,7 @@ class TXLSSheetWriter {
 
   // Produces every record of the sheet; streamPosition is the absolute offset
   // of its BOF in the workbook stream. Result 1 or the first failure.
-  int32_t WriteWorksheet(uint32_t streamPosition);
+  [[nodiscard]] int32_t WriteWorksheet(uint32_t streamPosition);
 
   // Sum of the sizes of every record produced.
   uint32_t Total() const { return total_; }
@@ -147,13 +145,13 @@ class TXLSSheetWriter {
 
   // Record-adding operation of every record of the sheet: a missing record
   // is skipped, an overlong one split into CONTINUE records; the total grows
-  // by its size. Result 1.
-  int32_t AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list);
+  // by its size.
+  [[nodiscard]] int32_t AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list);
   // The same for a record the caller keeps (its bytes are copied).
-  int32_t AddSheetRecord(const TXLSBlob& record, TListKind list);
+  [[nodiscard]] int32_t AddSheetRecord(const TXLSBlob& record, TListKind list);
   // Widens the written-cell bounds; -2 for a cell outside the sheet, which is
   // then not written.
-  int32_t NoteCellWritten(int32_t row, int32_t column);
+  [[nodiscard]] int32_t NoteCellWritten(int32_t row, int32_t column);
 
  private:
   struct TRKItem {
@@ -167,22 +165,22 @@ class TXLSSheetWriter {
   TXLSBlob& StartRecord(uint16_t number, uint32_t payload);
   TXLSBlob& StartCellRecord(uint16_t number, uint32_t payload, int32_t row, int32_t column);
 
-  int32_t WriteCells();
-  int32_t WriteRowRecords(int32_t firstRow, int32_t lastRow);
-  int32_t WriteRowCells(int32_t row);
-  int32_t WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom, int32_t right);
+  [[nodiscard]] int32_t WriteCells();
+  [[nodiscard]] int32_t WriteRowRecords(int32_t firstRow, int32_t lastRow);
+  [[nodiscard]] int32_t WriteRowCells(int32_t row);
+  [[nodiscard]] int32_t WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom, int32_t right);
   // One cell by its kind, numbers always as NUMBER (merged areas).
-  int32_t WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column);
-  int32_t CloseRKRun(int32_t row);
-  int32_t CloseBlankRun(int32_t row);
-  int32_t WriteBlank(int32_t row, int32_t column, uint16_t xf);
-  int32_t WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
-  int32_t WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
-  int32_t WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
+  [[nodiscard]] int32_t WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column);
+  [[nodiscard]] int32_t CloseRKRun(int32_t row);
+  [[nodiscard]] int32_t CloseBlankRun(int32_t row);
+  [[nodiscard]] int32_t WriteBlank(int32_t row, int32_t column, uint16_t xf);
+  [[nodiscard]] int32_t WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
+  [[nodiscard]] int32_t WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
+  [[nodiscard]] int32_t WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
 
-  int32_t WriteSheetRecords(uint32_t streamPosition);
-  int32_t WriteColumnInfo();
-  int32_t WriteTail();
+  [[nodiscard]] int32_t WriteSheetRecords(uint32_t streamPosition);
+  [[nodiscard]] int32_t WriteColumnInfo();
+  [[nodiscard]] int32_t WriteTail();
 
   // The XF index a record carries for a format index.
   uint16_t RecordXF(int32_t formatIndex) const;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "HexKey.h"
+#include "lxConstants.h"
 #include "lxCodePage.h"
 #include "lxList.h"
 
@@ -25,8 +26,6 @@ constexpr size_t kFamilyAt = 17;
 constexpr size_t kCharsetAt = 19;
 constexpr size_t kNameAt = 21;
 
-constexpr int32_t kColorAutomatic = -4105;
-constexpr int32_t kColorNone = -4142;
 
 constexpr uint16_t kWeightNormal = 400;
 constexpr uint16_t kWeightBold = 700;
@@ -99,7 +98,7 @@ double TXLSFontList::GetFontSize(int32_t index) const { return hexkey::Read(GetK
 
 int32_t TXLSFontList::GetFontColor(int32_t index) const {
   const int32_t color = static_cast<int32_t>(hexkey::Read(GetKey(index), kColorAt, 4));
-  return color == kAutomaticColor ? kColorAutomatic : color;
+  return color == kAutomaticColor ? xlAutomatic : color;
 }
 
 bool TXLSFontList::GetFontBold(int32_t index) const { return Flag(GetKey(index), kBoldAt); }
@@ -144,9 +143,9 @@ int32_t TXLSFontList::SetFontSize(int32_t index, double points) {
 
 int32_t TXLSFontList::SetFontColor(int32_t index, int32_t color) {
   uint32_t stored = static_cast<uint32_t>(color) & 0xFFFF;
-  if (color == kColorAutomatic) stored = kAutomaticColor;
+  if (color == xlAutomatic) stored = kAutomaticColor;
   // "No colour" is not a palette index; 0 is written as the automatic colour.
-  if (color == kColorNone) stored = 0;
+  if (color == xlNone) stored = 0;
   return SetField(index, kColorAt, 4, stored);
 }
 
@@ -186,7 +185,7 @@ std::unique_ptr<TXLSBlob> TXLSFontList::BuildFontRecord(int32_t outputPosition, 
 
 std::unique_ptr<TXLSBlob> TXLSFontList::BuildFontRecordFromKey(const WideString& key, int32_t fileFormat) {
   const TXLSFontFields f = TXLSFontFields::Parse(key);
-  const bool biff8 = fileFormat != kFileFormatBiff5;
+  const bool biff8 = fileFormat != kSaveBiff5;
   // The name length is one byte in both formats.
   WideString name = f.Name.substr(0, kMaxShortText);
   std::string ansiName;
@@ -199,9 +198,7 @@ std::unique_ptr<TXLSBlob> TXLSFontList::BuildFontRecordFromKey(const WideString&
     nameBytes = static_cast<uint32_t>(ansiName.size());
   }
   const uint32_t payload = (biff8 ? kFontFixedBiff8 : kFontFixedBiff5) + nameBytes;
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(kRecFont);
-  record->AddWord(static_cast<uint16_t>(payload));
+  auto record = NewRecord(kRecFont, payload);
   record->AddWord(f.Height);
   uint16_t options = 0;
   if (f.Italic) options |= kOptionItalic;

@@ -128,13 +128,11 @@ bool TXLSNumFormatList::LooksLikeDate(const WideString& text) {
 std::unique_ptr<TXLSBlob> TXLSNumFormatList::BuildFormatRecord(int32_t index, int32_t fileFormat) const {
   if (!IsCustomFormat(index) || index > 0xFFFF) return nullptr;
   const WideString& text = TXLSStringList::GetAt(index);
-  if (fileFormat == kFileFormatBiff5) {
+  if (fileFormat == kSaveBiff5) {
     std::string ansi = WideToAnsi(text);
     if (ansi.size() > kMaxShortText) ansi.resize(kMaxShortText);
     const uint32_t payload = 3 + static_cast<uint32_t>(ansi.size());
-    auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-    record->AddWord(kRecFormat);
-    record->AddWord(static_cast<uint16_t>(payload));
+    auto record = NewRecord(kRecFormat, payload);
     record->AddWord(static_cast<uint16_t>(index));
     record->AddByte(static_cast<uint8_t>(ansi.size()));
     record->AddAnsi(ansi);

@@ -80,9 +80,7 @@ uint32_t TXLSPalette::Entry(int32_t entry) const {
 }
 
 std::unique_ptr<TXLSBlob> TXLSPalette::BuildPaletteRecord() const {
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + kPalettePayload);
-  record->AddWord(kRecPalette);
-  record->AddWord(kPalettePayload);
+  auto record = NewRecord(kRecPalette, kPalettePayload);
   record->AddWord(kUserColors);
   for (int32_t entry = kFirstUserEntry; entry < kEntries; ++entry) {
     const uint32_t color = colors_[static_cast<size_t>(entry)];

@@ -77,22 +77,18 @@ std::unique_ptr<TXLSBlob> TXLSStyles::BuildStyleRecord(int32_t index, int32_t fi
   const uint16_t xf = static_cast<uint16_t>((output - 1) & kStyleXFMask);
   if (style->IsBuiltIn()) {
     constexpr uint16_t kPayload = 4;
-    auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + kPayload);
-    record->AddWord(kRecStyle);
-    record->AddWord(kPayload);
+    auto record = NewRecord(kRecStyle, kPayload);
     record->AddWord(xf | kStyleBuiltInFlag);
     record->AddByte(static_cast<uint8_t>(style->BuiltInNumber()));
     record->AddByte(kStyleNoOutlineLevel);
     return record;
   }
   const WideString name = style->UserName();
-  if (fileFormat == kFileFormatBiff5) {
+  if (fileFormat == kSaveBiff5) {
     std::string ansi = WideToAnsi(name);
     if (ansi.size() > kMaxShortText) ansi.resize(kMaxShortText);
     const uint32_t payload = 3 + static_cast<uint32_t>(ansi.size());
-    auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-    record->AddWord(kRecStyle);
-    record->AddWord(static_cast<uint16_t>(payload));
+    auto record = NewRecord(kRecStyle, payload);
     record->AddWord(xf);
     record->AddByte(static_cast<uint8_t>(ansi.size()));
     record->AddAnsi(ansi);
@@ -100,9 +96,7 @@ std::unique_ptr<TXLSBlob> TXLSStyles::BuildStyleRecord(int32_t index, int32_t fi
   }
   const std::u16string_view chars = std::u16string_view(name).substr(0, kMaxText);
   const uint32_t payload = 5 + 2 * static_cast<uint32_t>(chars.size());
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(kRecStyle);
-  record->AddWord(static_cast<uint16_t>(payload));
+  auto record = NewRecord(kRecStyle, payload);
   record->AddWord(xf);
   record->AddWord(static_cast<uint16_t>(chars.size()));
   record->AddByte(kUncompressedText);

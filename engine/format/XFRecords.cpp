@@ -65,11 +65,9 @@ std::unique_ptr<TXLSBlob> TlxFormatList::BuildXFRecord(int32_t outputPosition, i
   const int32_t index = OutputEntry(outputPosition);
   if (index < 0) return nullptr;
   const TXLSXFFields f = TXLSXFFields::Parse(GetKey(index));
-  const bool biff8 = fileFormat != kFileFormatBiff5;
+  const bool biff8 = fileFormat != kSaveBiff5;
   const uint16_t payload = biff8 ? kXFPayloadBiff8 : kXFPayloadBiff5;
-  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  record->AddWord(kRecXF);
-  record->AddWord(payload);
+  auto record = NewRecord(kRecXF, payload);
   record->AddWord(static_cast<uint16_t>(fonts_->OutputIndex(f.Font)));
   record->AddWord(f.NumFormat);
   uint16_t type = static_cast<uint16_t>((f.Protection & 3) | static_cast<uint16_t>(f.Parent << 4));

@@ -3,6 +3,7 @@
 #include "lxFormat.h"
 
 #include "HexKey.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -39,21 +40,6 @@ constexpr int32_t kStyleXFs = 14;
 // After a file is cleared for reading, the reader lays down its own XFs; the
 // first 16 are the style XFs and the default cell XF every file begins with.
 constexpr int32_t kDefaultFormatsWhenRead = 16;
-
-// Automation constants of colours, line styles and weights.
-constexpr int32_t kNone = -4142;
-constexpr int32_t kAutomatic = -4105;
-constexpr int32_t kContinuous = 1;
-constexpr int32_t kDash = -4115;
-constexpr int32_t kDot = -4118;
-constexpr int32_t kDouble = -4119;
-constexpr int32_t kDashDot = 4;
-constexpr int32_t kDashDotDot = 5;
-constexpr int32_t kSlantDashDot = 13;
-constexpr int32_t kHairline = 1;
-constexpr int32_t kThin = 2;
-constexpr int32_t kMedium = -4138;
-constexpr int32_t kThick = 4;
 
 // BIFF line codes.
 constexpr int32_t kLineNone = 0;
@@ -137,14 +123,14 @@ int32_t WeightOfCode(int32_t code) {
     case kLineMediumDashDot:
     case kLineMediumDashDotDot:
     case kLineSlantDashDot:
-      return kMedium;
+      return xlMedium;
     case kLineThick:
     case kLineDouble:
-      return kThick;
+      return xlThick;
     case kLineHair:
-      return kHairline;
+      return xlHairline;
     default:
-      return kThin;
+      return xlThin;
   }
 }
 
@@ -155,24 +141,24 @@ int32_t LineStyleOfCode(int32_t code) {
     case kLineMedium:
     case kLineThick:
     case kLineHair:
-      return kContinuous;
+      return xlContinuous;
     case kLineDashed:
     case kLineMediumDashed:
-      return kDash;
+      return xlDash;
     case kLineDotted:
-      return kDot;
+      return xlDot;
     case kLineDouble:
-      return kDouble;
+      return xlDouble;
     case kLineDashDot:
     case kLineMediumDashDot:
-      return kDashDot;
+      return xlDashDot;
     case kLineDashDotDot:
     case kLineMediumDashDotDot:
-      return kDashDotDot;
+      return xlDashDotDot;
     case kLineSlantDashDot:
-      return kSlantDashDot;
+      return xlSlantDashDot;
     default:
-      return kNone;
+      return xlNone;
   }
 }
 
@@ -180,23 +166,23 @@ int32_t LineStyleOfCode(int32_t code) {
 // (its weight is kept).
 int32_t CodeForLineStyle(int32_t current, int32_t style) {
   const int32_t weight = WeightOfCode(current);
-  const bool medium = weight == kMedium;
+  const bool medium = weight == xlMedium;
   switch (style) {
-    case kContinuous:
-      if (weight == kHairline) return kLineHair;
-      if (weight == kThick) return kLineThick;
+    case xlContinuous:
+      if (weight == xlHairline) return kLineHair;
+      if (weight == xlThick) return kLineThick;
       return medium ? kLineMedium : kLineThin;
-    case kDash:
+    case xlDash:
       return medium ? kLineMediumDashed : kLineDashed;
-    case kDot:
+    case xlDot:
       return kLineDotted;
-    case kDouble:
+    case xlDouble:
       return kLineDouble;
-    case kDashDot:
+    case xlDashDot:
       return medium ? kLineMediumDashDot : kLineDashDot;
-    case kDashDotDot:
+    case xlDashDotDot:
       return medium ? kLineMediumDashDotDot : kLineDashDotDot;
-    case kSlantDashDot:
+    case xlSlantDashDot:
       return kLineSlantDashDot;
     default:
       return kLineNone;
@@ -208,21 +194,21 @@ int32_t CodeForLineStyle(int32_t current, int32_t style) {
 int32_t CodeForWeight(int32_t current, int32_t weight) {
   const int32_t style = LineStyleOfCode(current);
   switch (weight) {
-    case kHairline:
+    case xlHairline:
       return kLineHair;
-    case kThin:
-      if (style == kDashDot) return kLineDashDot;
-      if (style == kDashDotDot) return kLineDashDotDot;
-      if (style == kDot) return kLineDotted;
-      if (style == kDash) return kLineDashed;
+    case xlThin:
+      if (style == xlDashDot) return kLineDashDot;
+      if (style == xlDashDotDot) return kLineDashDotDot;
+      if (style == xlDot) return kLineDotted;
+      if (style == xlDash) return kLineDashed;
       return kLineThin;
-    case kThick:
-      return style == kDouble ? kLineDouble : kLineThick;
-    case kMedium:
-      if (style == kDashDot) return kLineMediumDashDot;
-      if (style == kDashDotDot) return kLineMediumDashDotDot;
-      if (style == kSlantDashDot) return kLineSlantDashDot;
-      if (style == kDash) return kLineMediumDashed;
+    case xlThick:
+      return style == xlDouble ? kLineDouble : kLineThick;
+    case xlMedium:
+      if (style == xlDashDot) return kLineMediumDashDot;
+      if (style == xlDashDotDot) return kLineMediumDashDotDot;
+      if (style == xlSlantDashDot) return kLineSlantDashDot;
+      if (style == xlDash) return kLineMediumDashed;
       return kLineMedium;
     default:
       return kLineNone;
@@ -619,11 +605,11 @@ int32_t TlxFormatList::SetXFBorderWeight(int32_t index, int32_t edges, int32_t w
 
 int32_t TlxFormatList::SetXFBorderColorIndex(int32_t index, int32_t edges, int32_t colorIndex, bool release) {
   int32_t color;
-  if (colorIndex == 0 || colorIndex == kNone) {
+  if (colorIndex == 0 || colorIndex == xlNone) {
     color = 0;
   } else if (colorIndex >= 1 && colorIndex <= 56) {
     color = colorIndex + kFirstUserColor - 1;
-  } else if (colorIndex == kAutomatic) {
+  } else if (colorIndex == xlAutomatic) {
     color = kXFSystemForeground;
   } else {
     // Not a colour: the format stays as it is. The result still carries the
@@ -672,8 +658,8 @@ int32_t TlxFormatList::GetXFBorderWeight(int32_t index, int32_t edge) const {
 int32_t TlxFormatList::GetXFBorderColorIndex(int32_t index, int32_t edge) const {
   int32_t code, color;
   EdgeCodeAndColor(Effective(index, kXFUsedBorders), edge, code, color);
-  if (color == 0) return kNone;
-  if (color == kXFSystemForeground) return kAutomatic;
+  if (color == 0) return xlNone;
+  if (color == kXFSystemForeground) return xlAutomatic;
   if (color < kFirstUserColor) return color;
   return color - kFirstUserColor + 1;
 }

@@ -4,7 +4,7 @@
 
 #include "lxBLOB.h"
 #include "lxHash.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -286,7 +286,7 @@ class TXLSStringTable::TWriter {
   std::vector<std::unique_ptr<TXLSBlob>> extRecords_;
 };
 
-int32_t TXLSStringTable::WriteSST(TXLSBlobList& list, uint32_t streamOffset) {
+void TXLSStringTable::WriteSST(TXLSBlobList& list, uint32_t streamOffset) {
   TWriter writer(*this, list, streamOffset);
   uint32_t ordinal = 0;
   for (int32_t i = 1; i <= highestIndex_; ++i) {
@@ -295,7 +295,6 @@ int32_t TXLSStringTable::WriteSST(TXLSBlobList& list, uint32_t streamOffset) {
     writer.WriteText(entry.text, ordinal++);
   }
   writer.Finish();
-  return kResultOk;
 }
 
 }  // namespace lx

@@ -62,8 +62,8 @@ class TXLSStringTable {
   // Numbers the referenced entries 0, 1, 2, ... in ascending table index.
   void AssignSSTIndexes();
   // Appends SST, CONTINUE and EXTSST records to list. streamOffset is the
-  // position in the workbook stream where the SST record will begin. Result 1.
-  int32_t WriteSST(TXLSBlobList& list, uint32_t streamOffset);
+  // position in the workbook stream where the SST record will begin.
+  void WriteSST(TXLSBlobList& list, uint32_t streamOffset);
 
   uint16_t MaxRecordData() const { return maxRecordData_; }
   void SetMaxRecordData(uint16_t value) { maxRecordData_ = value; }

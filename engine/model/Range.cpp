@@ -284,7 +284,7 @@ XLSPtr<IXLSRowRange> TXLSPlainView::Item(int32_t n) {
   const int32_t row = r.FirstRow() + n - 1;
   return TXLSRange::CreateRow(r.Worksheet(), row, r.FirstColumn(), row, r.LastColumn());
 }
-void TXLSPlainView::ColumnsAutoFit(bool) {}
+void TXLSPlainView::ColumnsAutoFit(bool columns) { Self().AutoFit(columns); }
 void TXLSPlainView::ColumnsGroup(bool) { Self().Group(false); }
 void TXLSPlainView::ColumnsUngroup(bool) { Self().Ungroup(false); }
 int32_t TXLSPlainView::ColumnsOutlineLevel() { return Self().ColumnOutlineLevel(); }
@@ -298,7 +298,7 @@ XLSPtr<IXLSRange> TXLSRowView::Item(int32_t n) {
   const int32_t column = r.FirstColumn() + n - 1;
   return TXLSRange::Create(r.Worksheet(), r.FirstRow(), column, r.LastRow(), column);
 }
-void TXLSRowView::RowsAutoFit(bool) {}
+void TXLSRowView::RowsAutoFit(bool columns) { Self().AutoFit(columns); }
 
 int32_t TXLSColsView::ItemCount() { return Self().ColumnCount(); }
 TVariant TXLSColsView::Hidden() { return Self().ColumnHiddenFlags(); }
@@ -308,7 +308,7 @@ XLSPtr<IXLSRange> TXLSColsView::Item(int32_t n) {
   const int32_t column = r.FirstColumn() + n - 1;
   return TXLSRange::Create(r.Worksheet(), r.FirstRow(), column, r.LastRow(), column);
 }
-void TXLSColsView::ColumnsAutoFit(bool) {}
+void TXLSColsView::ColumnsAutoFit(bool columns) { Self().AutoFit(columns); }
 void TXLSColsView::ColumnsGroup(bool) { Self().Group(false); }
 void TXLSColsView::ColumnsUngroup(bool) { Self().Ungroup(false); }
 int32_t TXLSColsView::ColumnsOutlineLevel() { return Self().ColumnOutlineLevel(); }
@@ -322,6 +322,25 @@ XLSPtr<IXLSRowRange> TXLSRowsView::Item(int32_t n) {
   const int32_t row = r.FirstRow() + n - 1;
   return TXLSRange::CreateRow(r.Worksheet(), row, r.FirstColumn(), row, r.LastColumn());
 }
-void TXLSRowsView::RowsAutoFit(bool) {}
+void TXLSRowsView::RowsAutoFit(bool columns) { Self().AutoFit(columns); }
+
+// Auto-fit and saving a range's cells are done by layers above the model,
+// through the workbook's links (lxLinks.h).
+const TXLSWorkbookLinks* TXLSRange::Links() const { return sheet_->Workbook()->Links(); }
+
+void TXLSRange::AutoFit(bool columns) {
+  const TXLSWorkbookLinks* links = Links();
+  if (links && links->autoFit) links->autoFit(*this, columns);
+}
+
+int32_t TXLSRange::SaveAs(const WideString& fileName, int32_t format) {
+  const TXLSWorkbookLinks* links = Links();
+  return links && links->saveRange ? links->saveRange(*this, fileName, nullptr, format) : kResultFail;
+}
+
+int32_t TXLSRange::SaveAs(TStream& stream, int32_t format) {
+  const TXLSWorkbookLinks* links = Links();
+  return links && links->saveRange ? links->saveRange(*this, WideString(), &stream, format) : kResultFail;
+}
 
 }  // namespace lx

@@ -10,8 +10,12 @@ namespace lx {
 
 namespace {
 
-constexpr std::array<int32_t, 8> kHorizontalConstants{1, -4131, -4108, -4152, 5, -4130, 7, -4117};
-constexpr std::array<int32_t, 5> kVerticalConstants{-4160, -4108, -4107, -4130, -4117};
+// Alignment constants in the order of their stored codes.
+constexpr std::array<int32_t, 8> kHorizontalConstants{
+    xlHAlignGeneral, xlHAlignLeft, xlHAlignCenter, xlHAlignRight,
+    xlHAlignFill,    xlHAlignJustify, xlHAlignCenterAcrossSelection, xlHAlignDistributed};
+constexpr std::array<int32_t, 5> kVerticalConstants{xlVAlignTop, xlVAlignCenter, xlVAlignBottom, xlVAlignJustify,
+                                                    xlVAlignDistributed};
 constexpr int32_t kStackedRotation = 255;
 constexpr double kMaxColumnCharacters = 255.0;
 

@@ -2,7 +2,6 @@
 // rest of the engine calls.
 #include "lxHandle.h"
 #include "lxStringTable.h"
-#include "lxWriteGlobals.h"
 
 namespace lx {
 
@@ -27,7 +26,7 @@ std::unique_ptr<TlxExternSheetSheet> TXLSWorkbook::MakeExternSheets() {
   return std::make_unique<TlxExternSheetSheet>(std::move(links));
 }
 
-TXLSWorkbook::TXLSWorkbook() {
+TXLSWorkbook::TXLSWorkbook(const TXLSWorkbookLinks* links) : links_(links) {
   formats_ = std::make_unique<TlxFormatList>();
   sheets_ = std::make_unique<IXLSWorkSheets>(this);
   strings_ = std::make_unique<TXLSStringTable>();
@@ -79,26 +78,25 @@ bool TXLSWorkbook::Unprotect(const AnsiString& password) { return protection_.Un
 
 bool TXLSWorkbook::Unprotect(const WideString& password) { return Unprotect(WideToAnsi(password)); }
 
-// Saves go through the save driver (lxWriteGlobals.h), which tells what to
-// keep: the format for Save, and the name of a file save. Opening arrives with
-// the reader; until then it reports a general failure.
+// Saving, exporting and opening are done by the layers above the model,
+// reached through the links the workbook was created with (lxLinks.h).
 int32_t TXLSWorkbook::SaveAs(const WideString& fileName) { return SaveAs(fileName, defaultSaveFormat_); }
 
 int32_t TXLSWorkbook::SaveAs(const WideString& fileName, int32_t format) {
   if (IsBlank(fileName)) return kResultFail;
-  TXLSSaveNotes notes;
-  const int32_t result = SaveWorkbook(*this, fileName, nullptr, format, &notes);
-  if (notes.formatRemembered) lastFormat_ = format;
-  if (notes.fileNameStored) fileName_ = fileName;
-  return result;
+  return SaveThroughLink(fileName, nullptr, format);
 }
 
 int32_t TXLSWorkbook::SaveAs(TStream& stream) { return SaveAs(stream, defaultSaveFormat_); }
 
-int32_t TXLSWorkbook::SaveAs(TStream& stream, int32_t format) {
+int32_t TXLSWorkbook::SaveAs(TStream& stream, int32_t format) { return SaveThroughLink(WideString(), &stream, format); }
+
+int32_t TXLSWorkbook::SaveThroughLink(const WideString& fileName, TStream* stream, int32_t format) {
+  if (!links_ || !links_->save) return kResultFail;
   TXLSSaveNotes notes;
-  const int32_t result = SaveWorkbook(*this, WideString(), &stream, format, &notes);
+  const int32_t result = links_->save(*this, fileName, stream, format, notes);
   if (notes.formatRemembered) lastFormat_ = format;
+  if (notes.fileNameStored) fileName_ = fileName;
   return result;
 }
 
@@ -107,13 +105,30 @@ int32_t TXLSWorkbook::Save() {
   return SaveAs(fileName_, lastFormat_);
 }
 
-int32_t TXLSWorkbook::SaveAsHTML(const WideString&) { return kResultFail; }
-int32_t TXLSWorkbook::SaveAsRTF(const WideString&) { return kResultFail; }
-int32_t TXLSWorkbook::SaveAsRTF(TStream&) { return kResultFail; }
-int32_t TXLSWorkbook::Open(TStream&) { return kResultFail; }
-int32_t TXLSWorkbook::Open(const WideString&) { return kResultFail; }
-int32_t TXLSWorkbook::Open(TStream&, const AnsiString&) { return kResultFail; }
-int32_t TXLSWorkbook::Open(const WideString&, const AnsiString&) { return kResultFail; }
+int32_t TXLSWorkbook::SaveAsHTML(const WideString& fileName) {
+  return links_ && links_->saveHTML ? links_->saveHTML(*this, fileName) : kResultFail;
+}
+
+int32_t TXLSWorkbook::SaveAsRTF(const WideString& fileName) {
+  return links_ && links_->saveRTF ? links_->saveRTF(*this, fileName, nullptr) : kResultFail;
+}
+
+int32_t TXLSWorkbook::SaveAsRTF(TStream& stream) {
+  return links_ && links_->saveRTF ? links_->saveRTF(*this, WideString(), &stream) : kResultFail;
+}
+
+int32_t TXLSWorkbook::OpenThroughLink(const WideString& fileName, TStream* stream, const AnsiString* password) {
+  return links_ && links_->open ? links_->open(*this, fileName, stream, password) : kResultFail;
+}
+
+int32_t TXLSWorkbook::Open(TStream& stream) { return OpenThroughLink(WideString(), &stream, nullptr); }
+int32_t TXLSWorkbook::Open(const WideString& fileName) { return OpenThroughLink(fileName, nullptr, nullptr); }
+int32_t TXLSWorkbook::Open(TStream& stream, const AnsiString& password) {
+  return OpenThroughLink(WideString(), &stream, &password);
+}
+int32_t TXLSWorkbook::Open(const WideString& fileName, const AnsiString& password) {
+  return OpenThroughLink(fileName, nullptr, &password);
+}
 
 void TXLSWorkbook::Evaluate(const WideString& formula, TVariant& result) {
   result = TVariant::Null();
@@ -124,7 +139,9 @@ void TXLSWorkbook::Evaluate(const WideString& formula, TVariant& result) {
     result = TVariant::Null();
 }
 
-std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CompileFormula(const AnsiString&, int32_t) { return nullptr; }
+std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CompileFormula(const AnsiString& text, int32_t sheetIdentifier) {
+  return links_ && links_->compileFormula ? links_->compileFormula(*this, text, sheetIdentifier) : nullptr;
+}
 
 AnsiString TXLSWorkbook::FormulaText(const TXLSCompiledFormula*, int32_t, int32_t, int32_t) { return {}; }
 
@@ -149,7 +166,5 @@ WideString TXLSWorkbook::SheetNameAt(int32_t position) const {
   const IXLSWorksheet* sheet = sheets_->Item(position);
   return sheet ? sheet->Name() : WideString();
 }
-
-XLSPtr<IXLSWorkBook> CreateWorkbook() { return XLSPtr<IXLSWorkBook>(new TXLSWorkbook()); }
 
 }  // namespace lx

@@ -261,7 +261,9 @@ void IXLSWorksheet::GetCellFormulaText(const TXLSCellRef* cell, TVariant& value)
     value = text.empty() ? TVariant::Null() : TVariant(text);
     return;
   }
-  GetCellValue(cell, value);
+  // A cell that is missing or cannot be read reads as null, which is what
+  // GetCellValue leaves in value then.
+  static_cast<void>(GetCellValue(cell, value));
 }
 
 bool IXLSWorksheet::HasFormula(const TXLSCellRef* cell) const {

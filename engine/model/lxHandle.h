@@ -28,15 +28,17 @@
 #include <vector>
 
 #include "lxCellHeap.h"
+#include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxFormat.h"
+#include "lxLinks.h"
 #include "lxObject.h"
 #include "lxOutline.h"
 #include "lxPageBreaks.h"
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxText.h"
 #include "lxVariant.h"
 
@@ -51,32 +53,6 @@ class IXLSRange;
 class IXLSRowRange;
 class IXLSColsRange;
 class IXLSRowsRange;
-
-// Spreadsheet constants used as argument and result values.
-inline constexpr int32_t xlNone = -4142;
-inline constexpr int32_t xlAutomatic = -4105;
-inline constexpr int32_t xlShiftUp = -4162;
-inline constexpr int32_t xlShiftToLeft = -4159;
-inline constexpr int32_t xlShiftDown = -4121;
-inline constexpr int32_t xlShiftToRight = -4161;
-
-// Copy flags of CopyFrom, Copy and Cut.
-inline constexpr int32_t kCopyFormats = 1;
-inline constexpr int32_t kCopyValues = 2;
-inline constexpr int32_t kCopyColumnWidths = 4;
-inline constexpr int32_t kCopyNumberFormat = 8;
-inline constexpr int32_t kCopyComments = 16;
-inline constexpr int32_t kCopyAll = 23;
-
-// File format codes of the save and open operations.
-inline constexpr int32_t kSaveBiff5 = kFileFormatBiff5;
-inline constexpr int32_t kSaveBiff8 = kFileFormatBiff8;
-inline constexpr int32_t kSaveHTML = 3;
-inline constexpr int32_t kSaveRTF = 4;
-inline constexpr int32_t kSaveCSV = 5;
-inline constexpr int32_t kSaveTSV = 6;
-inline constexpr int32_t kSaveCSVUnicode = 7;
-inline constexpr int32_t kSaveTSVUnicode = 8;
 
 // The one error the model raises: Item of a range outside the sheet.
 class EXLSError : public std::exception {
@@ -186,8 +162,8 @@ class IXLSRangeBase : public IXLSUnknown {
   virtual void SetOutlineLevel(int32_t level) = 0;                                // 82
   virtual int32_t IndentLevel() = 0;                                              // 83
   virtual void SetIndentLevel(int32_t level) = 0;                                 // 84
-  virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;         // 85
-  virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                    // 86
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;         // 85
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                    // 86
 
  protected:
   ~IXLSRangeBase() = default;
@@ -328,7 +304,7 @@ class IXLSWorksheet : public TXLSObject {
   // Cell values (see the workbook for the kinds). SetCellValue ignores a
   // cell hidden by a merge.
   void SetCellValue(TXLSCellRef* cell, const TVariant& value);
-  int32_t GetCellValue(const TXLSCellRef* cell, TVariant& value) const;
+  [[nodiscard]] int32_t GetCellValue(const TXLSCellRef* cell, TVariant& value) const;
   TVariant ReadCellValue(const TXLSCellRef* cell) const;
   void GetCellFormulaText(const TXLSCellRef* cell, TVariant& value) const;
   bool HasFormula(const TXLSCellRef* cell) const;
@@ -432,24 +408,24 @@ class IXLSWorkBook : public IXLSUnknown {
   virtual bool Unprotect() = 0;                                                  // 12
   virtual bool Unprotect(const AnsiString& password) = 0;                        // 13
   virtual bool Unprotect(const WideString& password) = 0;                        // 14
-  virtual int32_t SaveAs(const WideString& fileName) = 0;                        // 15
-  virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;        // 16
-  virtual int32_t SaveAs(TStream& stream) = 0;                                   // 17
-  virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                   // 18
-  virtual int32_t Save() = 0;                                                    // 19
-  virtual int32_t SaveAsHTML(const WideString& fileName) = 0;                    // 20
-  virtual int32_t SaveAsRTF(const WideString& fileName) = 0;                     // 21
-  virtual int32_t SaveAsRTF(TStream& stream) = 0;                                // 22
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName) = 0;                        // 15
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;        // 16
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream) = 0;                                   // 17
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                   // 18
+  [[nodiscard]] virtual int32_t Save() = 0;                                                    // 19
+  [[nodiscard]] virtual int32_t SaveAsHTML(const WideString& fileName) = 0;                    // 20
+  [[nodiscard]] virtual int32_t SaveAsRTF(const WideString& fileName) = 0;                     // 21
+  [[nodiscard]] virtual int32_t SaveAsRTF(TStream& stream) = 0;                                // 22
   virtual void Evaluate(const WideString& formula, TVariant& result) = 0;        // 23
   virtual bool FullPrecision() = 0;                                              // 24
   virtual XLSPtr<IXLSNames> Names() = 0;                                         // 25
   virtual bool Date1904() = 0;                                                   // 26
   virtual void SetDate1904(bool value) = 0;                                      // 27
   virtual void SetFullPrecision(int32_t value) = 0;                              // 28
-  virtual int32_t Open(TStream& stream) = 0;                                     // 29
-  virtual int32_t Open(const WideString& fileName) = 0;                          // 30
-  virtual int32_t Open(TStream& stream, const AnsiString& password) = 0;         // 31
-  virtual int32_t Open(const WideString& fileName, const AnsiString& password) = 0;  // 32
+  [[nodiscard]] virtual int32_t Open(TStream& stream) = 0;                                     // 29
+  [[nodiscard]] virtual int32_t Open(const WideString& fileName) = 0;                          // 30
+  [[nodiscard]] virtual int32_t Open(TStream& stream, const AnsiString& password) = 0;         // 31
+  [[nodiscard]] virtual int32_t Open(const WideString& fileName, const AnsiString& password) = 0;  // 32
   virtual void Close() = 0;                                                      // 33
   virtual bool IsOpen() = 0;                                                     // 34
   virtual bool UserFlag() = 0;                                                   // 35
@@ -461,7 +437,10 @@ class IXLSWorkBook : public IXLSUnknown {
 
 class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
  public:
-  TXLSWorkbook();
+  // links (not owned) must outlive the workbook; lxengine's CreateWorkbook
+  // passes its own, which live as long as the process. Without links, the
+  // operations done by the layers above the model (lxLinks.h) fail.
+  explicit TXLSWorkbook(const TXLSWorkbookLinks* links = nullptr);
   ~TXLSWorkbook() override;
 
   // IXLSWorkBook
@@ -477,24 +456,24 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   bool Unprotect() override;
   bool Unprotect(const AnsiString& password) override;
   bool Unprotect(const WideString& password) override;
-  int32_t SaveAs(const WideString& fileName) override;
-  int32_t SaveAs(const WideString& fileName, int32_t format) override;
-  int32_t SaveAs(TStream& stream) override;
-  int32_t SaveAs(TStream& stream, int32_t format) override;
-  int32_t Save() override;
-  int32_t SaveAsHTML(const WideString& fileName) override;
-  int32_t SaveAsRTF(const WideString& fileName) override;
-  int32_t SaveAsRTF(TStream& stream) override;
+  [[nodiscard]] int32_t SaveAs(const WideString& fileName) override;
+  [[nodiscard]] int32_t SaveAs(const WideString& fileName, int32_t format) override;
+  [[nodiscard]] int32_t SaveAs(TStream& stream) override;
+  [[nodiscard]] int32_t SaveAs(TStream& stream, int32_t format) override;
+  [[nodiscard]] int32_t Save() override;
+  [[nodiscard]] int32_t SaveAsHTML(const WideString& fileName) override;
+  [[nodiscard]] int32_t SaveAsRTF(const WideString& fileName) override;
+  [[nodiscard]] int32_t SaveAsRTF(TStream& stream) override;
   void Evaluate(const WideString& formula, TVariant& result) override;
   bool FullPrecision() override { return fullPrecision_; }
   XLSPtr<IXLSNames> Names() override { return {}; }
   bool Date1904() override { return date1904_; }
   void SetDate1904(bool value) override { date1904_ = value; }
   void SetFullPrecision(int32_t value) override { fullPrecision_ = value != 0; }
-  int32_t Open(TStream& stream) override;
-  int32_t Open(const WideString& fileName) override;
-  int32_t Open(TStream& stream, const AnsiString& password) override;
-  int32_t Open(const WideString& fileName, const AnsiString& password) override;
+  [[nodiscard]] int32_t Open(TStream& stream) override;
+  [[nodiscard]] int32_t Open(const WideString& fileName) override;
+  [[nodiscard]] int32_t Open(TStream& stream, const AnsiString& password) override;
+  [[nodiscard]] int32_t Open(const WideString& fileName, const AnsiString& password) override;
   void Close() override { kept_ = false; }
   bool IsOpen() override { return kept_; }
   bool UserFlag() override { return userFlag_; }
@@ -507,13 +486,13 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
 
   // Plain methods used by the rest of the engine.
   void Reset();
-  // Formulas are compiled by the formula engine; until it is linked no text
-  // compiles and these give nothing.
+  // Formulas are compiled by the formula engine through the compile link;
+  // without it no text compiles and these give nothing.
   std::shared_ptr<TXLSCompiledFormula> CompileFormula(const AnsiString& text, int32_t sheetIdentifier);
   AnsiString FormulaText(const TXLSCompiledFormula* formula, int32_t row, int32_t sheetIdentifier, int32_t column);
-  int32_t EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
+  [[nodiscard]] int32_t EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
                           int32_t column, int32_t row);
-  int32_t CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond);
+  [[nodiscard]] int32_t CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond);
   int32_t SheetCountPlusOne() const { return sheets_->Count() + 1; }
   WideString SheetNameAt(int32_t position) const;
   int32_t IdentifierOfSheetName(const WideString& name) const { return sheets_->IdentifierOfName(name); }
@@ -547,9 +526,14 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   void SetFormatCode(int32_t code) { formatCode_ = code; }
   int32_t LastFormat() const { return lastFormat_; }
   int32_t LastOpenFormat() const { return lastOpenFormat_; }
+  const TXLSWorkbookLinks* Links() const { return links_; }
 
  private:
   std::unique_ptr<TlxExternSheetSheet> MakeExternSheets();
+  [[nodiscard]] int32_t SaveThroughLink(const WideString& fileName, TStream* stream, int32_t format);
+  [[nodiscard]] int32_t OpenThroughLink(const WideString& fileName, TStream* stream, const AnsiString* password);
+
+  const TXLSWorkbookLinks* links_;  // not owned
 
   bool noDocument_ = true;
   WideString namePrefix_ = u"Sheet";
@@ -573,8 +557,11 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   bool userFlag_ = false;
 };
 
-// A new empty workbook (no worksheets yet).
+// A new empty workbook (no worksheets yet) whose saving, opening, exporting
+// and formula compiling work: defined by lxengine (lxEngine.cpp), which links
+// the layers above the model in.
 XLSPtr<IXLSWorkBook> CreateWorkbook();
+XLSPtr<TXLSWorkbook> CreateXLSWorkbook();
 
 // ---------------------------------------------------------------- reference text
 

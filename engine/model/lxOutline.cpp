@@ -17,9 +17,7 @@ std::unique_ptr<TXLSBlob> BuildWsBoolRecord(const TXLSOutline* outline, bool fit
   if (settings.SummaryRow() != 0) value += kWsBoolRowSummaryBelow;
   if (settings.SummaryColumn() != 0) value += kWsBoolColumnSummaryRight;
   if (fitToPage) value += kWsBoolFitToPage;
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-  blob->AddWord(kRecWsBool);
-  blob->AddWord(2);
+  auto blob = NewRecord(kRecWsBool, 2);
   blob->AddWord(value);
   return blob;
 }

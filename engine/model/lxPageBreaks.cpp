@@ -37,9 +37,7 @@ TXLSPageBreak* TXLSPageBreaks::Item(int32_t index) const {
 std::unique_ptr<TXLSBlob> TXLSPageBreaks::BuildRecord(bool biff8) const {
   if (breaks_.empty()) return nullptr;
   const uint32_t payload = 2 + static_cast<uint32_t>(breaks_.size()) * (biff8 ? kBiff8BreakSize : kBiff5BreakSize);
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  blob->AddWord(horizontal_ ? kRecHorizontalPageBreaks : kRecVerticalPageBreaks);
-  blob->AddWord(static_cast<uint16_t>(payload));
+  auto blob = NewRecord(horizontal_ ? kRecHorizontalPageBreaks : kRecVerticalPageBreaks, payload);
   blob->AddWord(static_cast<uint16_t>(breaks_.size()));
   for (const auto& b : breaks_) {
     blob->AddWord(static_cast<uint16_t>(b->position_));

@@ -5,7 +5,7 @@
 #include "lxCodePage.h"
 #include "lxExternSheet.h"
 #include "lxPageSetup.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -37,18 +37,8 @@ constexpr int32_t kLastRowBiff8 = 65535;
 constexpr int32_t kLastRowBiff5 = 16383;
 constexpr int32_t kLastColumn = 255;
 
-std::unique_ptr<TXLSBlob> WordRecord(uint16_t number, uint16_t value) {
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-  blob->AddWord(number);
-  blob->AddWord(2);
-  blob->AddWord(value);
-  return blob;
-}
-
 std::unique_ptr<TXLSBlob> DoubleRecord(uint16_t number, double value) {
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 8);
-  blob->AddWord(number);
-  blob->AddWord(8);
+  auto blob = NewRecord(number, 8);
   blob->AddDouble(value);
   return blob;
 }
@@ -96,9 +86,7 @@ std::unique_ptr<TXLSBlob> BuildGridSetRecord(const TXLSPageSetup& setup) {
 }
 
 std::unique_ptr<TXLSBlob> BuildSetupRecord(const TXLSPageSetup& setup) {
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + kSetupPayload);
-  blob->AddWord(kRecSetup);
-  blob->AddWord(kSetupPayload);
+  auto blob = NewRecord(kRecSetup, kSetupPayload);
   blob->AddWord(setup.StoredPaperSize());
   blob->AddWord(setup.Scale());
   blob->AddWord(kSetupFirstPageNumber);
@@ -133,9 +121,7 @@ std::unique_ptr<TXLSBlob> BuildHeaderFooterRecord(uint16_t recordNumber, std::u1
   if (biff8) {
     const std::u16string_view kept = text.substr(0, std::min<size_t>(text.size(), kMaxHeaderFooterLength));
     const uint32_t payload = 3 + 2 * static_cast<uint32_t>(kept.size());
-    auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-    blob->AddWord(recordNumber);
-    blob->AddWord(static_cast<uint16_t>(payload));
+    auto blob = NewRecord(recordNumber, payload);
     blob->AddWord(static_cast<uint16_t>(kept.size()));
     blob->AddByte(kStringUtf16);
     blob->AddWide(kept);
@@ -144,9 +130,7 @@ std::unique_ptr<TXLSBlob> BuildHeaderFooterRecord(uint16_t recordNumber, std::u1
   std::string ansi = WideToAnsi(text);
   if (ansi.size() > kMaxHeaderFooterLength) ansi.resize(kMaxHeaderFooterLength);
   const uint32_t payload = 1 + static_cast<uint32_t>(ansi.size());
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  blob->AddWord(recordNumber);
-  blob->AddWord(static_cast<uint16_t>(payload));
+  auto blob = NewRecord(recordNumber, payload);
   blob->AddByte(static_cast<uint8_t>(ansi.size()));
   blob->AddAnsi(ansi);
   return blob;
@@ -169,9 +153,7 @@ std::unique_ptr<TXLSBlob> BuildBuiltInName(uint8_t code, uint16_t options, int32
   const uint32_t unionContent = 2 * areaSize + 1;
   const uint32_t formulaSize = isUnion ? 3 + unionContent : areaSize;
   const uint32_t payload = kNameFixedSize + (biff8 ? 1 : 0) + 1 + formulaSize;
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  blob->AddWord(kRecName);
-  blob->AddWord(static_cast<uint16_t>(payload));
+  auto blob = NewRecord(kRecName, payload);
   blob->AddWord(options);
   blob->AddByte(0);  // keyboard shortcut
   blob->AddByte(1);  // the name is the one code character

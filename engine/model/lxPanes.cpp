@@ -78,9 +78,7 @@ TXLSPaneValues ComputePaneValues(const TXLSPanes& panes, bool frozen) {
 std::unique_ptr<TXLSBlob> BuildPaneRecord(const TXLSPanes& panes, bool frozen, uint8_t& activePane) {
   const TXLSPaneValues values = ComputePaneValues(panes, frozen);
   activePane = values.activePane;
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + kPanePayload);
-  blob->AddWord(kRecPane);
-  blob->AddWord(kPanePayload);
+  auto blob = NewRecord(kRecPane, kPanePayload);
   blob->AddWord(values.x);
   blob->AddWord(values.y);
   blob->AddWord(values.firstRow);

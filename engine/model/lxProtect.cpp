@@ -13,14 +13,6 @@ constexpr uint16_t kSheetProtectionPayload = 23;
 constexpr uint8_t kSheetProtectionFeatureBytes[] = {0, 0, 2, 0, 1};
 constexpr uint8_t kSheetProtectionFlagBytes[] = {0xFF, 0xFF, 0xFF, 0xFF};
 
-std::unique_ptr<TXLSBlob> WordRecord(uint16_t number, uint16_t value) {
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-  blob->AddWord(number);
-  blob->AddWord(2);
-  blob->AddWord(value);
-  return blob;
-}
-
 }  // namespace
 
 uint16_t PasswordHash(std::string_view password) {
@@ -75,9 +67,7 @@ std::vector<std::unique_ptr<TXLSBlob>> BuildSheetProtectRecords(const TXLSProtec
 
 std::unique_ptr<TXLSBlob> BuildSheetProtectionRecord(const TXLSProtect& protect) {
   if (!protect.Protected()) return nullptr;
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + kSheetProtectionPayload);
-  blob->AddWord(kRecSheetProtection);
-  blob->AddWord(kSheetProtectionPayload);
+  auto blob = NewRecord(kRecSheetProtection, kSheetProtectionPayload);
   blob->AddWord(kRecSheetProtection);
   blob->AddDWord(0);
   blob->AddDWord(0);

@@ -188,7 +188,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   XLSPtr<IXLSRange> MergeArea() override;
   int32_t FormatIndex() override { return TopLeftFormat(); }
   IXLSWorksheet* Worksheet() override { return sheet_; }
-  void AutoFit(bool) override {}
+  void AutoFit(bool columns) override;
   void Group(bool rows) override;
   void Ungroup(bool rows) override;
   void ClearOutline() override;
@@ -196,8 +196,8 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void SetOutlineLevel(int32_t level) override;
   int32_t IndentLevel() override;
   void SetIndentLevel(int32_t level) override;
-  int32_t SaveAs(const WideString&, int32_t) override { return kResultFail; }
-  int32_t SaveAs(TStream&, int32_t) override { return kResultFail; }
+  [[nodiscard]] int32_t SaveAs(const WideString& fileName, int32_t format) override;
+  [[nodiscard]] int32_t SaveAs(TStream& stream, int32_t format) override;
 
   // Plain methods.
   using TChange = std::function<int32_t(int32_t index, bool release)>;
@@ -242,6 +242,8 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   bool IsWholeRows() const { return !IsWholeColumns() && firstColumn_ == 0 && lastColumn_ == kXLSMaxColumn; }
   void SetBounds(int32_t row1, int32_t column1, int32_t row2, int32_t column2);
   TlxFormatList& Formats() const;
+  // The links of the range's workbook (null when it has none).
+  const TXLSWorkbookLinks* Links() const;
 
   // Shared by the views.
   TVariant ColumnHiddenFlags();

@@ -26,46 +26,6 @@
 
 namespace lx {
 
-// Line styles, weights and fill patterns of the automation model.
-inline constexpr int32_t xlContinuous = 1;
-inline constexpr int32_t xlDash = -4115;
-inline constexpr int32_t xlDot = -4118;
-inline constexpr int32_t xlDouble = -4119;
-inline constexpr int32_t xlDashDot = 4;
-inline constexpr int32_t xlDashDotDot = 5;
-inline constexpr int32_t xlSlantDashDot = 13;
-inline constexpr int32_t xlHairline = 1;
-inline constexpr int32_t xlThin = 2;
-inline constexpr int32_t xlMedium = -4138;
-inline constexpr int32_t xlThick = 4;
-inline constexpr int32_t xlSolid = 1;
-inline constexpr int32_t xlGray50 = -4125;
-inline constexpr int32_t xlGray75 = -4126;
-inline constexpr int32_t xlGray25 = -4124;
-inline constexpr int32_t xlHorizontal = -4128;
-inline constexpr int32_t xlVertical = -4166;
-inline constexpr int32_t xlDown = -4121;
-inline constexpr int32_t xlUp = -4162;
-// Underline kinds.
-inline constexpr int32_t xlUnderlineStyleSingle = 2;
-inline constexpr int32_t xlUnderlineStyleDouble = -4119;
-inline constexpr int32_t xlUnderlineStyleSingleAccounting = 4;
-inline constexpr int32_t xlUnderlineStyleDoubleAccounting = 5;
-
-// Edges of Item of the borders object.
-inline constexpr int32_t xlDiagonalDown = 5;
-inline constexpr int32_t xlDiagonalUp = 6;
-inline constexpr int32_t xlEdgeLeft = 7;
-inline constexpr int32_t xlEdgeTop = 8;
-inline constexpr int32_t xlEdgeBottom = 9;
-inline constexpr int32_t xlEdgeRight = 10;
-inline constexpr int32_t xlInsideVertical = 11;
-inline constexpr int32_t xlInsideHorizontal = 12;
-// Writing: the four outside edges, the two inside edges. Reading: 13 is the
-// top edge and 14 the inside vertical edge.
-inline constexpr int32_t xlAround = 13;
-inline constexpr int32_t xlInside = 14;
-
 // ---------------------------------------------------------------- interfaces
 //
 // The range's Font, Borders and Interior slots hand these out (lxHandle.h

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lxBLOB.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxStreams.h"
 #include "support/Hex.h"
 

@@ -73,7 +73,7 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
 }
 
 TEST(Globals, NewWorkbookBiff8HoldsTheFixedRecordsInOrder) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   book->Worksheets()->Add();
   TXLSGlobalsWriter writer(*book, kSaveBiff8);
   ASSERT_EQ(writer.WriteWorkbook(), 1);
@@ -103,7 +103,7 @@ TEST(Globals, NewWorkbookBiff8HoldsTheFixedRecordsInOrder) {
 }
 
 TEST(Globals, NewWorkbookBiff5HasExternSheetsAndNoBiff8Records) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   book->Worksheets()->Add();
   TXLSGlobalsWriter writer(*book, kSaveBiff5);
   ASSERT_EQ(writer.WriteWorkbook(), 1);
@@ -126,7 +126,7 @@ TEST(Globals, NewWorkbookBiff5HasExternSheetsAndNoBiff8Records) {
 }
 
 TEST(Globals, SheetPositionsPointAtEachBofAndCarryVisibility) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorkSheets& sheets = *book->Worksheets();
   sheets.Add();
   sheets.Add()->SetVisible(TVariant(false));
@@ -151,7 +151,7 @@ TEST(Globals, SheetPositionsPointAtEachBofAndCarryVisibility) {
 }
 
 TEST(Globals, LongestSheetNameAndRepeatedSavesAgree) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   sheet->SetName(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ01234");
   book->Worksheets()->Add()->Select(false);
@@ -167,7 +167,7 @@ TEST(Globals, LongestSheetNameAndRepeatedSavesAgree) {
 }
 
 TEST(Globals, ProtectionDateModeAndAddedSheet) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   book->SetDate1904(true);
   book->Protect();
   TXLSGlobalsWriter writer(*book, kSaveBiff8);
@@ -182,7 +182,7 @@ TEST(Globals, ProtectionDateModeAndAddedSheet) {
 }
 
 TEST(Globals, BuiltInNamesVisitSheetsByName) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorkSheets& sheets = *book->Worksheets();
   sheets.Add()->SetName(u"B");
   sheets.Add()->SetName(u"A");
@@ -226,7 +226,7 @@ TEST(Globals, BuiltInNamesVisitSheetsByName) {
 
 TEST(SaveDriver, FileAndStreamSavesGiveTheSameDocument) {
   TempDir dir;
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   for (int32_t row = 1; row <= 300; ++row) sheet->Cells()->Item(row, 2)->SetValue(TVariant(row * 1.5));
   sheet->Cells()->Item(1, 1)->SetValue(TVariant(u"Name"));
@@ -266,7 +266,7 @@ TEST(SaveDriver, FileAndStreamSavesGiveTheSameDocument) {
 
 TEST(SaveDriver, WorkbookSaveAsStoresNameAndFormatForSave) {
   TempDir dir;
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(u"first"));
   EXPECT_EQ(book->Save(), -4) << "never saved";
   TMemoryStream stream;
@@ -293,7 +293,7 @@ TEST(SaveDriver, WorkbookSaveAsStoresNameAndFormatForSave) {
 
 TEST(SaveDriver, FailuresAndFormatCodes) {
   TempDir dir;
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   TXLSSaveNotes notes;
   EXPECT_EQ(SaveWorkbook(*book, u"   ", nullptr, kSaveBiff8, &notes), -1);
   EXPECT_FALSE(notes.fileNameStored);

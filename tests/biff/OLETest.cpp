@@ -54,7 +54,7 @@ TEST(Container, WorkbookStreamIsPaddedTo512Bytes) {
   TMemoryStream target;
   TXLSContainer container;
   ASSERT_EQ(container.CreateContainer(u"", &target), 1);
-  ASSERT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, lists), 1);
+  ASSERT_EQ(container.WriteWorkbookStream(kSaveBiff8, lists), 1);
   ASSERT_EQ(container.FinishContainer(), 1);
 
   TXLSContainer reader;
@@ -76,7 +76,7 @@ TEST(Container, WorkbookStreamIsPaddedTo512Bytes) {
   list5.AddRecord(std::move(exact));
   const TXLSBlobList* lists5[] = {&list5};
   ASSERT_EQ(container.CreateContainer(u"", &target5), 1);
-  ASSERT_EQ(container.WriteWorkbookStream(kFileFormatBiff5, lists5), 1);
+  ASSERT_EQ(container.WriteWorkbookStream(kSaveBiff5, lists5), 1);
   ASSERT_EQ(container.FinishContainer(), 1);
   target5.Seek(0, TSeekOrigin::soBeginning);
   ASSERT_EQ(reader.OpenContainer(u"", &target5), 1);
@@ -91,7 +91,7 @@ TEST(Container, StreamSaveAppendsAtTheCurrentPositionWithoutRewinding) {
   target.Write("prefix", 6);
   TXLSContainer container;
   ASSERT_EQ(container.CreateContainer(u"ignored.xls", &target), 1);
-  ASSERT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), 1);
+  ASSERT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), 1);
   ASSERT_EQ(container.FinishContainer(), 1);
   EXPECT_EQ(target.Position(), target.Size());
   EXPECT_EQ(test::ToHex(target.Bytes().data() + 6, 4), "D0 CF 11 E0");
@@ -103,7 +103,7 @@ TEST(Container, SaveResultCodes) {
   TXLSContainer container;
   EXPECT_EQ(container.CreateContainer(u"", nullptr), -1);
   EXPECT_EQ(container.CreateContainer(u"   ", nullptr), -1);
-  EXPECT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), -1) << "no document";
+  EXPECT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), -1) << "no document";
   const std::u16string missing = Utf8ToUtf16(
       (std::filesystem::temp_directory_path() / "lx_no_such_dir" / "x" / "book.xls").string());
   EXPECT_EQ(container.CreateContainer(missing, nullptr), -2);
@@ -112,8 +112,8 @@ TEST(Container, SaveResultCodes) {
   TMemoryStream target;
   ASSERT_EQ(container.CreateContainer(u"", &target), 1);
   ASSERT_NE(container.WriteRoot()->CreateStorage(u"WORKBOOK"), nullptr);
-  EXPECT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), -1);
-  EXPECT_EQ(container.WriteWorkbookStream(kFileFormatBiff5, {}), 1);
+  EXPECT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), -1);
+  EXPECT_EQ(container.WriteWorkbookStream(kSaveBiff5, {}), 1);
 }
 
 TEST(Container, OpenResultCodes) {
@@ -172,7 +172,7 @@ TEST_F(ContainerFiles, AFailedSaveLeavesTheOldFileAlone) {
     TXLSContainer container;
     ASSERT_EQ(container.CreateContainer(name, nullptr), 1);
     EXPECT_EQ(FileCount(), 2u) << "the temporary file sits beside the target";
-    ASSERT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), 1);
+    ASSERT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), 1);
     container.AbandonContainer();
     EXPECT_EQ(Contents(), "old contents");
     EXPECT_EQ(FileCount(), 1u);
@@ -183,7 +183,7 @@ TEST_F(ContainerFiles, AFailedSaveLeavesTheOldFileAlone) {
 
   TXLSContainer container;
   ASSERT_EQ(container.CreateContainer(name, nullptr), 1);
-  ASSERT_EQ(container.WriteWorkbookStream(kFileFormatBiff8, {}), 1);
+  ASSERT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), 1);
   ASSERT_EQ(container.FinishContainer(), 1);
   EXPECT_EQ(container.FileName(), name);
   EXPECT_EQ(FileCount(), 1u);
@@ -237,7 +237,7 @@ TEST(Snapshots, MacroProjectAndControlsTravelToASaveInTheSameFormat) {
   ASSERT_EQ(reader.OpenContainer(u"", &source), 1);
   std::unique_ptr<TXLSFileStorage> project;
   std::unique_ptr<TXLSFileStream> controls;
-  reader.TakeSnapshots(kFileFormatBiff8, project, controls);
+  reader.TakeSnapshots(kSaveBiff8, project, controls);
   ASSERT_NE(project, nullptr);
   ASSERT_NE(controls, nullptr);
   EXPECT_FALSE(controls->SizeKnown());
@@ -253,18 +253,18 @@ TEST(Snapshots, MacroProjectAndControlsTravelToASaveInTheSameFormat) {
 
   std::string expected;
   Describe(*reader.ReadRoot()->OpenStorage(kVbaProjectStorageBiff8), "", expected);
-  for (int saveFormat : {kFileFormatBiff8, kFileFormatBiff5}) {
+  for (int saveFormat : {kSaveBiff8, kSaveBiff5}) {
     TMemoryStream target;
     TXLSContainer writer;
     ASSERT_EQ(writer.CreateContainer(u"", &target), 1);
     ASSERT_EQ(writer.WriteWorkbookStream(saveFormat, {}), 1);
-    writer.WriteCarriedContent(saveFormat, kFileFormatBiff8, project.get(), controls.get());
+    writer.WriteCarriedContent(saveFormat, kSaveBiff8, project.get(), controls.get());
     ASSERT_EQ(writer.FinishContainer(), 1);
     TXLSContainer check;
     target.Seek(0, TSeekOrigin::soBeginning);
     ASSERT_EQ(check.OpenContainer(u"", &target), 1);
     const TCompoundReadStorage root = *check.ReadRoot();
-    if (saveFormat == kFileFormatBiff8) {
+    if (saveFormat == kSaveBiff8) {
       std::string carried;
       Describe(*root.OpenStorage(kVbaProjectStorageBiff8), "", carried);
       EXPECT_EQ(carried, expected);
@@ -284,7 +284,7 @@ TEST(Snapshots, MissingOrUnreadableContentIsNotKept) {
   ASSERT_EQ(reader.OpenContainer(u"", &source), 1);
   std::unique_ptr<TXLSFileStorage> project;
   std::unique_ptr<TXLSFileStream> controls;
-  reader.TakeSnapshots(kFileFormatBiff5, project, controls);
+  reader.TakeSnapshots(kSaveBiff5, project, controls);
   EXPECT_EQ(project, nullptr);
   EXPECT_NE(controls, nullptr);
 
@@ -295,7 +295,7 @@ TEST(Snapshots, MissingOrUnreadableContentIsNotKept) {
     PutStream(*s, u"leaf", "z");
   }));
   ASSERT_EQ(reader.OpenContainer(u"", &deep), 1);
-  reader.TakeSnapshots(kFileFormatBiff8, project, controls);
+  reader.TakeSnapshots(kSaveBiff8, project, controls);
   EXPECT_EQ(project, nullptr);
   EXPECT_EQ(controls, nullptr);
 

@@ -107,7 +107,7 @@ void FillTexts(IXLSWorksheet& sheet) {
 }
 
 XLSPtr<TXLSWorkbook> PinnedWorkbook() {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorkSheets& sheets = *book->Worksheets();
   FillData(*sheets.Add());
   FillTexts(*sheets.Add());

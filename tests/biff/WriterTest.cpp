@@ -49,7 +49,7 @@ uint32_t DWordAt(const std::vector<uint8_t>& b, size_t at) {
 }
 
 struct Book {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   void Set(int32_t row, int32_t column, const TVariant& value) { sheet->Cells()->Item(row, column)->SetValue(value); }
 };

@@ -437,11 +437,11 @@ TEST_F(SaveByExtension, PicksTheWriterFromTheLastFourCharacters) {
   EXPECT_EQ(export_.SaveToFile(Path("book.xlsx")), 1);
   EXPECT_TRUE(IsCompoundFile("book.xlsx"));
   // HTML and RTF go to their own exporters, which write no XLS file.
-  export_.SaveToFile(Path("page.HTML"));
+  static_cast<void>(export_.SaveToFile(Path("page.HTML")));
   EXPECT_FALSE(IsCompoundFile("page.HTML"));
-  export_.SaveToFile(Path("page.htm"));
+  static_cast<void>(export_.SaveToFile(Path("page.htm")));
   EXPECT_FALSE(IsCompoundFile("page.htm"));
-  export_.SaveToFile(Path("text.Rtf"));
+  static_cast<void>(export_.SaveToFile(Path("text.Rtf")));
   EXPECT_FALSE(IsCompoundFile("text.Rtf"));
   EXPECT_EQ(export_.SaveToFile(Path("x.thtml.xls")), 1);
   EXPECT_TRUE(IsCompoundFile("x.thtml.xls"));
@@ -466,7 +466,7 @@ TEST_F(SaveByExtension, SilentAbortGivesMinus100AndNoWorkbook) {
   export_.SetAfterDetailCell([](TGridToXLS*, IXLSRange*, int32_t, int32_t, TColumn*) {
     throw EDatabaseError("broken");
   });
-  EXPECT_THROW(export_.ExportToFile(Path("broken.xls")), EDatabaseError);
+  EXPECT_THROW(static_cast<void>(export_.ExportToFile(Path("broken.xls"))), EDatabaseError);
   EXPECT_EQ(export_.Workbook(), nullptr);
 
   export_.SetAfterDetailCell({});

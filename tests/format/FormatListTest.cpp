@@ -83,7 +83,7 @@ TEST(FormatList, UnusedFormatsAreNotWrittenAndNumberingHasNoGaps) {
   EXPECT_EQ(list.OutputIndex(b), 0);
   EXPECT_EQ(list.OutputIndex(c), 23);
   EXPECT_EQ(list.OutputEntry(22), c);
-  EXPECT_EQ(list.BuildXFRecord(23, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(list.BuildXFRecord(23, kSaveBiff8), nullptr);
 }
 
 TEST(FormatList, ReadsInheritFromTheParentStyleUnlessEitherSideMarksTheGroup) {

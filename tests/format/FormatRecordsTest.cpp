@@ -17,22 +17,22 @@ TEST(XFRecord, DefaultFormatsInBothFormats) {
   list.PrepareForSave();
   ASSERT_EQ(list.OutputCount(), 21);
   // Normal style: style bit, parent FFF, locked, bottom aligned, colours 64/65.
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(0, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(0, kSaveBiff8)),
             "E0 00 14 00 00 00 00 00 F5 FF 20 00 00 00 00 00 00 00 00 00 00 00 C0 20");
   // Style XFs 1-14 carry the used flags F4 as the byte D0.
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(1, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(1, kSaveBiff8)),
             "E0 00 14 00 00 00 00 00 F5 FF 20 00 00 D0 00 00 00 00 00 00 00 00 C0 20");
   // The default cell format: parent 0.
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(15, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(15, kSaveBiff8)),
             "E0 00 14 00 00 00 00 00 01 00 20 00 00 00 00 00 00 00 00 00 00 00 C0 20");
   // Currency style: font 1, format 44, flags 3E as F8.
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(16, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(16, kSaveBiff8)),
             "E0 00 14 00 01 00 2C 00 F5 FF 20 00 00 F8 00 00 00 00 00 00 00 00 C0 20");
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(1, kFileFormatBiff5)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(1, kSaveBiff5)),
             "E0 00 10 00 00 00 00 00 F5 FF 20 D0 C0 20 00 00 00 00 00 00");
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(16, kFileFormatBiff5)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(16, kSaveBiff5)),
             "E0 00 10 00 01 00 2C 00 F5 FF 20 F8 C0 20 00 00 00 00 00 00");
-  EXPECT_EQ(list.BuildXFRecord(21, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(list.BuildXFRecord(21, kSaveBiff8), nullptr);
 }
 
 // A cell format with every field filled: a bold font, custom format 164,
@@ -64,9 +64,9 @@ TEST(XFRecord, EveryFieldLandsWhereTheFileFormatWantsIt) {
   list.SetKeyAt(index, FullFormat(static_cast<uint16_t>(font)).Key());
   list.PrepareForSave();
   ASSERT_EQ(list.OutputIndex(index), 22);
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(21, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(21, kSaveBiff8)),
             "E0 00 14 00 05 00 A4 00 03 00 1A 5A 52 FC 21 53 0A 46 88 04 C5 08 11 05");
-  EXPECT_EQ(RecordHex(list.BuildXFRecord(21, kFileFormatBiff5)),
+  EXPECT_EQ(RecordHex(list.BuildXFRecord(21, kSaveBiff5)),
             "E0 00 10 00 05 00 A4 00 03 00 1A FE 11 05 42 13 8B 10 0A 06");
 }
 
@@ -80,11 +80,11 @@ TEST(XFRecord, Biff5OrientationFollowsTheRotation) {
     TlxFormatList list;
     const int32_t f = list.SetXFRotation(0, c.rotation, false);
     list.PrepareForSave();
-    const auto record = list.BuildXFRecord(list.OutputIndex(f) - 1, kFileFormatBiff5);
+    const auto record = list.BuildXFRecord(list.OutputIndex(f) - 1, kSaveBiff5);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ((record->GetWord(10) >> 8) & 3, c.orientation) << "rotation " << c.rotation;
     // BIFF8 keeps the rotation byte itself.
-    const auto biff8 = list.BuildXFRecord(list.OutputIndex(f) - 1, kFileFormatBiff8);
+    const auto biff8 = list.BuildXFRecord(list.OutputIndex(f) - 1, kSaveBiff8);
     EXPECT_EQ(biff8->GetByte(11), c.rotation);
   }
 }
@@ -94,21 +94,21 @@ TEST(StyleRecord, BuiltInAndUserStyles) {
   list.PrepareForSave();
   TXLSStyles& styles = list.Styles();
   // Comma -> XF 19; Normal -> XF 0.
-  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(0, kFileFormatBiff8)), "93 02 04 00 13 80 03 FF");
-  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(5, kFileFormatBiff5)), "93 02 04 00 00 80 00 FF");
-  EXPECT_EQ(styles.BuildStyleRecord(6, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(0, kSaveBiff8)), "93 02 04 00 13 80 03 FF");
+  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(5, kSaveBiff5)), "93 02 04 00 00 80 00 FF");
+  EXPECT_EQ(styles.BuildStyleRecord(6, kSaveBiff8), nullptr);
 
   const int32_t user = styles.AddUserStyle(u"Ab", 15);
   EXPECT_EQ(user, 6);
-  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(user, kFileFormatBiff8)), "93 02 09 00 0F 00 02 00 01 41 00 62 00");
-  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(user, kFileFormatBiff5)), "93 02 05 00 0F 00 02 41 62");
+  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(user, kSaveBiff8)), "93 02 09 00 0F 00 02 00 01 41 00 62 00");
+  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(user, kSaveBiff5)), "93 02 05 00 0F 00 02 41 62");
   EXPECT_EQ(styles.Style(user)->UserName(), u"Ab");
 
   // The same name key replaces the style in place, the first entry included.
   EXPECT_EQ(styles.AddBuiltinStyle(3, 15), 0);
   EXPECT_EQ(styles.AddUserStyle(u"Ab", 16), user);
   EXPECT_EQ(styles.Count(), 7);
-  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(0, kFileFormatBiff8)), "93 02 04 00 0F 80 03 FF");
+  EXPECT_EQ(RecordHex(styles.BuildStyleRecord(0, kSaveBiff8)), "93 02 04 00 0F 80 03 FF");
 }
 
 TEST(StyleRecord, StyleOfAnUnwrittenFormatIsNotWritten) {
@@ -117,7 +117,7 @@ TEST(StyleRecord, StyleOfAnUnwrittenFormatIsNotWritten) {
   list.MoveReference(f, 0);
   const int32_t style = list.Styles().AddUserStyle(u"Loose", f);
   list.PrepareForSave();
-  EXPECT_EQ(list.Styles().BuildStyleRecord(style, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(list.Styles().BuildStyleRecord(style, kSaveBiff8), nullptr);
 }
 
 }  // namespace

@@ -221,11 +221,11 @@ TEST(FontList, OutputIndexSkipsFour) {
 TEST(FontList, FontRecordsMatchTheFileLayout) {
   TXLSFontList fonts;
   fonts.Renumber();
-  EXPECT_EQ(RecordHex(fonts.BuildFontRecord(0, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(fonts.BuildFontRecord(0, kSaveBiff8)),
             "31 00 1A 00 C8 00 00 00 FF 7F 90 01 00 00 00 00 00 00 05 01 41 00 72 00 69 00 61 00 6C 00");
-  EXPECT_EQ(RecordHex(fonts.BuildFontRecord(3, kFileFormatBiff5)),
+  EXPECT_EQ(RecordHex(fonts.BuildFontRecord(3, kSaveBiff5)),
             "31 00 14 00 C8 00 00 00 FF 7F 90 01 00 00 00 00 00 00 05 41 72 69 61 6C");
-  EXPECT_EQ(fonts.BuildFontRecord(4, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(fonts.BuildFontRecord(4, kSaveBiff8), nullptr);
 
   // 12 pt, colour 10, bold, italic, strikeout, outline, shadow, single
   // underline, sub- and superscript, family 2, Greek character set, "Ab".
@@ -238,12 +238,12 @@ TEST(FontList, FontRecordsMatchTheFileLayout) {
   f.Family = 2;
   f.Charset = 0xA1;
   f.Name = u"Ab";
-  EXPECT_EQ(RecordHex(TXLSFontList::BuildFontRecordFromKey(f.Key(), kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(TXLSFontList::BuildFontRecordFromKey(f.Key(), kSaveBiff8)),
             "31 00 14 00 F0 00 3A 00 0A 00 BC 02 03 00 01 02 A1 00 02 01 41 00 62 00");
   f.Bold = f.Italic = f.Strikeout = f.Outline = f.Shadow = f.Superscript = false;
   f.Color = 0;  // written as automatic
   f.Name = u"\u00C4b";
-  EXPECT_EQ(RecordHex(TXLSFontList::BuildFontRecordFromKey(f.Key(), kFileFormatBiff5)),
+  EXPECT_EQ(RecordHex(TXLSFontList::BuildFontRecordFromKey(f.Key(), kSaveBiff5)),
             "31 00 11 00 F0 00 00 00 FF 7F 90 01 02 00 01 02 A1 00 02 C4 62");
 }
 
@@ -252,7 +252,7 @@ TEST(FontList, FontRecordsMatchTheFileLayout) {
 TEST(NumFormats, BuiltInTextsFindTheirIndexAndAreNeverWritten) {
   TXLSNumFormatList formats;
   EXPECT_EQ(formats.AddOrFind(u"0.00"), 2);
-  EXPECT_EQ(formats.BuildFormatRecord(2, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(formats.BuildFormatRecord(2, kSaveBiff8), nullptr);
   EXPECT_EQ(formats.AddOrFind(u"General"), 0);
   EXPECT_EQ(formats.AddOrFind(u""), 0);
   EXPECT_EQ(formats.AddOrFind(u"mm:ss"), 45);
@@ -273,10 +273,10 @@ TEST(NumFormats, CustomFormatsStartAt164AndAreWritten) {
   EXPECT_EQ(formats.AddOrFind(u"0.000"), 164);
   EXPECT_TRUE(formats.IsDateFormat(165));
   EXPECT_FALSE(formats.IsDateFormat(164));
-  EXPECT_EQ(RecordHex(formats.BuildFormatRecord(164, kFileFormatBiff8)),
+  EXPECT_EQ(RecordHex(formats.BuildFormatRecord(164, kSaveBiff8)),
             "1E 04 0F 00 A4 00 05 00 01 30 00 2E 00 30 00 30 00 30 00");
-  EXPECT_EQ(RecordHex(formats.BuildFormatRecord(164, kFileFormatBiff5)), "1E 04 08 00 A4 00 05 30 2E 30 30 30");
-  EXPECT_EQ(formats.BuildFormatRecord(166, kFileFormatBiff8), nullptr);
+  EXPECT_EQ(RecordHex(formats.BuildFormatRecord(164, kSaveBiff5)), "1E 04 08 00 A4 00 05 30 2E 30 30 30");
+  EXPECT_EQ(formats.BuildFormatRecord(166, kSaveBiff8), nullptr);
 }
 
 TEST(NumFormats, FormatsReadFromAFileKeepTheirIndexes) {
@@ -285,8 +285,8 @@ TEST(NumFormats, FormatsReadFromAFileKeepTheirIndexes) {
   formats.SetAt(170, u"0.00");  // a built-in text stored as custom is written
   EXPECT_EQ(formats.GetAt(5), u"#,##0 \"EUR\"");
   EXPECT_EQ(formats.AddOrFind(u"0.00"), 170);
-  EXPECT_NE(formats.BuildFormatRecord(5, kFileFormatBiff8), nullptr);
-  EXPECT_NE(formats.BuildFormatRecord(170, kFileFormatBiff8), nullptr);
+  EXPECT_NE(formats.BuildFormatRecord(5, kSaveBiff8), nullptr);
+  EXPECT_NE(formats.BuildFormatRecord(170, kSaveBiff8), nullptr);
   EXPECT_EQ(formats.AddOrFind(u"0.0"), 171);
   formats.SetAt(171, u"h:mm");
   EXPECT_TRUE(formats.IsDateFormat(171));

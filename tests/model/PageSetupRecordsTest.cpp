@@ -7,7 +7,7 @@
 
 #include "lxExternSheet.h"
 #include "lxPageSetup.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "support/Hex.h"
 
 namespace lx {

@@ -11,7 +11,7 @@ namespace lx {
 namespace {
 
 struct Book {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   XLSPtr<IXLSRange> At(int32_t row, int32_t column) { return sheet->Cells()->Item(row, column); }
   XLSPtr<IXLSRange> R(const char16_t* a, const char16_t* b) { return sheet->Range(a, b); }

@@ -10,7 +10,7 @@ namespace lx {
 namespace {
 
 struct Book {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   // 0-based corners.
   XLSPtr<IXLSRange> Rect(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {

@@ -11,7 +11,7 @@ namespace lx {
 namespace {
 
 struct Book {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   XLSPtr<IXLSInterior> Interior(int32_t r1, int32_t c1, int32_t r2, int32_t c2) {
     return TXLSRange::Create(sheet, r1, c1, r2, c2)->Interior();

@@ -15,7 +15,7 @@ namespace lx {
 namespace {
 
 TEST(StyleRecount, UseCountsMatchTheHoldersAfterRandomStyleWrites) {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   TlxFormatList& formats = book->Formats();
   std::mt19937 random(20261209);

@@ -23,8 +23,8 @@ uint32_t TextCells(TXLSWorkbook& book) {
 }
 
 TEST(UseCountRecount, RandomRangeOperationsKeepCountsExact) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
-  XLSPtr<TXLSWorkbook> other(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  XLSPtr<TXLSWorkbook> other = CreateXLSWorkbook();
   IXLSWorksheet* sheets[2] = {book->Worksheets()->Add(), book->Worksheets()->Add()};
   IXLSWorksheet* foreign = other->Worksheets()->Add();
   std::mt19937 random(20261209);

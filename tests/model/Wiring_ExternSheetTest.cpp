@@ -9,7 +9,7 @@ namespace lx {
 namespace {
 
 struct ThreeSheets {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* first = book->Worksheets()->Add();
   IXLSWorksheet* second = book->Worksheets()->Add();
   IXLSWorksheet* third = book->Worksheets()->Add();

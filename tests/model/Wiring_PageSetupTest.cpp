@@ -19,7 +19,7 @@ std::string RecordHex(const std::unique_ptr<TXLSBlob>& blob) {
 std::string Norm(std::string_view hex) { return test::ToHex(test::Hex(hex)); }
 
 struct TwoSheets {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* first = book->Worksheets()->Add();
   IXLSWorksheet* second = book->Worksheets()->Add();
 };

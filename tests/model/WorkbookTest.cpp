@@ -11,7 +11,7 @@ namespace lx {
 namespace {
 
 struct Book {
-  XLSPtr<TXLSWorkbook> book{new TXLSWorkbook()};
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* sheet = book->Worksheets()->Add();
   XLSPtr<IXLSRange> At(int32_t row, int32_t column) { return sheet->Cells()->Item(row, column); }
 };
@@ -233,7 +233,7 @@ TEST(Dates, NumbersUnderADateFormatReadBackAsDates) {
 }
 
 TEST(SheetNames, DefaultNamesSkipTakenOnes) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorkSheets* sheets = book->Worksheets();
   EXPECT_EQ(book->ActiveSheet(), nullptr);
   IXLSWorksheet* first = sheets->Add();
@@ -260,7 +260,7 @@ TEST(SheetNames, DefaultNamesSkipTakenOnes) {
 }
 
 TEST(SheetNames, InvalidRenamesAreIgnored) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* a = book->Worksheets()->Add();
   IXLSWorksheet* b = book->Worksheets()->Add();
   a->SetName(u"a/b");
@@ -280,7 +280,7 @@ TEST(SheetNames, InvalidRenamesAreIgnored) {
 }
 
 TEST(Worksheet, SelectionVisibilityZoomAndFirstVisible) {
-  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   IXLSWorksheet* a = book->Worksheets()->Add();
   IXLSWorksheet* b = book->Worksheets()->Add();
   b->Select(false);
@@ -367,6 +367,63 @@ TEST(Workbook, StandInsAndPlainState) {
   EXPECT_FALSE(book->Unprotect(AnsiString("no")));
   EXPECT_TRUE(book->Unprotect(AnsiString("pw")));
   EXPECT_FALSE(book->ProtectStructure());
+}
+
+// The model reaches the writers, the reader and the exporters only through
+// the links it was created with: without them each operation fails, with
+// them each passes its arguments through and keeps what a save reports.
+TEST(Workbook, HigherLayersAreReachedThroughLinks) {
+  XLSPtr<TXLSWorkbook> bare(new TXLSWorkbook());
+  TMemoryStream stream;
+  IXLSWorksheet* sheet = bare->Worksheets()->Add();
+  XLSPtr<IXLSRange> range = sheet->Range(u"A1", u"B2");
+  EXPECT_EQ(bare->SaveAs(u"a.xls", kSaveBiff8), kResultFail);
+  EXPECT_EQ(bare->SaveAsHTML(u"a.htm"), kResultFail);
+  EXPECT_EQ(bare->SaveAsRTF(stream), kResultFail);
+  EXPECT_EQ(bare->Open(u"a.xls", AnsiString("pw")), kResultFail);
+  EXPECT_EQ(range->SaveAs(u"a.csv", kSaveCSV), kResultFail);
+  range->AutoFit(true);  // nothing to call, nothing happens
+  EXPECT_EQ(bare->CompileFormula("1+1", 1), nullptr);
+
+  std::vector<std::string> calls;
+  TXLSWorkbookLinks links;
+  links.save = [&](TXLSWorkbook&, const WideString& name, TStream* to, int32_t format, TXLSSaveNotes& notes) {
+    calls.push_back("save " + WideToAnsi(name) + (to ? " stream " : " file ") + std::to_string(format));
+    notes.formatRemembered = true;
+    notes.fileNameStored = to == nullptr;
+    return kResultOk;
+  };
+  links.saveHTML = [&](TXLSWorkbook&, const WideString& name) {
+    calls.push_back("html " + WideToAnsi(name));
+    return 7;
+  };
+  links.open = [&](TXLSWorkbook&, const WideString& name, TStream* from, const AnsiString* password) {
+    calls.push_back("open " + WideToAnsi(name) + (from ? " stream " : " file ") + (password ? *password : "-"));
+    return kResultOk;
+  };
+  links.autoFit = [&](IXLSRange& fitted, bool columns) {
+    calls.push_back("fit " + std::to_string(fitted.LastColumn()) + (columns ? " columns" : " rows"));
+  };
+  links.saveRange = [&](IXLSRange&, const WideString& name, TStream*, int32_t format) {
+    calls.push_back("range " + WideToAnsi(name) + " " + std::to_string(format));
+    return kResultOk;
+  };
+  XLSPtr<TXLSWorkbook> linked(new TXLSWorkbook(&links));
+  XLSPtr<IXLSRange> cells = linked->Worksheets()->Add()->Range(u"A1", u"B2");
+  EXPECT_EQ(linked->Save(), kResultNothingToSave);
+  EXPECT_EQ(linked->SaveAs(u"a.xls", kSaveBiff5), kResultOk);
+  EXPECT_EQ(linked->Save(), kResultOk);  // again to a.xls, as BIFF5
+  EXPECT_EQ(linked->SaveAs(stream), kResultOk);
+  EXPECT_EQ(linked->SaveAsHTML(u"b.htm"), 7);
+  EXPECT_EQ(linked->Open(stream), kResultOk);
+  EXPECT_EQ(linked->Open(u"c.xls", AnsiString("pw")), kResultOk);
+  EXPECT_EQ(linked->SaveAsRTF(u"d.rtf"), kResultFail);  // no RTF link
+  cells->AutoFit(false);
+  cells->Columns()->ColumnsAutoFit(true);
+  EXPECT_EQ(cells->SaveAs(u"e.csv", kSaveCSV), kResultOk);
+  EXPECT_EQ(calls, (std::vector<std::string>{"save a.xls file 1", "save a.xls file 1", "save  stream 2",
+                                             "html b.htm", "open  stream -", "open c.xls file pw", "fit 1 rows",
+                                             "fit 1 columns", "range e.csv 5"}));
 }
 
 TEST(Workbook, GenerationSkipsMinusOneAndCellValueReportsBeyond) {

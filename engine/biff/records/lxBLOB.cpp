@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "lxResult.h"
+#include "lxConstants.h"
 #include "lxStreams.h"
 
 namespace lx {
@@ -219,19 +219,14 @@ void SplitRecord(std::unique_ptr<TXLSBlob>& record, uint16_t maxRecordData) {
   record = std::move(split);
 }
 
-int32_t TXLSBlobList::AddRecord(std::unique_ptr<TXLSBlob> record) {
+void TXLSBlobList::AddRecord(std::unique_ptr<TXLSBlob> record) {
   if (record) AppendBytes(record->Data(), record->Length());
-  return kResultOk;
 }
 
-int32_t TXLSBlobList::AddRecord(const TXLSBlob& record) {
-  AppendBytes(record.Data(), record.Length());
-  return kResultOk;
-}
+void TXLSBlobList::AddRecord(const TXLSBlob& record) { AppendBytes(record.Data(), record.Length()); }
 
-int32_t TXLSBlobList::AddList(const TXLSBlobList& other) {
+void TXLSBlobList::AddList(const TXLSBlobList& other) {
   for (const auto& chunk : other.chunks_) AppendBytes(chunk->Data(), chunk->Length());
-  return kResultOk;
 }
 
 void TXLSBlobList::AppendAcrossChunks(const uint8_t* bytes, uint32_t count) {
@@ -357,6 +352,19 @@ std::vector<uint8_t> TXLSBlobList::Bytes() const {
   bytes.reserve(total_);
   for (const auto& chunk : chunks_) bytes.insert(bytes.end(), chunk->Data(), chunk->Data() + chunk->Length());
   return bytes;
+}
+
+std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
+  auto record = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
+  record->AddWord(number);
+  record->AddWord(static_cast<uint16_t>(payload));
+  return record;
+}
+
+std::unique_ptr<TXLSBlob> WordRecord(uint16_t number, uint16_t value) {
+  auto record = NewRecord(number, 2);
+  record->AddWord(value);
+  return record;
 }
 
 }  // namespace lx

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "lxCodePage.h"
-#include "lxResult.h"
+#include "lxConstants.h"
 
 namespace lx {
 
@@ -120,9 +120,7 @@ std::vector<std::unique_ptr<TXLSBlob>> TXLSSupBook::BuildRecords(uint16_t sheetC
   for (const TXLSSupBookItem& item : items_) {
     std::unique_ptr<TXLSBlob> blob;
     if (item.internal) {
-      blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + kSupBookShortPayload);
-      blob->AddWord(kRecSupBook);
-      blob->AddWord(kSupBookShortPayload);
+      blob = NewRecord(kRecSupBook, kSupBookShortPayload);
       blob->AddWord(sheetCount);
       blob->AddWord(kSupBookInternalMark);
     } else if (item.addIn) {
@@ -150,9 +148,7 @@ std::vector<std::unique_ptr<TXLSBlob>> TXLSSupBook::BuildRecords(uint16_t sheetC
     } else {
       uint32_t payload = 2 + 3 + 2 * static_cast<uint32_t>(item.fileName.size());
       for (const std::u16string& name : item.sheetNames) payload += 3 + 2 * static_cast<uint32_t>(name.size());
-      blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-      blob->AddWord(kRecSupBook);
-      blob->AddWord(static_cast<uint16_t>(payload));
+      blob = NewRecord(kRecSupBook, payload);
       blob->AddWord(static_cast<uint16_t>(item.sheetNames.size()));
       AddCountedString(*blob, item.fileName);
       for (const std::u16string& name : item.sheetNames) AddCountedString(*blob, name);
@@ -307,11 +303,8 @@ std::vector<std::unique_ptr<TXLSBlob>> TlxExternSheetSheet::BuildSupBookRecords(
 std::unique_ptr<TXLSBlob> TlxExternSheetSheet::BuildExternSheetBiff8() const {
   const uint32_t count = static_cast<uint32_t>(refList_.size());
   const uint32_t payload = 2 + kXtiSize * count;
-  auto blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + payload);
-  // Longer lists are split into CONTINUE records by the record owner; the
-  // length field carries the low 16 bits until then.
-  blob->AddWord(kRecExternSheet);
-  blob->AddWord(static_cast<uint16_t>(payload));
+  // Longer lists are split into CONTINUE records by the record owner.
+  auto blob = NewRecord(kRecExternSheet, payload);
   blob->AddWord(static_cast<uint16_t>(count));
   for (const int32_t index : refList_) {
     const TlxExternSheetSheetItem* item = items_.Get(index);
@@ -326,34 +319,26 @@ std::unique_ptr<TXLSBlob> TlxExternSheetSheet::BuildExternSheetBiff8() const {
 std::vector<std::unique_ptr<TXLSBlob>> TlxExternSheetSheet::BuildExternSheetsBiff5(int32_t ownPosition) const {
   std::vector<std::unique_ptr<TXLSBlob>> records;
   const int32_t sheets = std::max(SheetCount(), 0);
-  auto count = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-  count->AddWord(kRecExternCount);
-  count->AddWord(2);
+  auto count = NewRecord(kRecExternCount, 2);
   count->AddWord(static_cast<uint16_t>(sheets + 1));
   records.push_back(std::move(count));
   for (int32_t position = 1; position <= sheets; ++position) {
     std::unique_ptr<TXLSBlob> blob;
     if (position == ownPosition) {
-      blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-      blob->AddWord(kRecExternSheet);
-      blob->AddWord(2);
+      blob = NewRecord(kRecExternSheet, 2);
       blob->AddByte(1);
       blob->AddByte(kExternSheetOwnSheet);
     } else {
       std::string name = WideToAnsi(SheetNameAt(position));
       if (name.size() > kMaxShortLength) name.resize(kMaxShortLength);
-      blob = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2 + static_cast<uint32_t>(name.size()));
-      blob->AddWord(kRecExternSheet);
-      blob->AddWord(static_cast<uint16_t>(2 + name.size()));
+      blob = NewRecord(kRecExternSheet, 2 + static_cast<uint32_t>(name.size()));
       blob->AddByte(static_cast<uint8_t>(name.size()));
       blob->AddByte(kExternSheetSheetOfThisBook);
       blob->AddAnsi(name);
     }
     records.push_back(std::move(blob));
   }
-  auto self = std::make_unique<TXLSBlob>(kRecordHeaderSize + 2);
-  self->AddWord(kRecExternSheet);
-  self->AddWord(2);
+  auto self = NewRecord(kRecExternSheet, 2);
   self->AddByte(1);
   self->AddByte(kExternSheetThisBook);
   records.push_back(std::move(self));

@@ -21,16 +21,12 @@
 #include <string_view>
 #include <vector>
 
+#include "lxConstants.h"
 #include "lxLargePages.h"
 
 namespace lx {
 
 class TStream;
-
-// File format codes of the two XLS formats, as the save and open operations
-// and every record builder take them.
-inline constexpr int32_t kFileFormatBiff5 = 1;
-inline constexpr int32_t kFileFormatBiff8 = 2;
 
 inline constexpr uint16_t kRecContinue = 0x003C;
 inline constexpr uint16_t kRecordHeaderSize = 4;
@@ -113,7 +109,7 @@ class TXLSBlob {
   std::u16string ReadUnicodeString(uint32_t& position, bool shortCount, bool hasOptions) const;
 
   // Writes Length() bytes; 1 when the stream took them all, -1 otherwise.
-  int32_t WriteToStream(TStream& stream) const;
+  [[nodiscard]] int32_t WriteToStream(TStream& stream) const;
 
  private:
   // Makes room for size bytes at offset (exact growth, no spare room).
@@ -140,6 +136,13 @@ class TXLSBlob {
 // carrying the rest. A record within the limit is left as it is.
 void SplitRecord(std::unique_ptr<TXLSBlob>& record, uint16_t maxRecordData);
 
+// A record buffer with the header of a record of `payload` bytes written and
+// room for exactly that payload. The length field keeps the low 16 bits of a
+// longer payload until the record is split into CONTINUE records.
+std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload);
+// A whole record whose payload is one 16-bit value.
+std::unique_ptr<TXLSBlob> WordRecord(uint16_t number, uint16_t value);
+
 class TXLSBlobList {
  public:
   static constexpr uint16_t kChunkSize = 4048;
@@ -150,12 +153,12 @@ class TXLSBlobList {
   TXLSBlobList(TXLSBlobList&&) noexcept = default;
   TXLSBlobList& operator=(TXLSBlobList&&) noexcept = default;
 
-  // Appends the record's bytes; the record is freed afterwards. Result 1.
-  int32_t AddRecord(std::unique_ptr<TXLSBlob> record);
-  // Appends the record's bytes; the caller keeps the record. Result 1.
-  int32_t AddRecord(const TXLSBlob& record);
+  // Appends the record's bytes; the record is freed afterwards.
+  void AddRecord(std::unique_ptr<TXLSBlob> record);
+  // Appends the record's bytes; the caller keeps the record.
+  void AddRecord(const TXLSBlob& record);
   // Appends another list's bytes in order; the other list keeps its chunks.
-  int32_t AddList(const TXLSBlobList& other);
+  void AddList(const TXLSBlobList& other);
 
   uint32_t Count() const { return static_cast<uint32_t>(chunks_.size()); }
   // The chunk at index, or nullptr past the end.
@@ -167,13 +170,13 @@ class TXLSBlobList {
   uint32_t Total() const { return total_; }
 
   // Writes every chunk in order; stops at the first result other than 1.
-  int32_t WriteToStream(TStream& stream) const;
+  [[nodiscard]] int32_t WriteToStream(TStream& stream) const;
   // Copies count bytes starting at offset into a new buffer of capacity count.
   // -1 (and no buffer) when the range is not wholly inside the list.
-  int32_t ReadBytes(uint32_t offset, uint32_t count, std::unique_ptr<TXLSBlob>& result) const;
+  [[nodiscard]] int32_t ReadBytes(uint32_t offset, uint32_t count, std::unique_ptr<TXLSBlob>& result) const;
   // Reads an option byte (1: UTF-16 characters, else 8-bit) and count
   // characters at offset. consumed is 1 + the bytes of the characters.
-  int32_t ReadString(uint32_t offset, uint32_t count, std::u16string& text, uint32_t& consumed) const;
+  [[nodiscard]] int32_t ReadString(uint32_t offset, uint32_t count, std::u16string& text, uint32_t& consumed) const;
 
   // The whole byte stream, concatenated (for tests and small lists).
   std::vector<uint8_t> Bytes() const;

@@ -86,7 +86,7 @@ class TXLSSupBook {
   // Adds the item a BIFF8 SUPBOOK record describes (payload without the
   // record header); returns its place, or -1 when the payload is malformed
   // (nothing is added then).
-  int32_t AddFromRecord(const uint8_t* payload, uint32_t size);
+  [[nodiscard]] int32_t AddFromRecord(const uint8_t* payload, uint32_t size);
   // Gives the last item the add-in function name of an EXTERNNAME record.
   // False when the list is empty.
   bool AttachAddInName(std::u16string_view name);
@@ -137,16 +137,16 @@ class TlxExternSheetSheet {
   // Entry of this workbook from the first sheet to the last, found or
   // created; -1 when a name is not a sheet of the workbook. explicitIndex > 0
   // makes a new entry take that index without looking for an equal one.
-  int32_t FindOrAddSheetNames(std::u16string_view firstName, std::u16string_view lastName,
+  [[nodiscard]] int32_t FindOrAddSheetNames(std::u16string_view firstName, std::u16string_view lastName,
                               int32_t explicitIndex = -1);
   // Same by 1-based sheet positions.
-  int32_t FindOrAddSheetPositions(int32_t firstPosition, int32_t lastPosition, int32_t explicitIndex = -1);
+  [[nodiscard]] int32_t FindOrAddSheetPositions(int32_t firstPosition, int32_t lastPosition, int32_t explicitIndex = -1);
   // Same by sheet identifiers (not checked against the workbook).
-  int32_t FindOrAddSheetIdentifiers(int32_t firstIdentifier, int32_t lastIdentifier, int32_t explicitIndex = -1);
+  [[nodiscard]] int32_t FindOrAddSheetIdentifiers(int32_t firstIdentifier, int32_t lastIdentifier, int32_t explicitIndex = -1);
   // An entry read from a BIFF8 EXTERNSHEET: index is its 1-based XTI place,
   // first and last are sheet numbers (itab + 1). Returns the entry's index,
   // or -1 when it cannot be made.
-  int32_t AddFromFile(int32_t index, int32_t supBook, int32_t firstSheet, int32_t lastSheet);
+  [[nodiscard]] int32_t AddFromFile(int32_t index, int32_t supBook, int32_t firstSheet, int32_t lastSheet);
 
   // Supporting workbook and first and last sheet of an entry: positions for
   // this workbook (both must still exist), raw sheet numbers for another

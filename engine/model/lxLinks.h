@@ -1,0 +1,62 @@
+// The links from the workbook model to the layers built on it.
+//
+// The model sits below the writers, the exporters, the reader and the
+// formula compiler, yet its own operations (a workbook's SaveAs, Open,
+// SaveAsHTML and SaveAsRTF, a range's SaveAs and AutoFit, formula
+// compilation) start their work. The model reaches them only through a
+// TXLSWorkbookLinks table: lxengine's CreateWorkbook fills one with the
+// operations of the layers above and gives every workbook it creates a
+// pointer to it. A link left empty, or a workbook created without links,
+// makes the operation report a general failure (or do nothing, where the
+// operation reports nothing), so the model builds and is tested on its own.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "lxText.h"
+
+namespace lx {
+
+class TStream;
+class TXLSWorkbook;
+class TXLSCompiledFormula;
+class IXLSRange;
+
+// What a save tells the workbook to keep.
+struct TXLSSaveNotes {
+  // The format code becomes the one a later Save uses.
+  bool formatRemembered = false;
+  // The file name becomes the stored name (file saves whose document was
+  // created).
+  bool fileNameStored = false;
+};
+
+struct TXLSWorkbookLinks {
+  // Writes the workbook in the format of a save-format code to the named
+  // file, or to stream when it is not null.
+  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream, int32_t format,
+                        TXLSSaveNotes& notes)>
+      save;
+  // The workbook as an HTML page or frameset, and as RTF (file or stream).
+  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName)> saveHTML;
+  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream)> saveRTF;
+  // Replaces the workbook's content with a file's or a stream's; password is
+  // null when none was given.
+  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream,
+                        const AnsiString* password)>
+      open;
+  // A formula text compiled for a sheet; null when it does not compile.
+  std::function<std::shared_ptr<TXLSCompiledFormula>(TXLSWorkbook& book, const AnsiString& text,
+                                                     int32_t sheetIdentifier)>
+      compileFormula;
+  // Fits the widths of the range's columns (columns true) or the heights of
+  // its rows.
+  std::function<void(IXLSRange& range, bool columns)> autoFit;
+  // Writes the range's cells in the format of a save-format code to the named
+  // file, or to stream when it is not null.
+  std::function<int32_t(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format)> saveRange;
+};
+
+}  // namespace lx
