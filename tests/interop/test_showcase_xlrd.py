@@ -86,7 +86,7 @@ def check_number_formats(book, sheet, biff):
     for c, expected in E.VALUES_COLUMNS.items():
         check(columns.get(c) == expected, "BIFF%d Values: column %d is %r" % (biff, c, columns.get(c)))
     header = book.font_list[book.xf_list[sheet.cell_xf_index(0, 0)].font_index]
-    check(header.weight == 700, "BIFF%d Values!A1: header not bold" % biff)
+    check(header.weight == 700 and header.bold, "BIFF%d Values!A1: header not bold" % biff)
 
 
 def check_file(path, biff):
