@@ -37,7 +37,8 @@ constexpr uint16_t kRowAlways = 0x0100;
 constexpr uint16_t kRowFormatted = 0x0080;
 constexpr uint16_t kRowHidden = 0x0020;
 constexpr uint16_t kRowCustomHeight = 0x0040;
-constexpr uint16_t kRowLevelChange = 0x0010;
+// The group of deeper rows this row sums up is collapsed.
+constexpr uint16_t kRowCollapsed = 0x0010;
 constexpr uint16_t kRowDefaultXF = 15;
 constexpr uint16_t kRowPayload = 16;
 
@@ -64,9 +65,8 @@ std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload) {
   return record;
 }
 
-uint8_t RowLevel(const TXLSRowInfoList& rows, int32_t row) {
-  const TXLSRowInfo* info = row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
-  return info ? info->OutlineLevel : 0;
+const TXLSRowInfo* FindRow(const TXLSRowInfoList& rows, int32_t row) {
+  return row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
 }
 
 }  // namespace
@@ -218,6 +218,8 @@ int32_t TXLSSheetWriter::WriteCells() {
 
 int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
   const TXLSRowInfoList& rows = sheet_.RowInfo();
+  // A summary row sits below its detail rows unless the outline puts it above.
+  const int32_t detailSide = parts_.outline && parts_.outline->SummaryRow() == 0 ? 1 : -1;
   for (int32_t row = firstRow; row <= lastRow; ++row) {
     const TXLSRowInfo* info = rows.Find(row);
     if (!info) continue;
@@ -227,7 +229,10 @@ int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
     if (info->HasRowFormat) options |= kRowFormatted;
     if (info->Hidden) options |= kRowHidden;
     if (info->CustomHeight && !info->Hidden && info->HeightSet) options |= kRowCustomHeight;
-    if (level != RowLevel(rows, row - 1) || level != RowLevel(rows, row + 1)) options |= kRowLevelChange;
+    // A group is collapsed when its detail rows are hidden: the row next to
+    // this one on the detail side is deeper and hidden.
+    const TXLSRowInfo* detail = FindRow(rows, row + detailSide);
+    if (detail && detail->Hidden && (detail->OutlineLevel & 7) > level) options |= kRowCollapsed;
     uint16_t xf = kRowDefaultXF;
     if (info->HasRowFormat) xf = RecordXF(info->FormatIndex);
     TXLSBlob& record = StartRecord(kRecRow, kRowPayload);

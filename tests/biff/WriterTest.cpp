@@ -319,9 +319,41 @@ TEST(SheetRecords, ColumnRunsAndRowOptions) {
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   ASSERT_EQ(cells.size(), 4u);
   EXPECT_EQ(cells[0].payload, Hex("00 00 00 00 00 00  58 02  00 00 00 00  40 01  0F 00"));
-  // Row 2 is hidden and its level differs from the row below.
-  EXPECT_EQ(cells[1].payload, Hex("02 00 00 00 00 00  FF 80  00 00 00 00  30 01  0F 00"));
-  EXPECT_EQ(cells[2].payload, Hex("03 00 00 00 00 00  FF 80  00 00 00 00  12 01  0F 00"));
+  // Row 2 is hidden; row 3 carries its level (stored 2).
+  EXPECT_EQ(cells[1].payload, Hex("02 00 00 00 00 00  FF 80  00 00 00 00  20 01  0F 00"));
+  EXPECT_EQ(cells[2].payload, Hex("03 00 00 00 00 00  FF 80  00 00 00 00  02 01  0F 00"));
+}
+
+TEST(SheetRecords, OnlyTheSummaryRowOfAHiddenGroupIsMarkedCollapsed) {
+  // Two detail rows (level 2, stored 1) and their summary row, which sits
+  // below them by default and above them when the outline says so. The
+  // option words: 0x0100 always, 0x0020 hidden, 0x0010 collapsed, the level.
+  struct TCase {
+    bool summaryAbove;
+    bool hidden;
+    std::vector<uint16_t> options;  // rows 0, 1, 2
+  };
+  const TCase cases[] = {
+      {false, false, {0x0101, 0x0101, 0x0100}},
+      {false, true, {0x0121, 0x0121, 0x0110}},
+      {true, false, {0x0100, 0x0101, 0x0101}},
+      {true, true, {0x0110, 0x0121, 0x0121}},
+  };
+  for (const TCase& c : cases) {
+    Book b;
+    const int32_t summary = c.summaryAbove ? 0 : 2;
+    if (c.summaryAbove) b.sheet->GetOutline().SetSummaryRow(0);
+    b.Set(summary + 1, 1, u"Total");
+    for (int32_t row = 0; row <= 2; ++row) {
+      if (row == summary) continue;
+      b.sheet->RowInfo().SetRowOutlineLevel(row, 2);
+      b.sheet->RowInfo().SetRowHidden(row, c.hidden);
+    }
+    std::vector<uint16_t> options;
+    for (const TRecord& r : SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells))
+      if (r.number == kRecRow) options.push_back(static_cast<uint16_t>(r.payload[12] | r.payload[13] << 8));
+    EXPECT_EQ(options, c.options) << "summary " << (c.summaryAbove ? "above" : "below") << ", hidden " << c.hidden;
+  }
 }
 
 TEST(SheetRecords, WindowAndSelectionFollowTheSheet) {
