@@ -51,8 +51,10 @@ constexpr uint16_t kWindow2Frozen = 0x0008;
 constexpr uint16_t kWindow2Zeros = 0x0010;
 constexpr uint16_t kWindow2RightToLeft = 0x0040;
 constexpr uint16_t kWindow2Always = 0x00A4;  // headings, default gridline colour, outline symbols
+// The sheet's tab is selected; several sheets may be.
 constexpr uint16_t kWindow2Selected = 0x0200;
-constexpr uint16_t kWindow2Visible = 0x0400;
+// The sheet is the one the window shows: only the active sheet.
+constexpr uint16_t kWindow2Displayed = 0x0400;
 constexpr uint16_t kWindow2GridlineColor = 64;
 
 constexpr uint16_t kSelectionPayload = 15;
@@ -453,6 +455,13 @@ int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, 
 
 // ---------------------------------------------------------------- settings
 
+bool TXLSSheetWriter::IsDisplayedSheet() const {
+  // The sheet WINDOW1 names as the current one: the active sheet, or the
+  // first when no sheet is active.
+  const IXLSWorksheet* active = context_.workbook ? context_.workbook->Worksheets()->ActiveSheet() : nullptr;
+  return active ? active == &sheet_ : sheet_.Index() <= 1;
+}
+
 int32_t TXLSSheetWriter::WriteColumnInfo() {
   const TXLSColumnInfoList& columns = sheet_.ColumnInfo();
   auto same = [](const TXLSColumnInfo& a, const TXLSColumnInfo& b) {
@@ -587,7 +596,7 @@ int32_t TXLSSheetWriter::WriteTail() {
   if (parts_.displayZeros) options |= kWindow2Zeros;
   if (parts_.rightToLeft) options |= kWindow2RightToLeft;
   if (sheet_.Selected()) options |= kWindow2Selected;
-  if (sheet_.Visible() == 0) options |= kWindow2Visible;
+  if (IsDisplayedSheet()) options |= kWindow2Displayed;
   int32_t topRow = sheet_.FirstVisibleRow();
   const int32_t hiddenTop = sheet_.RowInfo().HiddenRowsFromTop();
   if (topRow != 0 && hiddenTop >= topRow) topRow = hiddenTop;

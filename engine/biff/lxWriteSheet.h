@@ -183,6 +183,8 @@ class TXLSSheetWriter {
   int32_t WriteSheetRecords(uint32_t streamPosition);
   int32_t WriteColumnInfo();
   int32_t WriteTail();
+  // Whether this is the sheet the workbook window shows when the file opens.
+  bool IsDisplayedSheet() const;
 
   // The XF index a record carries for a format index.
   uint16_t RecordXF(int32_t formatIndex) const;

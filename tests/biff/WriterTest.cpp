@@ -371,7 +371,8 @@ TEST(SheetRecords, WindowAndSelectionFollowTheSheet) {
     return nullptr;
   };
   ASSERT_NE(find(tail1, kRecWindow2), nullptr);
-  EXPECT_EQ(find(tail1, kRecWindow2)->payload, Hex("B6 04 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00"));
+  // Only the active sheet is the displayed one (0x0400).
+  EXPECT_EQ(find(tail1, kRecWindow2)->payload, Hex("B6 00 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00"));
   EXPECT_EQ(find(tail1, kRecScl), nullptr);
   EXPECT_EQ(find(tail1, kRecSelection)->payload, Hex("03 00 00 00 00 00 00 01 00 00 00 00 00 00 00"));
   EXPECT_EQ(tail1.back().number, kRecEOF);
