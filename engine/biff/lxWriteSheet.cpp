@@ -568,14 +568,15 @@ int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   }
 
   // Head: BOF and INDEX, whose DBCELL positions count from the first byte of
-  // the cell list.
+  // the cell list. A long INDEX is split into CONTINUE records, whose headers
+  // move the cell list too.
   auto bof = BuildBOFRecord(biff8, kBOFWorksheet);
   const uint32_t bofSize = bof->Length();
   result = AddSheetRecord(std::move(bof), lkHead);
   if (result != kResultOk) return result;
   if (index_.HasRows()) {
-    const uint32_t cellListStart =
-        streamPosition + bofSize + index_.IndexRecordSize(biff8) + lists_[lkSettings].Total();
+    const uint32_t cellListStart = streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) +
+                                   lists_[lkSettings].Total();
     result = AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
     if (result != kResultOk) return result;
   }

@@ -239,6 +239,41 @@ TEST(SheetCells, GapsBetweenRowsGiveEmptyBlocks) {
   }
 }
 
+TEST(SheetCells, IndexSplitIntoContinueStillPointsAtEveryDBCell) {
+  // Rows 0 and lastRow give a DBCELL for every block between them. BIFF5
+  // splits an INDEX of more than 517 positions (2080 payload bytes); a BIFF8
+  // INDEX of all 2048 blocks still fits one record.
+  struct TCase {
+    int32_t format;
+    int32_t lastRow;
+    size_t records;  // INDEX and its CONTINUE records
+  };
+  const TCase cases[] = {{kSaveBiff5, 517 * 32, 2}, {kSaveBiff5, 65535, 4}, {kSaveBiff8, 65535, 1}};
+  for (const TCase& c : cases) {
+    Book b;
+    b.Set(1, 1, 1.0);
+    b.Set(c.lastRow + 1, 1, 2.0);
+    TXLSGlobalsWriter writer(*b.book, c.format);
+    ASSERT_EQ(writer.WriteWorkbook(), 1);
+    const auto head = Walk(writer.Sheet(1)->List(TXLSSheetWriter::lkHead).Bytes());
+    ASSERT_EQ(head.size(), 1 + c.records);
+    std::vector<uint8_t> index;
+    for (size_t i = 1; i < head.size(); ++i) {
+      EXPECT_EQ(head[i].number, i == 1 ? kRecIndex : kRecContinue);
+      index.insert(index.end(), head[i].payload.begin(), head[i].payload.end());
+    }
+    const size_t blocks = static_cast<size_t>(c.lastRow / 32 + 1);
+    const size_t first = c.format == kSaveBiff8 ? 16 : 12;
+    ASSERT_EQ(index.size(), first + 4 * blocks);
+    const std::vector<uint8_t> stream = writer.Bytes();
+    for (size_t i = 0; i < blocks; ++i) {
+      const uint32_t position = DWordAt(index, first + 4 * i);
+      ASSERT_LT(position + 1, stream.size());
+      ASSERT_EQ(stream[position] | stream[position + 1] << 8, kRecDBCell) << "format " << c.format << " block " << i;
+    }
+  }
+}
+
 TEST(SheetCells, DatesShiftInThe1904SystemAndNeverBecomeRK) {
   Book b;
   b.book->SetDate1904(true);
