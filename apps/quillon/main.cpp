@@ -17,19 +17,8 @@ namespace {
 
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
 
-bool WantsWindow(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments)
-    if (argument == "--export" || argument == "--help" || argument == "-h") return false;
-  return true;
-}
-
-int RunWindow(int argc, char** argv) {
-  QApplication application(argc, argv);  // takes Qt's own arguments out of argv
-  const lx::TQuillonOptions options = lx::ParseQuillonArguments(Arguments(argc, argv));
-  if (!options.error.empty()) {
-    std::cerr << "quillon: " << options.error << "\n" << lx::kQuillonUsage;
-    return 2;
-  }
+int RunWindow(int argc, char** argv, const lx::TQuillonOptions& options) {
+  QApplication application(argc, argv);
   lx::TQuillonData data;
   try {
     data.Open(options.databaseFile);
@@ -60,17 +49,23 @@ int RunWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   // Dates and numbers follow the user's locale, in the window and without it.
   std::setlocale(LC_ALL, "");
-  const std::vector<std::string> arguments = Arguments(argc, argv);
-  if (WantsWindow(arguments)) return RunWindow(argc, argv);
-
-  const lx::TQuillonOptions options = lx::ParseQuillonArguments(arguments);
+  // The whole command line is checked before Qt starts: without a display Qt
+  // ends the process while it starts, before a usage could be printed. Qt's
+  // own settings come from its environment variables (QT_QPA_PLATFORM, ...).
+  const lx::TQuillonOptions options = lx::ParseQuillonArguments(Arguments(argc, argv));
   if (!options.error.empty()) {
     std::cerr << "quillon: " << options.error << "\n" << lx::kQuillonUsage;
     return 2;
   }
-  if (options.mode == lx::TQuillonOptions::qmHelp) {
-    std::cout << lx::kQuillonUsage;
-    return 0;
+  switch (options.mode) {
+    case lx::TQuillonOptions::qmHelp:
+      std::cout << lx::kQuillonUsage;
+      return 0;
+    case lx::TQuillonOptions::qmExport:
+      return lx::RunQuillonExport(options, std::cout, std::cerr);
+    case lx::TQuillonOptions::qmWindow:
+    case lx::TQuillonOptions::qmScreenshot:
+      break;
   }
-  return lx::RunQuillonExport(options, std::cout, std::cerr);
+  return RunWindow(argc, argv, options);
 }

@@ -61,6 +61,13 @@ uint32_t TXLSDBCellIndex::IndexRecordSize(bool biff8) const {
   return kRecordHeaderSize + (biff8 ? 16u : 12u) + 4u * static_cast<uint32_t>(offsets_.size());
 }
 
+uint32_t TXLSDBCellIndex::WrittenIndexSize(bool biff8, uint16_t maxRecordData) const {
+  const uint32_t payload = IndexRecordSize(biff8) - kRecordHeaderSize;
+  if (maxRecordData == 0 || payload <= maxRecordData) return payload + kRecordHeaderSize;
+  const uint32_t pieces = (payload + maxRecordData - 1) / maxRecordData;
+  return payload + pieces * kRecordHeaderSize;
+}
+
 std::unique_ptr<TXLSBlob> TXLSDBCellIndex::BuildIndexRecord(bool biff8, uint32_t cellListStart) const {
   const uint32_t size = IndexRecordSize(biff8);
   auto record = NewRecord(kRecIndex, static_cast<uint16_t>(size - kRecordHeaderSize));

@@ -83,6 +83,11 @@ class TXLSDBCellIndex {
 
   // Size in bytes of the INDEX record (header included) for this index.
   uint32_t IndexRecordSize(bool biff8) const;
+  // The bytes the INDEX record takes in the stream once a payload longer than
+  // maxRecordData is split: the record plus the header of each CONTINUE
+  // record. In BIFF5 this happens past 517 blocks; a BIFF8 INDEX (at most
+  // 16 + 4 * 2048 = 8208 bytes of payload) always fits one record.
+  uint32_t WrittenIndexSize(bool biff8, uint16_t maxRecordData) const;
   // The INDEX record; cellListStart is the absolute stream position of the
   // first byte of the sheet's cell list.
   std::unique_ptr<TXLSBlob> BuildIndexRecord(bool biff8, uint32_t cellListStart) const;

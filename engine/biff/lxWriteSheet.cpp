@@ -37,7 +37,8 @@ constexpr uint16_t kRowAlways = 0x0100;
 constexpr uint16_t kRowFormatted = 0x0080;
 constexpr uint16_t kRowHidden = 0x0020;
 constexpr uint16_t kRowCustomHeight = 0x0040;
-constexpr uint16_t kRowLevelChange = 0x0010;
+// The group of deeper rows this row sums up is collapsed.
+constexpr uint16_t kRowCollapsed = 0x0010;
 constexpr uint16_t kRowDefaultXF = 15;
 constexpr uint16_t kRowPayload = 16;
 
@@ -50,16 +51,17 @@ constexpr uint16_t kWindow2Frozen = 0x0008;
 constexpr uint16_t kWindow2Zeros = 0x0010;
 constexpr uint16_t kWindow2RightToLeft = 0x0040;
 constexpr uint16_t kWindow2Always = 0x00A4;  // headings, default gridline colour, outline symbols
+// The sheet's tab is selected; several sheets may be.
 constexpr uint16_t kWindow2Selected = 0x0200;
-constexpr uint16_t kWindow2Visible = 0x0400;
+// The sheet is the one the window shows: only the active sheet.
+constexpr uint16_t kWindow2Displayed = 0x0400;
 constexpr uint16_t kWindow2GridlineColor = 64;
 
 constexpr uint16_t kSelectionPayload = 15;
 constexpr uint16_t kMaxLabelLength = 255;
 
-uint8_t RowLevel(const TXLSRowInfoList& rows, int32_t row) {
-  const TXLSRowInfo* info = row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
-  return info ? info->OutlineLevel : 0;
+const TXLSRowInfo* FindRow(const TXLSRowInfoList& rows, int32_t row) {
+  return row >= 0 && row <= kXLSMaxRow ? rows.Find(row) : nullptr;
 }
 
 }  // namespace
@@ -207,6 +209,8 @@ int32_t TXLSSheetWriter::WriteCells() {
 
 int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
   const TXLSRowInfoList& rows = sheet_.RowInfo();
+  // A summary row sits below its detail rows unless the outline puts it above.
+  const int32_t detailSide = parts_.outline && parts_.outline->SummaryRow() == 0 ? 1 : -1;
   for (int32_t row = firstRow; row <= lastRow; ++row) {
     const TXLSRowInfo* info = rows.Find(row);
     if (!info) continue;
@@ -216,7 +220,10 @@ int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
     if (info->HasRowFormat) options |= kRowFormatted;
     if (info->Hidden) options |= kRowHidden;
     if (info->CustomHeight && !info->Hidden && info->HeightSet) options |= kRowCustomHeight;
-    if (level != RowLevel(rows, row - 1) || level != RowLevel(rows, row + 1)) options |= kRowLevelChange;
+    // A group is collapsed when its detail rows are hidden: the row next to
+    // this one on the detail side is deeper and hidden.
+    const TXLSRowInfo* detail = FindRow(rows, row + detailSide);
+    if (detail && detail->Hidden && (detail->OutlineLevel & 7) > level) options |= kRowCollapsed;
     uint16_t xf = kRowDefaultXF;
     if (info->HasRowFormat) xf = RecordXF(info->FormatIndex);
     TXLSBlob& record = StartRecord(kRecRow, kRowPayload);
@@ -437,6 +444,13 @@ int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, 
 
 // ---------------------------------------------------------------- settings
 
+bool TXLSSheetWriter::IsDisplayedSheet() const {
+  // The sheet WINDOW1 names as the current one: the active sheet, or the
+  // first when no sheet is active.
+  const IXLSWorksheet* active = context_.workbook ? context_.workbook->Worksheets()->ActiveSheet() : nullptr;
+  return active ? active == &sheet_ : sheet_.Index() <= 1;
+}
+
 int32_t TXLSSheetWriter::WriteColumnInfo() {
   const TXLSColumnInfoList& columns = sheet_.ColumnInfo();
   auto same = [](const TXLSColumnInfo& a, const TXLSColumnInfo& b) {
@@ -543,14 +557,15 @@ int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   }
 
   // Head: BOF and INDEX, whose DBCELL positions count from the first byte of
-  // the cell list.
+  // the cell list. A long INDEX is split into CONTINUE records, whose headers
+  // move the cell list too.
   auto bof = BuildBOFRecord(biff8, kBOFWorksheet);
   const uint32_t bofSize = bof->Length();
   result = AddSheetRecord(std::move(bof), lkHead);
   if (result != kResultOk) return result;
   if (index_.HasRows()) {
-    const uint32_t cellListStart =
-        streamPosition + bofSize + index_.IndexRecordSize(biff8) + lists_[lkSettings].Total();
+    const uint32_t cellListStart = streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) +
+                                   lists_[lkSettings].Total();
     result = AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
     if (result != kResultOk) return result;
   }
@@ -571,7 +586,7 @@ int32_t TXLSSheetWriter::WriteTail() {
   if (parts_.displayZeros) options |= kWindow2Zeros;
   if (parts_.rightToLeft) options |= kWindow2RightToLeft;
   if (sheet_.Selected()) options |= kWindow2Selected;
-  if (sheet_.Visible() == 0) options |= kWindow2Visible;
+  if (IsDisplayedSheet()) options |= kWindow2Displayed;
   int32_t topRow = sheet_.FirstVisibleRow();
   const int32_t hiddenTop = sheet_.RowInfo().HiddenRowsFromTop();
   if (topRow != 0 && hiddenTop >= topRow) topRow = hiddenTop;

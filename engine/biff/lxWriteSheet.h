@@ -181,6 +181,8 @@ class TXLSSheetWriter {
   [[nodiscard]] int32_t WriteSheetRecords(uint32_t streamPosition);
   [[nodiscard]] int32_t WriteColumnInfo();
   [[nodiscard]] int32_t WriteTail();
+  // Whether this is the sheet the workbook window shows when the file opens.
+  bool IsDisplayedSheet() const;
 
   // The XF index a record carries for a format index.
   uint16_t RecordXF(int32_t formatIndex) const;

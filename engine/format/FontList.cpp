@@ -29,6 +29,9 @@ constexpr size_t kNameAt = 21;
 
 constexpr uint16_t kWeightNormal = 400;
 constexpr uint16_t kWeightBold = 700;
+// Option bit 0 repeats the bold weight for readers that look only at the
+// options.
+constexpr uint16_t kOptionBold = 0x0001;
 constexpr uint16_t kOptionItalic = 0x0002;
 constexpr uint16_t kOptionStrikeout = 0x0008;
 constexpr uint16_t kOptionOutline = 0x0010;
@@ -201,6 +204,7 @@ std::unique_ptr<TXLSBlob> TXLSFontList::BuildFontRecordFromKey(const WideString&
   auto record = NewRecord(kRecFont, payload);
   record->AddWord(f.Height);
   uint16_t options = 0;
+  if (f.Bold) options |= kOptionBold;
   if (f.Italic) options |= kOptionItalic;
   if (f.Strikeout) options |= kOptionStrikeout;
   if (f.Outline) options |= kOptionOutline;

@@ -239,6 +239,41 @@ TEST(SheetCells, GapsBetweenRowsGiveEmptyBlocks) {
   }
 }
 
+TEST(SheetCells, IndexSplitIntoContinueStillPointsAtEveryDBCell) {
+  // Rows 0 and lastRow give a DBCELL for every block between them. BIFF5
+  // splits an INDEX of more than 517 positions (2080 payload bytes); a BIFF8
+  // INDEX of all 2048 blocks still fits one record.
+  struct TCase {
+    int32_t format;
+    int32_t lastRow;
+    size_t records;  // INDEX and its CONTINUE records
+  };
+  const TCase cases[] = {{kSaveBiff5, 517 * 32, 2}, {kSaveBiff5, 65535, 4}, {kSaveBiff8, 65535, 1}};
+  for (const TCase& c : cases) {
+    Book b;
+    b.Set(1, 1, 1.0);
+    b.Set(c.lastRow + 1, 1, 2.0);
+    TXLSGlobalsWriter writer(*b.book, c.format);
+    ASSERT_EQ(writer.WriteWorkbook(), 1);
+    const auto head = Walk(writer.Sheet(1)->List(TXLSSheetWriter::lkHead).Bytes());
+    ASSERT_EQ(head.size(), 1 + c.records);
+    std::vector<uint8_t> index;
+    for (size_t i = 1; i < head.size(); ++i) {
+      EXPECT_EQ(head[i].number, i == 1 ? kRecIndex : kRecContinue);
+      index.insert(index.end(), head[i].payload.begin(), head[i].payload.end());
+    }
+    const size_t blocks = static_cast<size_t>(c.lastRow / 32 + 1);
+    const size_t first = c.format == kSaveBiff8 ? 16 : 12;
+    ASSERT_EQ(index.size(), first + 4 * blocks);
+    const std::vector<uint8_t> stream = writer.Bytes();
+    for (size_t i = 0; i < blocks; ++i) {
+      const uint32_t position = DWordAt(index, first + 4 * i);
+      ASSERT_LT(position + 1, stream.size());
+      ASSERT_EQ(stream[position] | stream[position + 1] << 8, kRecDBCell) << "format " << c.format << " block " << i;
+    }
+  }
+}
+
 TEST(SheetCells, DatesShiftInThe1904SystemAndNeverBecomeRK) {
   Book b;
   b.book->SetDate1904(true);
@@ -319,9 +354,41 @@ TEST(SheetRecords, ColumnRunsAndRowOptions) {
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   ASSERT_EQ(cells.size(), 4u);
   EXPECT_EQ(cells[0].payload, Hex("00 00 00 00 00 00  58 02  00 00 00 00  40 01  0F 00"));
-  // Row 2 is hidden and its level differs from the row below.
-  EXPECT_EQ(cells[1].payload, Hex("02 00 00 00 00 00  FF 80  00 00 00 00  30 01  0F 00"));
-  EXPECT_EQ(cells[2].payload, Hex("03 00 00 00 00 00  FF 80  00 00 00 00  12 01  0F 00"));
+  // Row 2 is hidden; row 3 carries its level (stored 2).
+  EXPECT_EQ(cells[1].payload, Hex("02 00 00 00 00 00  FF 80  00 00 00 00  20 01  0F 00"));
+  EXPECT_EQ(cells[2].payload, Hex("03 00 00 00 00 00  FF 80  00 00 00 00  02 01  0F 00"));
+}
+
+TEST(SheetRecords, OnlyTheSummaryRowOfAHiddenGroupIsMarkedCollapsed) {
+  // Two detail rows (level 2, stored 1) and their summary row, which sits
+  // below them by default and above them when the outline says so. The
+  // option words: 0x0100 always, 0x0020 hidden, 0x0010 collapsed, the level.
+  struct TCase {
+    bool summaryAbove;
+    bool hidden;
+    std::vector<uint16_t> options;  // rows 0, 1, 2
+  };
+  const TCase cases[] = {
+      {false, false, {0x0101, 0x0101, 0x0100}},
+      {false, true, {0x0121, 0x0121, 0x0110}},
+      {true, false, {0x0100, 0x0101, 0x0101}},
+      {true, true, {0x0110, 0x0121, 0x0121}},
+  };
+  for (const TCase& c : cases) {
+    Book b;
+    const int32_t summary = c.summaryAbove ? 0 : 2;
+    if (c.summaryAbove) b.sheet->GetOutline().SetSummaryRow(0);
+    b.Set(summary + 1, 1, u"Total");
+    for (int32_t row = 0; row <= 2; ++row) {
+      if (row == summary) continue;
+      b.sheet->RowInfo().SetRowOutlineLevel(row, 2);
+      b.sheet->RowInfo().SetRowHidden(row, c.hidden);
+    }
+    std::vector<uint16_t> options;
+    for (const TRecord& r : SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells))
+      if (r.number == kRecRow) options.push_back(static_cast<uint16_t>(r.payload[12] | r.payload[13] << 8));
+    EXPECT_EQ(options, c.options) << "summary " << (c.summaryAbove ? "above" : "below") << ", hidden " << c.hidden;
+  }
 }
 
 TEST(SheetRecords, WindowAndSelectionFollowTheSheet) {
@@ -339,7 +406,8 @@ TEST(SheetRecords, WindowAndSelectionFollowTheSheet) {
     return nullptr;
   };
   ASSERT_NE(find(tail1, kRecWindow2), nullptr);
-  EXPECT_EQ(find(tail1, kRecWindow2)->payload, Hex("B6 04 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00"));
+  // Only the active sheet is the displayed one (0x0400).
+  EXPECT_EQ(find(tail1, kRecWindow2)->payload, Hex("B6 00 00 00 00 00 40 00 00 00 00 00 00 00 00 00 00 00"));
   EXPECT_EQ(find(tail1, kRecScl), nullptr);
   EXPECT_EQ(find(tail1, kRecSelection)->payload, Hex("03 00 00 00 00 00 00 01 00 00 00 00 00 00 00"));
   EXPECT_EQ(tail1.back().number, kRecEOF);

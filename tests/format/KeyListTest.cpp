@@ -239,7 +239,7 @@ TEST(FontList, FontRecordsMatchTheFileLayout) {
   f.Charset = 0xA1;
   f.Name = u"Ab";
   EXPECT_EQ(RecordHex(TXLSFontList::BuildFontRecordFromKey(f.Key(), kSaveBiff8)),
-            "31 00 14 00 F0 00 3A 00 0A 00 BC 02 03 00 01 02 A1 00 02 01 41 00 62 00");
+            "31 00 14 00 F0 00 3B 00 0A 00 BC 02 03 00 01 02 A1 00 02 01 41 00 62 00");
   f.Bold = f.Italic = f.Strikeout = f.Outline = f.Shadow = f.Superscript = false;
   f.Color = 0;  // written as automatic
   f.Name = u"\u00C4b";

@@ -4,7 +4,7 @@ grid export component and of the Quillon program. The expected rows are
 computed from the demo script itself, loaded into Python's own sqlite3: a
 title row for each new Terms value and for each new PaymentMethod value
 (repeated when Terms changes), then one detail row per order. Checked with
-python3-xlrd (formatting_info=True): header captions with font and borders,
+python3-xlrd (formatting_info=True): header captions with bold font and borders,
 title rows with fill, font and hair borders, outline levels (titles 1 and 2,
 details 3), empty group columns in detail rows, values and number formats of
 the order number, date and amount columns."""
@@ -79,7 +79,9 @@ def check_header(book, sheet):
         check(cell.value == caption, "header %d: %r" % (c, cell.value))
         xf = xf_of(book, sheet, 0, c)
         font = book.font_list[xf.font_index]
-        check((font.name, font.height, font.weight) == ("Arial", 200, 700), "header %d font %r" % (c, (font.name, font.height, font.weight)))
+        # xlrd's bold comes from the FONT record's option bit, not its weight.
+        got = (font.name, font.height, font.weight, font.bold)
+        check(got == ("Arial", 200, 700, 1), "header %d font (name, height, weight, bold) %r" % (c, got))
         check(fmt_of(book, sheet, 0, c) == "@", "header %d number format %r" % (c, fmt_of(book, sheet, 0, c)))
         b = xf.border
         check(b.top_line_style == THIN and b.bottom_line_style == THIN and b.left_line_style == THIN,
@@ -102,7 +104,8 @@ def check_title(book, sheet, r, column, value):
     for c in range(column):
         check(blank(sheet.cell(r, c)), "%s: column %d before the title is not empty" % (where, c))
     font = book.font_list[xf_of(book, sheet, r, column).font_index]
-    check(font.italic and font.weight == 700 and font.name == "Arial", "%s: title font %r" % (where, (font.name, font.weight, font.italic)))
+    check(font.italic and font.bold and font.weight == 700 and font.name == "Arial",
+          "%s: title font %r" % (where, (font.name, font.weight, font.bold, font.italic)))
     for c in range(column, len(HEADER)):
         xf = xf_of(book, sheet, r, c)
         colour = book.colour_map.get(xf.background.pattern_colour_index)

@@ -9,6 +9,10 @@ TEXT, NUMBER, DATE, BOOLEAN, BLANK, EMPTY = 1, 2, 3, 4, 6, 0
 LONG_TEXT = "\u0416" * 4200 + "!"
 
 SHEETS = [("Values", 0), ("Formats", 0), ("Strings", 0), ("Hidden", 1)]
+# The sheet a reader opens on (the workbook's active sheet), and the
+# protected one.
+ACTIVE_SHEET = "Values"
+PROTECTED_SHEET = "Formats"
 
 # Sheet "Values": (row, column) 0-based -> (type, value)
 VALUES = {}

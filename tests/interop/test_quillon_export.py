@@ -1,27 +1,36 @@
-"""`quillon --export` on the built-in demo orders, checked by two peers:
+"""`quillon --export` on the built-in demo orders, checked by three peers:
 LibreOffice converts the file to CSV, which must list the header, the group
 titles and the orders in the expected order; python3-xlrd checks the
-formatting (sky-blue hair-bordered group titles, outline levels, empty group
-columns in detail rows) through grid_export_checks.py. Failures must be
-reported as such: a file that cannot be created and a database that does not
-exist make the program exit non-zero without writing anything.
+formatting (bold header, sky-blue hair-bordered group titles, outline levels,
+empty group columns in detail rows) through grid_export_checks.py; LibreOffice
+(through its XLSX output) and Gnumeric (through its own XML) must both read
+the outline as written: every row at its level, no group collapsed, no row
+hidden or added. Failures must be reported as such: a file that cannot be
+created and a database that does not exist make the program exit non-zero
+without writing anything.
 
 The program runs under the C locale, whose short date and time formats are
 M/d/yyyy and h:mm AMPM."""
 import argparse
 import csv
 import datetime
+import gzip
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
+import zipfile
 
 import grid_export_checks as G
+from office import CSV_FILTER, XLSX_FILTER, Office
 
 DATE_FORMATS = ("M/d/yyyy", "M/d/yyyy h:mm AM/PM")
-# The only sheet, UTF-8, values rather than their display, US conventions.
-CSV_FILTER = "csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,false,false,false,-1"
+# Every sheet, UTF-8, values rather than their display, US conventions.
+CSV_OPTIONS = "44,34,76,1,,1033,false,true,false,false,false,-1"
+XLSX_MAIN = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
+GNUMERIC = "{http://www.gnumeric.org/v10.dtd}"
 
 
 def run_quillon(*arguments):
@@ -67,6 +76,52 @@ def check_csv(path):
     return len(table)
 
 
+def expected_outline():
+    """Outline level (0-based) of every sheet row: header, titles, details."""
+    levels = {"title1": 0, "title2": 1, "detail": 2}
+    return [0] + [levels[kind] for kind, _ in G.expected_rows()]
+
+
+def xlsx_outline(path):
+    """Rows of LibreOffice's XLSX: 0-based row -> (level, collapsed, hidden)."""
+    with zipfile.ZipFile(path) as archive:
+        root = ET.fromstring(archive.read("xl/worksheets/sheet1.xml"))
+    rows = {}
+    for row in root.iter(XLSX_MAIN + "row"):
+        flag = lambda name: row.get(name) in ("1", "true")
+        rows[int(row.get("r")) - 1] = (int(row.get("outlineLevel", "0")), flag("collapsed"), flag("hidden"))
+    return rows
+
+
+def gnumeric_outline(path, tmp):
+    """Rows Gnumeric reads: 0-based row -> (level, collapsed, hidden), and the
+    last row it holds."""
+    target = os.path.join(tmp, "orders.gnumeric")
+    done = subprocess.run(["ssconvert", path, target], capture_output=True, text=True, timeout=300)
+    G.check(done.returncode == 0 and not done.stderr.strip(), "ssconvert: %d %r" % (done.returncode, done.stderr[:300]))
+    with gzip.open(target) as handle:
+        root = ET.fromstring(handle.read())
+    sheet = root.find("%sSheets/%sSheet" % (GNUMERIC, GNUMERIC))
+    rows = {}
+    for info in sheet.iter(GNUMERIC + "RowInfo"):
+        first = int(info.get("No"))
+        value = (int(info.get("OutlineLevel", "0")), info.get("Collapsed") == "1", info.get("Hidden") == "1")
+        for row in range(first, first + int(info.get("Count", "1"))):
+            rows[row] = value
+    return rows, int(sheet.find(GNUMERIC + "MaxRow").text)
+
+
+def check_outline(peer, rows, last_row):
+    expected = expected_outline()
+    G.check(last_row == len(expected) - 1, "%s: last row %d, expected %d" % (peer, last_row + 1, len(expected)))
+    collapsed = sorted(r + 1 for r, (_, c, _) in rows.items() if c)
+    hidden = sorted(r + 1 for r, (_, _, h) in rows.items() if h)
+    G.check(not collapsed, "%s: %d rows collapsed, first %r" % (peer, len(collapsed), collapsed[:5]))
+    G.check(not hidden, "%s: %d rows hidden, first %r" % (peer, len(hidden), hidden[:5]))
+    wrong = [r + 1 for r, level in enumerate(expected) if rows.get(r, (0, False, False))[0] != level]
+    G.check(not wrong, "%s: %d rows at another outline level, first %r" % (peer, len(wrong), wrong[:5]))
+
+
 def check_failures(tmp):
     missing_dir = os.path.join(tmp, "no such folder", "orders.xls")
     done = run_quillon("--export", missing_dir)
@@ -85,10 +140,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
     parser.parse_args()
-    soffice = shutil.which("soffice")
-    if soffice is None:
-        print("FAIL: soffice not found (scripts/setup.sh installs LibreOffice)")
-        return 1
+    for program in ("soffice", "ssconvert"):
+        if shutil.which(program) is None:
+            print("FAIL: %s not found (scripts/setup.sh installs LibreOffice and Gnumeric)" % program)
+            return 1
     with tempfile.TemporaryDirectory(prefix="lx_quillon_") as tmp:
         path = os.path.join(tmp, "orders.xls")
         done = run_quillon("--export", path)
@@ -99,18 +154,24 @@ def main():
 
         rows = G.check_book(path, DATE_FORMATS)
 
-        out = os.path.join(tmp, "csv")
-        subprocess.run([soffice, "-env:UserInstallation=file://" + os.path.join(tmp, "profile"), "--headless",
-                        "--convert-to", CSV_FILTER, "--outdir", out, path], check=True, timeout=300,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        out = os.path.join(tmp, "office")
+        os.makedirs(out)
+        with Office(tmp) as office:
+            doc = office.load(path)
+            office.store(doc, os.path.join(out, "orders.csv"), CSV_FILTER, CSV_OPTIONS)
+            office.store(doc, os.path.join(out, "orders.xlsx"), XLSX_FILTER)
+            doc.close(True)
         sheet_csv = os.path.join(out, "orders-Sheet1.csv")
         if os.path.exists(sheet_csv):
             check_csv(sheet_csv)
         else:
-            G.check(False, "LibreOffice wrote no CSV: %r" % os.listdir(out) if os.path.isdir(out) else "no output")
+            G.check(False, "LibreOffice wrote no CSV: %r" % os.listdir(out))
+        lo_rows = xlsx_outline(os.path.join(out, "orders.xlsx"))
+        check_outline("LibreOffice", lo_rows, max(lo_rows))
+        check_outline("Gnumeric", *gnumeric_outline(path, tmp))
 
         check_failures(tmp)
-    return G.report("quillon --export: %d rows checked with xlrd and LibreOffice" % rows)
+    return G.report("quillon --export: %d rows checked with xlrd, LibreOffice and Gnumeric" % rows)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,8 @@
 formatting_info=True without a warning and finds, cell by cell, the values and
 types the program wrote, and the fonts, fills, borders, alignment, number
 formats, merged ranges, column and row sizes, outline levels and sheet
-visibility of its formatted cells, the frozen top row and the print area and
-titles."""
+visibility of its formatted cells, the frozen top row, the print area and
+titles, and the one sheet the window shows."""
 import argparse
 import io
 import shutil
@@ -86,7 +86,7 @@ def check_number_formats(book, sheet, biff):
     for c, expected in E.VALUES_COLUMNS.items():
         check(columns.get(c) == expected, "BIFF%d Values: column %d is %r" % (biff, c, columns.get(c)))
     header = book.font_list[book.xf_list[sheet.cell_xf_index(0, 0)].font_index]
-    check(header.weight == 700, "BIFF%d Values!A1: header not bold" % biff)
+    check(header.weight == 700 and header.bold, "BIFF%d Values!A1: header not bold" % biff)
 
 
 def check_file(path, biff):
@@ -97,6 +97,9 @@ def check_file(path, biff):
     check(book.datemode == 0, "BIFF%d: date mode %d" % (biff, book.datemode))
     names = [(s.name, s.visibility) for s in book.sheets()]
     check(names == E.SHEETS, "BIFF%d: sheets %r" % (biff, names))
+    # WINDOW2 names one displayed sheet: the active one.
+    shown = [s.name for s in book.sheets() if s.sheet_visible]
+    check(shown == [E.ACTIVE_SHEET], "BIFF%d: displayed sheets %r" % (biff, shown))
     for sheet in book.sheets():
         cells, shape = E.CELLS[sheet.name]
         check_cells(book, sheet, cells, shape, biff)
