@@ -105,24 +105,23 @@ TXLSSheetWriter::TXLSSheetWriter(const TXLSWriteContext& context, IXLSWorksheet&
 
 TXLSSheetWriter::~TXLSSheetWriter() = default;
 
-int32_t TXLSSheetWriter::AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list) {
-  if (!record) return kResultOk;
+void TXLSSheetWriter::AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list) {
+  if (!record) return;
   if (record->Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize)
     SplitRecord(record, context_.maxRecordData);
   total_ += record->Length();
   lists_[list].AddRecord(std::move(record));
-  return kResultOk;
 }
 
-int32_t TXLSSheetWriter::AddSheetRecord(const TXLSBlob& record, TListKind list) {
+void TXLSSheetWriter::AddSheetRecord(const TXLSBlob& record, TListKind list) {
   if (record.Length() > uint32_t{context_.maxRecordData} + kRecordHeaderSize) {
     auto copy = std::make_unique<TXLSBlob>(record.Length());
     copy->AppendBlob(record);
-    return AddSheetRecord(std::move(copy), list);
+    AddSheetRecord(std::move(copy), list);
+    return;
   }
   total_ += record.Length();
   lists_[list].AddRecord(record);
-  return kResultOk;
 }
 
 TXLSBlob& TXLSSheetWriter::StartRecord(uint16_t number, uint32_t payload) {
@@ -172,9 +171,10 @@ int32_t TXLSSheetWriter::WriteWorksheet(uint32_t streamPosition) {
   bounds_ = {};
   index_ = {};
   maxRowLevel_ = maxColumnLevel_ = 0;
-  int32_t result = WriteCells();
+  const int32_t result = WriteCells();
   if (result != kResultOk) return result;
-  return WriteSheetRecords(streamPosition);
+  WriteSheetRecords(streamPosition);
+  return kResultOk;
 }
 
 // ---------------------------------------------------------------- cells
@@ -190,24 +190,21 @@ int32_t TXLSSheetWriter::WriteCells() {
     const int32_t inBlock = (row - first) % kRowsPerBlock;
     if (inBlock == 0) {
       block = std::make_unique<TXLSDBCell>(row, cells.Total());
-      int32_t result = WriteRowRecords(row, std::min(row + kRowsPerBlock - 1, last));
-      if (result != kResultOk) return result;
+      WriteRowRecords(row, std::min(row + kRowsPerBlock - 1, last));
     }
     if (rows.Find(row)) block->NoteRow(row, cells.Total());
-    int32_t result = WriteRowCells(row);
-    if (result != kResultOk) return result;
+    WriteRowCells(row);
     if (row == last || inBlock == kRowsPerBlock - 1) {
       auto record = block->BuildRecord(cells.Total());
-      result = index_.Add(*block);
+      const int32_t result = index_.Add(*block);
       if (result != kResultOk) return result;
-      result = AddSheetRecord(std::move(record), lkCells);
-      if (result != kResultOk) return result;
+      AddSheetRecord(std::move(record), lkCells);
     }
   }
   return kResultOk;
 }
 
-int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
+void TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
   const TXLSRowInfoList& rows = sheet_.RowInfo();
   // A summary row sits below its detail rows unless the outline puts it above.
   const int32_t detailSide = parts_.outline && parts_.outline->SummaryRow() == 0 ? 1 : -1;
@@ -235,101 +232,97 @@ int32_t TXLSSheetWriter::WriteRowRecords(int32_t firstRow, int32_t lastRow) {
     record.AddWord(0);
     record.AddWord(options);
     record.AddWord(xf);
-    int32_t result = AddSheetRecord(record, lkCells);
-    if (result != kResultOk) return result;
+    AddSheetRecord(record, lkCells);
   }
-  return kResultOk;
 }
 
-int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
+void TXLSSheetWriter::WriteRowCells(int32_t row) {
   const TXLSCellHeap& heap = sheet_.CellHeap();
-  int32_t result = kResultOk;
   auto closeBoth = [&] {
-    int32_t r = CloseRKRun(row);
-    int32_t b = CloseBlankRun(row);
-    return r != kResultOk ? r : b;
+    CloseRKRun(row);
+    CloseBlankRun(row);
   };
   int32_t next = 0;  // the column that continues the open runs
   heap.ForEachCellInRow(row, [&](const TXLSCellRef& cell) {
     const int32_t column = cell.Column;
     // An empty column between two cells ends both runs.
-    if (column != next) result = closeBoth();
+    if (column != next) closeBoth();
     next = column + 1;
-    if (result != kResultOk) return false;
     int32_t top = 0, left = 0, bottom = 0, right = 0;
     // A merged area of a single cell is written like any other cell.
     if (heap.MergedAreaOf(&cell, top, left, bottom, right) && (bottom > top || right > left)) {
-      result = closeBoth();
-      if (result == kResultOk && cell.MergeOwner() == &cell) result = WriteMergedArea(cell, top, left, bottom, right);
-      return result == kResultOk;
+      closeBoth();
+      if (cell.MergeOwner() == &cell) WriteMergedArea(cell, top, left, bottom, right);
+      return true;
     }
     const uint16_t xf = RecordXF(cell.FormatIndex);
     switch (cell.Kind) {
       case ckNumber: {
-        result = CloseBlankRun(row);
-        if (result != kResultOk) break;
+        CloseBlankRun(row);
         const double value = WrittenValue(cell, row, column);
         uint32_t rk = 0;
         if (EncodeRK(value, rk)) {
           if (rkFirst_ < 0) rkFirst_ = column;
           rkRun_.push_back({xf, rk});
         } else {
-          result = CloseRKRun(row);
-          if (result == kResultOk) result = WriteNumber(row, column, xf, value);
+          CloseRKRun(row);
+          WriteNumber(row, column, xf, value);
         }
         break;
       }
       case ckBlank:
-        result = CloseRKRun(row);
+        CloseRKRun(row);
         if (blankFirst_ < 0) blankFirst_ = column;
         blankRun_.push_back(xf);
         break;
       case ckString:
-        result = closeBoth();
-        if (result == kResultOk) result = WriteString(cell, row, column, xf);
+        closeBoth();
+        WriteString(cell, row, column, xf);
         break;
       case ckDate:
-        result = closeBoth();
-        if (result == kResultOk) result = WriteNumber(row, column, xf, WrittenValue(cell, row, column));
+        closeBoth();
+        WriteNumber(row, column, xf, WrittenValue(cell, row, column));
         break;
       case ckBoolean:
-        result = closeBoth();
-        if (result == kResultOk) result = WriteBoolean(row, column, xf, cell.Number);
+        closeBoth();
+        WriteBoolean(row, column, xf, cell.Number);
         break;
       default:
         // Formula cells are written once the formula engine compiles them for
         // the file; until then nothing is written for them.
-        result = closeBoth();
+        closeBoth();
         break;
     }
-    return result == kResultOk;
+    return true;
   });
-  int32_t closed = closeBoth();
-  return result != kResultOk ? result : closed;
+  closeBoth();
 }
 
-int32_t TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column) {
+void TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column) {
   const uint16_t xf = RecordXF(cell.FormatIndex);
   switch (cell.Kind) {
     case ckBlank:
-      return WriteBlank(row, column, xf);
+      WriteBlank(row, column, xf);
+      break;
     case ckString:
-      return WriteString(cell, row, column, xf);
+      WriteString(cell, row, column, xf);
+      break;
     case ckNumber:
     case ckDate:
-      return WriteNumber(row, column, xf, WrittenValue(cell, row, column));
+      WriteNumber(row, column, xf, WrittenValue(cell, row, column));
+      break;
     case ckBoolean:
-      return WriteBoolean(row, column, xf, cell.Number);
+      WriteBoolean(row, column, xf, cell.Number);
+      break;
     default:
-      return kResultOk;
+      break;
   }
 }
 
-int32_t TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom,
+void TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom,
                                          int32_t right) {
   const TXLSCellHeap& heap = sheet_.CellHeap();
-  int32_t result = WriteSingleCell(owner, top, left);
-  if (result != kResultOk) return result;
+  WriteSingleCell(owner, top, left);
   bottom = std::min(bottom, kXLSMaxRow);
   right = std::min(right, kXLSMaxColumn);
   // The other cells of the area keep their formats (borders of the area) in
@@ -340,8 +333,7 @@ int32_t TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, 
       const TXLSCellRef* cell = heap.FindCell(row, column);
       const uint16_t xf = RecordXF(cell ? cell->FormatIndex : owner.FormatIndex);
       if (xf == 0) continue;
-      result = WriteBlank(row, column, xf);
-      if (result != kResultOk) return result;
+      WriteBlank(row, column, xf);
     }
   }
   TXLSBlob& record = StartRecord(kRecMergedCells, 10);
@@ -350,15 +342,14 @@ int32_t TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, 
   record.AddWord(static_cast<uint16_t>(bottom));
   record.AddWord(static_cast<uint16_t>(left));
   record.AddWord(static_cast<uint16_t>(right));
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
-int32_t TXLSSheetWriter::CloseRKRun(int32_t row) {
-  if (rkFirst_ < 0) return kResultOk;
+void TXLSSheetWriter::CloseRKRun(int32_t row) {
+  if (rkFirst_ < 0) return;
   const int32_t first = rkFirst_;
   const int32_t count = static_cast<int32_t>(rkRun_.size());
   const int32_t last = first + count - 1;
-  int32_t result = kResultOk;
   if (NoteCellWritten(row, first) == kResultOk && NoteCellWritten(row, last) == kResultOk) {
     if (count == 1) {
       TXLSBlob& record = StartCellRecord(kRecRK, 10, row, first);
@@ -372,15 +363,14 @@ int32_t TXLSSheetWriter::CloseRKRun(int32_t row) {
       }
       record.AddWord(static_cast<uint16_t>(last));
     }
-    result = AddSheetRecord(record_, lkCells);
+    AddSheetRecord(record_, lkCells);
   }
   rkFirst_ = -1;
   rkRun_.clear();
-  return result;
 }
 
-int32_t TXLSSheetWriter::CloseBlankRun(int32_t row) {
-  if (blankFirst_ < 0) return kResultOk;
+void TXLSSheetWriter::CloseBlankRun(int32_t row) {
+  if (blankFirst_ < 0) return;
   const int32_t first = blankFirst_;
   const int32_t count = static_cast<int32_t>(blankRun_.size());
   const int32_t last = first + count - 1;
@@ -388,58 +378,62 @@ int32_t TXLSSheetWriter::CloseBlankRun(int32_t row) {
   std::vector<uint16_t> run;
   run.swap(blankRun_);
   blankFirst_ = -1;
-  if (count == 1) return singleXF != 0 ? WriteBlank(row, first, singleXF) : kResultOk;
-  if (NoteCellWritten(row, first) != kResultOk || NoteCellWritten(row, last) != kResultOk) return kResultOk;
+  if (count == 1) {
+    if (singleXF != 0) WriteBlank(row, first, singleXF);
+    return;
+  }
+  if (NoteCellWritten(row, first) != kResultOk || NoteCellWritten(row, last) != kResultOk) return;
   TXLSBlob& record = StartCellRecord(kRecMulBlank, 6 + 2 * static_cast<uint32_t>(count), row, first);
   for (uint16_t xf : run) record.AddWord(xf);
   record.AddWord(static_cast<uint16_t>(last));
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
-int32_t TXLSSheetWriter::WriteBlank(int32_t row, int32_t column, uint16_t xf) {
-  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+void TXLSSheetWriter::WriteBlank(int32_t row, int32_t column, uint16_t xf) {
+  if (NoteCellWritten(row, column) != kResultOk) return;
   TXLSBlob& record = StartCellRecord(kRecBlank, 6, row, column);
   record.AddWord(xf);
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
-int32_t TXLSSheetWriter::WriteNumber(int32_t row, int32_t column, uint16_t xf, double value) {
-  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+void TXLSSheetWriter::WriteNumber(int32_t row, int32_t column, uint16_t xf, double value) {
+  if (NoteCellWritten(row, column) != kResultOk) return;
   TXLSBlob& record = StartCellRecord(kRecNumber, 14, row, column);
   record.AddWord(xf);
   record.AddDouble(value);
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
-int32_t TXLSSheetWriter::WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf) {
+void TXLSSheetWriter::WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf) {
   const TXLSStringTable& strings = context_.workbook->StringTable();
   if (context_.biff8) {
     const int32_t position = strings.GetSSTIndex(cell.StringIndex);
     // A text the table did not number cannot be referred to.
-    if (position < 0) return kResultOk;
-    if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+    if (position < 0) return;
+    if (NoteCellWritten(row, column) != kResultOk) return;
     TXLSBlob& record = StartCellRecord(kRecLabelSST, 10, row, column);
     record.AddWord(xf);
     record.AddDWord(static_cast<uint32_t>(position));
-    return AddSheetRecord(record, lkCells);
+    AddSheetRecord(record, lkCells);
+    return;
   }
-  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  if (NoteCellWritten(row, column) != kResultOk) return;
   std::string text = WideToAnsi(TextToCellText(strings.GetString(cell.StringIndex)));
   if (text.size() > kMaxLabelLength) text.resize(kMaxLabelLength);
   TXLSBlob& record = StartCellRecord(kRecLabel, 8 + static_cast<uint32_t>(text.size()), row, column);
   record.AddWord(xf);
   record.AddWord(static_cast<uint16_t>(text.size()));
   record.AddAnsi(text);
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
-int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value) {
-  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+void TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value) {
+  if (NoteCellWritten(row, column) != kResultOk) return;
   TXLSBlob& record = StartCellRecord(kRecBoolErr, 8, row, column);
   record.AddWord(xf);
   record.AddByte(value > 0 ? 1 : 0);
   record.AddByte(0);
-  return AddSheetRecord(record, lkCells);
+  AddSheetRecord(record, lkCells);
 }
 
 // ---------------------------------------------------------------- settings
@@ -451,7 +445,7 @@ bool TXLSSheetWriter::IsDisplayedSheet() const {
   return active ? active == &sheet_ : sheet_.Index() <= 1;
 }
 
-int32_t TXLSSheetWriter::WriteColumnInfo() {
+void TXLSSheetWriter::WriteColumnInfo() {
   const TXLSColumnInfoList& columns = sheet_.ColumnInfo();
   auto same = [](const TXLSColumnInfo& a, const TXLSColumnInfo& b) {
     return a.Width == b.Width && a.FormatIndex == b.FormatIndex && a.OutlineLevel == b.OutlineLevel &&
@@ -481,14 +475,12 @@ int32_t TXLSSheetWriter::WriteColumnInfo() {
     record->AddWord(RecordXF(info->FormatIndex));
     record->AddWord(options);
     record->AddWord(2);
-    int32_t result = AddSheetRecord(std::move(record), lkSettings);
-    if (result != kResultOk) return result;
+    AddSheetRecord(std::move(record), lkSettings);
     column = last + 1;
   }
-  return kResultOk;
 }
 
-int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
+void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   const TXLSPageSetup& setup = *parts_.pageSetup;
   const bool biff8 = context_.biff8;
   std::vector<std::unique_ptr<TXLSBlob>> settings;
@@ -501,13 +493,9 @@ int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   settings.push_back(std::move(delta));
   settings.push_back(WordRecord(kRecSaveRecalc, 1));
   settings.push_back(WordRecord(kRecDefColWidth, kDefColWidthCharacters));
-  for (auto& record : settings) {
-    int32_t result = AddSheetRecord(std::move(record), lkSettings);
-    if (result != kResultOk) return result;
-  }
+  for (auto& record : settings) AddSheetRecord(std::move(record), lkSettings);
   settings.clear();
-  int32_t result = WriteColumnInfo();
-  if (result != kResultOk) return result;
+  WriteColumnInfo();
 
   const TXLSRowInfo& defaultRow = sheet_.RowInfo().DefaultRow();
   auto rowHeight = NewRecord(kRecDefaultRowHeight, 4);
@@ -551,28 +539,23 @@ int32_t TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   dimensions->AddWord(static_cast<uint16_t>(b.any ? b.lastColumn + 1 : kXLSMaxColumn + 1));
   dimensions->AddWord(0);
   settings.push_back(std::move(dimensions));
-  for (auto& record : settings) {
-    result = AddSheetRecord(std::move(record), lkSettings);
-    if (result != kResultOk) return result;
-  }
+  for (auto& record : settings) AddSheetRecord(std::move(record), lkSettings);
 
   // Head: BOF and INDEX, whose DBCELL positions count from the first byte of
   // the cell list. A long INDEX is split into CONTINUE records, whose headers
   // move the cell list too.
   auto bof = BuildBOFRecord(biff8, kBOFWorksheet);
   const uint32_t bofSize = bof->Length();
-  result = AddSheetRecord(std::move(bof), lkHead);
-  if (result != kResultOk) return result;
+  AddSheetRecord(std::move(bof), lkHead);
   if (index_.HasRows()) {
     const uint32_t cellListStart = streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) +
                                    lists_[lkSettings].Total();
-    result = AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
-    if (result != kResultOk) return result;
+    AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
   }
-  return WriteTail();
+  WriteTail();
 }
 
-int32_t TXLSSheetWriter::WriteTail() {
+void TXLSSheetWriter::WriteTail() {
   const TXLSPageSetup& setup = *parts_.pageSetup;
   const bool biff8 = context_.biff8;
   std::vector<std::unique_ptr<TXLSBlob>> tail = BuildMarginRecords(setup);
@@ -641,11 +624,7 @@ int32_t TXLSSheetWriter::WriteTail() {
   if (standardWidth != kDefaultColumnWidth) tail.push_back(WordRecord(kRecStandardWidth, standardWidth));
   if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
   tail.push_back(BuildEOFRecord());
-  for (auto& record : tail) {
-    int32_t result = AddSheetRecord(std::move(record), lkTail);
-    if (result != kResultOk) return result;
-  }
-  return kResultOk;
+  for (auto& record : tail) AddSheetRecord(std::move(record), lkTail);
 }
 
 }  // namespace lx

@@ -146,9 +146,9 @@ class TXLSSheetWriter {
   // Record-adding operation of every record of the sheet: a missing record
   // is skipped, an overlong one split into CONTINUE records; the total grows
   // by its size.
-  [[nodiscard]] int32_t AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list);
+  void AddSheetRecord(std::unique_ptr<TXLSBlob> record, TListKind list);
   // The same for a record the caller keeps (its bytes are copied).
-  [[nodiscard]] int32_t AddSheetRecord(const TXLSBlob& record, TListKind list);
+  void AddSheetRecord(const TXLSBlob& record, TListKind list);
   // Widens the written-cell bounds; -2 for a cell outside the sheet, which is
   // then not written.
   [[nodiscard]] int32_t NoteCellWritten(int32_t row, int32_t column);
@@ -166,21 +166,21 @@ class TXLSSheetWriter {
   TXLSBlob& StartCellRecord(uint16_t number, uint32_t payload, int32_t row, int32_t column);
 
   [[nodiscard]] int32_t WriteCells();
-  [[nodiscard]] int32_t WriteRowRecords(int32_t firstRow, int32_t lastRow);
-  [[nodiscard]] int32_t WriteRowCells(int32_t row);
-  [[nodiscard]] int32_t WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom, int32_t right);
+  void WriteRowRecords(int32_t firstRow, int32_t lastRow);
+  void WriteRowCells(int32_t row);
+  void WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom, int32_t right);
   // One cell by its kind, numbers always as NUMBER (merged areas).
-  [[nodiscard]] int32_t WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column);
-  [[nodiscard]] int32_t CloseRKRun(int32_t row);
-  [[nodiscard]] int32_t CloseBlankRun(int32_t row);
-  [[nodiscard]] int32_t WriteBlank(int32_t row, int32_t column, uint16_t xf);
-  [[nodiscard]] int32_t WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
-  [[nodiscard]] int32_t WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
-  [[nodiscard]] int32_t WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
+  void WriteSingleCell(const TXLSCellRef& cell, int32_t row, int32_t column);
+  void CloseRKRun(int32_t row);
+  void CloseBlankRun(int32_t row);
+  void WriteBlank(int32_t row, int32_t column, uint16_t xf);
+  void WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
+  void WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
+  void WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
 
-  [[nodiscard]] int32_t WriteSheetRecords(uint32_t streamPosition);
-  [[nodiscard]] int32_t WriteColumnInfo();
-  [[nodiscard]] int32_t WriteTail();
+  void WriteSheetRecords(uint32_t streamPosition);
+  void WriteColumnInfo();
+  void WriteTail();
   // Whether this is the sheet the workbook window shows when the file opens.
   bool IsDisplayedSheet() const;
 
