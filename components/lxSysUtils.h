@@ -5,17 +5,10 @@
 // "dd.mm.yyyy hh:nn". Fields without a display format fall back on the
 // locale's short date, long time and number conventions, and the grid export
 // writes the locale's short date and time formats into the spreadsheet as
-// number formats. This unit holds those locale values and the two
-// formatters, plus the parser the programs use to read a typed date.
+// number formats. This unit holds the two formatters, plus the parser the programs use to read a typed date.
 //
-// The locale values are one process-wide record. On first use it is read
-// from the process locale (LC_TIME, LC_NUMERIC, LC_MONETARY as set with
-// setlocale): the C library's date and time patterns are translated into the
-// framework's pattern language ("%d.%m.%Y" becomes "dd.MM.yyyy"; the short
-// time drops the seconds). The C and POSIX locales, which carry no regional
-// choice, give the defaults of a United States desktop: "M/d/yyyy",
-// "h:mm AMPM" and "h:mm:ss AMPM". Tests and programs can replace the record
-// with SetFormatSettings.
+// The locale values are the engine's process-wide record (lxLocale.h),
+// which the engine's value formatter reads too.
 //
 // Date-time patterns (letters in either case):
 //   d dd ddd dddd   day, two-digit day, short and long weekday name
@@ -36,36 +29,9 @@
 #include <string>
 #include <string_view>
 
+#include "lxLocale.h"
+
 namespace lx {
-
-struct TFormatSettings {
-  std::string ShortDateFormat = "M/d/yyyy";
-  std::string ShortTimeFormat = "h:mm AMPM";
-  std::string LongTimeFormat = "h:mm:ss AMPM";
-  std::string TimeAMString = "AM";
-  std::string TimePMString = "PM";
-  char DecimalSeparator = '.';
-  char ThousandSeparator = ',';
-  // Written before the amount of a currency field without a display format.
-  std::string CurrencyString = "$";
-};
-
-// The process-wide locale values, read from the process locale on first use.
-const TFormatSettings& FormatSettings();
-// Replaces the locale values (tests, programs with a locale choice).
-void SetFormatSettings(const TFormatSettings& settings);
-// Reads the locale values again from the process locale.
-void ResetFormatSettings();
-
-// The values of a named C library locale ("de_DE.UTF-8"); an empty name
-// means the process locale. C, POSIX, C.* and names the system does not know
-// give the United States defaults.
-TFormatSettings FormatSettingsFromLocale(std::string_view localeName);
-
-// Translates a C library date or time pattern (strftime) into the
-// framework's pattern language. With shortTime the seconds and the
-// separator before them are left out.
-std::string StrftimeToFormat(std::string_view pattern, bool shortTime = false);
 
 // Text of a date-time (days since 30 December 1899) in a pattern; an empty
 // pattern means "c". Values outside the years 1..9999 give the empty text.

@@ -1,8 +1,8 @@
-// Test helper: fixes the locale values of the framework layer for the
+// Test helper: fixes the process-wide locale values for the
 // lifetime of the guard and puts the previous ones back afterwards.
 #pragma once
 
-#include "lxSysUtils.h"
+#include "lxLocale.h"
 
 namespace lx::test {
 

@@ -1,0 +1,408 @@
+#include "lxMasks.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "lxCodePage.h"
+#include "lxLocale.h"
+
+namespace lx {
+
+namespace {
+
+// The colours a section may name, in the order they are looked for.
+constexpr std::u16string_view kColorNames[] = {u"red", u"green", u"blue", u"black", u"maroon", u"yellow", u"white"};
+// Characters that end the literal prefix of a section and start its core.
+constexpr std::u16string_view kCoreStart = u"#-.0@DHMSY[dhmsy";
+// Characters a core is made of.
+constexpr std::u16string_view kCoreChars = u" #,-./0:ADHMPSYadhmpsy";
+// Codes whose presence (in upper case) makes a format a date format.
+constexpr std::u16string_view kDateCodes[] = {u"DD", u"MM", u"YY", u"HH", u"SS"};
+
+constexpr double kSecondsPerDay = 86400.0;
+// Digits of a number printed without a core.
+constexpr int kGeneralDigits = 15;
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; }
+char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c; }
+
+bool StartsWithNoCase(std::u16string_view text, size_t at, std::u16string_view word) {
+  if (text.size() - at < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i)
+    if (Lower(text[at + i]) != Lower(word[i])) return false;
+  return true;
+}
+
+size_t RunLength(std::u16string_view text, size_t at) {
+  size_t n = 1;
+  while (at + n < text.size() && Lower(text[at + n]) == Lower(text[at])) ++n;
+  return n;
+}
+
+void AppendNumber(std::u16string& out, int value, int width) {
+  char digits[16];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) out += u'0';
+  for (const char* p = digits; p != end; ++p) out += static_cast<char16_t>(*p);
+}
+
+char16_t WideSeparator(char c) {
+  const std::u16string wide = AnsiToWide(std::string_view(&c, 1));
+  return wide.empty() ? static_cast<char16_t>(c) : wide[0];
+}
+
+template <size_t N>
+std::array<std::u16string, N> WideNames(const std::array<std::string, N>& names) {
+  std::array<std::u16string, N> wide;
+  for (size_t i = 0; i < N; ++i) wide[i] = AnsiToWide(names[i]);
+  return wide;
+}
+
+bool IsPlaceholder(char16_t c) { return c == u'0' || c == u'#'; }
+
+}  // namespace
+
+TXLSFormater::TXLSFormater() {
+  const TFormatSettings& settings = FormatSettings();
+  decimalSeparator_ = WideSeparator(settings.DecimalSeparator);
+  thousandSeparator_ = WideSeparator(settings.ThousandSeparator);
+  dateSeparator_ = WideSeparator(settings.DateSeparator);
+  timeSeparator_ = WideSeparator(settings.TimeSeparator);
+  shortMonths_ = WideNames(settings.ShortMonthNames);
+  longMonths_ = WideNames(settings.LongMonthNames);
+  shortDays_ = WideNames(settings.ShortDayNames);
+  longDays_ = WideNames(settings.LongDayNames);
+}
+
+std::u16string TXLSFormater::EscapeHTML(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    switch (text[i]) {
+      case u'&': out += u"&amp;"; break;
+      case u'<': out += u"&lt;"; break;
+      case u'>': out += u"&gt;"; break;
+      case u'"': out += u"&quot;"; break;
+      case u'\r':
+        out += u"<br>";
+        if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        break;
+      default: out += text[i];
+    }
+  }
+  return out;
+}
+
+TXLSFormater::TSection TXLSFormater::ParseSection(std::u16string_view section) {
+  TSection parsed;
+  std::u16string text(section);
+  std::u16string lower(text.size(), u' ');
+  for (size_t i = 0; i < text.size(); ++i) lower[i] = Lower(text[i]);
+  for (int32_t i = 0; i < static_cast<int32_t>(std::size(kColorNames)); ++i) {
+    const std::u16string bracketed = u"[" + std::u16string(kColorNames[i]) + u"]";
+    const size_t at = lower.find(bracketed);
+    if (at == std::u16string::npos) continue;
+    parsed.color = i;
+    text.erase(at, bracketed.size());
+    break;
+  }
+  for (size_t at = text.find(u"General"); at != std::u16string::npos; at = text.find(u"General", at + 1))
+    text.replace(at, 7, u"@");
+
+  // Prefix (phase 1), core (phase 2), suffix (phase 3); a quoted literal or
+  // an escaped character in the prefix or suffix is text as it stands.
+  int phase = 1;
+  bool quoted = false;
+  bool escaped = false;
+  size_t i = 0;
+  while (i < text.size()) {
+    const char16_t c = text[i];
+    if (phase == 2) {
+      if (kCoreChars.find(c) != std::u16string_view::npos) {
+        parsed.core += c;
+      } else if (c == u'@') {
+        parsed.core.clear();
+      } else if (c != u'[' && c != u']') {
+        phase = 3;
+        continue;  // the same character, as suffix text
+      }
+      ++i;
+      continue;
+    }
+    std::u16string& out = phase == 1 ? parsed.prefix : parsed.suffix;
+    ++i;
+    if (escaped) {
+      out += c;
+      escaped = false;
+    } else if (quoted) {
+      if (c == u'"') quoted = false;
+      else out += c;
+    } else if (phase == 1 && kCoreStart.find(c) != std::u16string_view::npos) {
+      phase = 2;
+      --i;  // the same character, as core
+    } else if (c == u'\\') {
+      escaped = true;
+    } else if (c == u'"') {
+      quoted = true;
+    } else if (c == u'%') {
+      parsed.multiplier *= 100.0;
+      out += c;
+    } else if (c == u'_') {
+      out += u' ';
+      ++i;  // the character after it only reserves width
+    } else {
+      out += c;
+    }
+  }
+  return parsed;
+}
+
+const TXLSFormater::TParsed& TXLSFormater::Parse(std::u16string_view format) {
+  if (last_ && *lastText_ == format) return *last_;
+  std::u16string key(format);
+  auto found = parsed_.find(key);
+  if (found == parsed_.end()) {
+    TParsed parsed;
+    std::u16string upper(format.size(), u' ');
+    for (size_t i = 0; i < format.size(); ++i) upper[i] = Upper(format[i]);
+    for (std::u16string_view code : kDateCodes)
+      if (upper.find(code) != std::u16string::npos) parsed.isDate = true;
+    size_t count = 0;
+    size_t start = 0;
+    while (count < parsed.texts.size()) {
+      const size_t end = format.find(u';', start);
+      parsed.texts[count++] = std::u16string(format.substr(start, end - start));
+      if (end == std::u16string_view::npos) break;
+      start = end + 1;
+    }
+    // A missing section is the first one again.
+    for (size_t i = count; i < parsed.texts.size(); ++i) parsed.texts[i] = parsed.texts[0];
+    for (size_t i = 0; i < parsed.texts.size(); ++i) parsed.sections[i] = ParseSection(parsed.texts[i]);
+    found = parsed_.emplace(std::move(key), std::move(parsed)).first;
+  }
+  lastText_ = &found->first;
+  last_ = &found->second;
+  return *last_;
+}
+
+std::u16string TXLSFormater::FormatValue(const TVariant& value, std::u16string_view format, bool html) {
+  if (format.empty() || format == u"@" || format == u"General") return PlainText(value, html);
+  switch (value.VarType()) {
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+      break;
+    case varBoolean:
+      return value.ToBool() ? u"True" : u"False";
+    default:
+      return PlainText(value, html);
+  }
+
+  const TParsed& parsed = Parse(format);
+  double number = value.ToDouble();
+  const TSection* section = &parsed.sections[3];
+  if (parsed.isDate || number > 0) {
+    section = &parsed.sections[0];
+  } else if (number == 0) {
+    section = &parsed.sections[2];
+  } else if (number < 0) {
+    section = &parsed.sections[1];
+    // A section of their own prints negative values with its own sign.
+    if (parsed.texts[1] != parsed.texts[0]) number = -number;
+  }
+
+  std::u16string text = section->prefix;
+  if (parsed.isDate) {
+    if (!section->core.empty()) text += RenderDate(section->core, number);
+  } else {
+    if (section->multiplier > 1) number *= section->multiplier;
+    text += section->core.empty() ? RenderGeneral(number) : RenderNumber(*section, number);
+  }
+  text += section->suffix;
+  if (!html) return text;
+
+  if (text.empty()) text = u" ";
+  std::u16string escaped;
+  for (const char16_t c : EscapeHTML(text)) {
+    if (c == u' ') escaped += u"&nbsp;";
+    else escaped += c;
+  }
+  if (section->color < 0) return escaped;
+  return u"<font color=\"" + std::u16string(kColorNames[section->color]) + u"\">" + escaped + u"</font>";
+}
+
+std::u16string TXLSFormater::PlainText(const TVariant& value, bool html) const {
+  std::u16string text;
+  switch (value.VarType()) {
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+      text = RenderGeneral(value.ToDouble());
+      break;
+    default:
+      text = value.ToWide();
+  }
+  if (!html) return text;
+  return text.empty() ? u"&nbsp;" : EscapeHTML(text);
+}
+
+std::u16string TXLSFormater::RenderGeneral(double value) const {
+  if (!std::isfinite(value)) return FloatToText(value);
+  // Fifteen significant digits, then the shortest text of what they give.
+  char digits[32];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific,
+                                 kGeneralDigits - 1);
+  *end = '\0';
+  std::u16string text = FloatToText(std::strtod(digits, nullptr));
+  for (char16_t& c : text)
+    if (c == u'.') c = decimalSeparator_;
+  return text;
+}
+
+std::u16string TXLSFormater::RenderNumber(const TSection& section, double value) const {
+  if (!std::isfinite(value)) return FloatToText(value);
+  const std::u16string_view core = section.core;
+  const size_t point = core.find(u'.');
+  const std::u16string_view intPattern = core.substr(0, point);
+  const std::u16string_view fracPattern = point == std::u16string_view::npos ? u"" : core.substr(point + 1);
+  int decimals = 0;
+  for (const char16_t c : fracPattern)
+    if (IsPlaceholder(c)) ++decimals;
+  const bool grouping = intPattern.find(u',') != std::u16string_view::npos;
+
+  // The rounded digits of the magnitude (ties to even on the exact value).
+  std::string digits(330 + static_cast<size_t>(decimals), '\0');
+  auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), std::fabs(value),
+                                 std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return RenderGeneral(value);
+  digits.resize(static_cast<size_t>(end - digits.data()));
+  const size_t dot = digits.find('.');
+  std::string_view intDigits = std::string_view(digits).substr(0, dot);
+  const std::string_view fracDigits = dot == std::string::npos ? "" : std::string_view(digits).substr(dot + 1);
+  if (intDigits == "0") intDigits = {};
+
+  // The integer part, built from the right: each placeholder takes one digit
+  // and the leftmost takes what is left; "0" shows a zero where no digit is.
+  std::u16string reversed;
+  size_t left = intDigits.size();
+  int emitted = 0;
+  auto emit = [&](char16_t digit) {
+    if (grouping && emitted > 0 && emitted % 3 == 0) reversed += thousandSeparator_;
+    reversed += digit;
+    ++emitted;
+  };
+  const size_t leftmost = intPattern.find_first_of(u"0#");
+  for (size_t k = intPattern.size(); k-- > 0;) {
+    const char16_t c = intPattern[k];
+    if (IsPlaceholder(c)) {
+      if (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
+      else if (c == u'0') emit(u'0');
+      if (k == leftmost)
+        while (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
+    } else if (c != u',') {
+      reversed += c;
+    }
+  }
+  // A core without integer placeholders still shows the integer digits.
+  if (leftmost == std::u16string_view::npos)
+    while (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
+
+  std::u16string text;
+  if (value < 0) text += u'-';
+  text.append(reversed.rbegin(), reversed.rend());
+  if (point == std::u16string_view::npos) return text;
+  text += decimalSeparator_;
+  // Trailing zeros under "#" are not shown.
+  int shown = decimals;
+  for (size_t k = fracPattern.size(); k-- > 0 && shown > 0;) {
+    const char16_t c = fracPattern[k];
+    if (!IsPlaceholder(c)) continue;
+    if (c == u'#' && fracDigits[static_cast<size_t>(shown - 1)] == '0') --shown;
+    else break;
+  }
+  int next = 0;
+  for (const char16_t c : fracPattern) {
+    if (IsPlaceholder(c)) {
+      if (next < shown) text += static_cast<char16_t>(fracDigits[static_cast<size_t>(next)]);
+      ++next;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::u16string TXLSFormater::RenderDate(std::u16string_view core, double serial) const {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+  // Seconds are shown rounded, not cut.
+  const double rounded = std::round(serial * kSecondsPerDay) / kSecondsPerDay;
+  if (!DecodeDateTime(rounded, year, month, day, hour, minute, second, millisecond)) return RenderGeneral(serial);
+  const int weekday = static_cast<int>(((static_cast<int64_t>(std::floor(rounded)) % 7) + 13) % 7);
+  bool twelveHour = false;
+  for (size_t i = 0; i < core.size(); ++i)
+    if (StartsWithNoCase(core, i, u"am/pm") || StartsWithNoCase(core, i, u"a/p")) twelveHour = true;
+
+  std::u16string out;
+  bool afterHour = false;
+  size_t i = 0;
+  while (i < core.size()) {
+    const char16_t c = Lower(core[i]);
+    const size_t n = std::u16string_view(u"dmyhs").find(c) == std::u16string_view::npos ? 1 : RunLength(core, i);
+    switch (c) {
+      case u'd':
+        if (n <= 2) AppendNumber(out, day, static_cast<int>(n));
+        else out += n == 3 ? shortDays_[weekday] : longDays_[weekday];
+        afterHour = false;
+        break;
+      case u'm':
+        if (afterHour && n <= 2) AppendNumber(out, minute, static_cast<int>(n));
+        else if (n <= 2) AppendNumber(out, month, static_cast<int>(n));
+        else out += n == 3 ? shortMonths_[month - 1] : longMonths_[month - 1];
+        afterHour = false;
+        break;
+      case u'y':
+        if (n <= 2) AppendNumber(out, year % 100, 2);
+        else AppendNumber(out, year, 4);
+        afterHour = false;
+        break;
+      case u'h':
+        AppendNumber(out, twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour, n >= 2 ? 2 : 1);
+        afterHour = true;
+        break;
+      case u's':
+        AppendNumber(out, second, n >= 2 ? 2 : 1);
+        afterHour = false;
+        break;
+      case u'a':
+        if (StartsWithNoCase(core, i, u"am/pm")) {
+          out += core.substr(hour < 12 ? i : i + 3, 2);
+          i += 5;
+          continue;
+        }
+        if (StartsWithNoCase(core, i, u"a/p")) {
+          out += core[hour < 12 ? i : i + 2];
+          i += 3;
+          continue;
+        }
+        out += core[i];
+        break;
+      case u'/':
+        out += dateSeparator_;
+        break;
+      case u':':
+        out += timeSeparator_;
+        break;
+      default:
+        out += core[i];
+    }
+    i += n;
+  }
+  return out;
+}
+
+}  // namespace lx

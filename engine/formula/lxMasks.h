@@ -1,0 +1,79 @@
+// The value formatter: a cell value under its number format, as text.
+//
+// TXLSFormater turns a value and the text of its number format into what a
+// reader of an exported document sees: plain text for the RTF and CSV
+// writers and auto-fit, HTML-ready text (entities, non-breaking spaces, a
+// font colour) for the HTML writer. It is not a full number-format engine:
+// it splits a format into up to four sections, picks one by the value, peels
+// off literal text, percent scaling and one colour, and hands the remaining
+// core to a numeric or a date/time renderer.
+//
+// A format text is parsed once per formatter: the parsed sections are kept
+// by format text, so a column of cells under one format is not parsed again.
+// The decimal and thousands separators, the date and time separators and the
+// day and month names are the locale's (lxLocale.h), taken when the
+// formatter is created.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "lxVariant.h"
+
+namespace lx {
+
+class TXLSFormater {
+ public:
+  TXLSFormater();
+
+  // The display text of a value under a number format; with html, escaped
+  // for an HTML page.
+  std::u16string FormatValue(const TVariant& value, std::u16string_view format, bool html = false);
+
+  // A text escaped for HTML: & < > and the double quote as entities, CR LF
+  // and a lone CR as line breaks.
+  static std::u16string EscapeHTML(std::u16string_view text);
+
+  // One section of a format, split into its parts.
+  struct TSection {
+    std::u16string prefix;
+    std::u16string core;
+    std::u16string suffix;
+    double multiplier = 1.0;
+    // Index into the colour names, or -1.
+    int32_t color = -1;
+  };
+  // Splits one section (colour, General, literal text, percent, core).
+  static TSection ParseSection(std::u16string_view section);
+
+ private:
+  struct TParsed {
+    bool isDate = false;
+    std::array<std::u16string, 4> texts;
+    std::array<TSection, 4> sections;
+  };
+
+  const TParsed& Parse(std::u16string_view format);
+  std::u16string PlainText(const TVariant& value, bool html) const;
+  std::u16string RenderNumber(const TSection& section, double value) const;
+  std::u16string RenderGeneral(double value) const;
+  std::u16string RenderDate(std::u16string_view core, double serial) const;
+
+  char16_t decimalSeparator_;
+  char16_t thousandSeparator_;
+  char16_t dateSeparator_;
+  char16_t timeSeparator_;
+  std::array<std::u16string, 12> shortMonths_;
+  std::array<std::u16string, 12> longMonths_;
+  std::array<std::u16string, 7> shortDays_;
+  std::array<std::u16string, 7> longDays_;
+  std::unordered_map<std::u16string, TParsed> parsed_;
+  // The last format asked for, to skip the lookup for a run of cells.
+  const std::u16string* lastText_ = nullptr;
+  const TParsed* last_ = nullptr;
+};
+
+}  // namespace lx
