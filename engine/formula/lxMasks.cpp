@@ -179,7 +179,11 @@ const TXLSFormater::TParsed& TXLSFormater::Parse(std::u16string_view format) {
     }
     // A missing section is the first one again.
     for (size_t i = count; i < parsed.texts.size(); ++i) parsed.texts[i] = parsed.texts[0];
-    for (size_t i = 0; i < parsed.texts.size(); ++i) parsed.sections[i] = ParseSection(parsed.texts[i]);
+    for (size_t i = 0; i < parsed.texts.size(); ++i) {
+      parsed.sections[i] = ParseSection(parsed.texts[i]);
+      if (parsed.isDate) LayOutDate(parsed.sections[i]);
+      else LayOutNumber(parsed.sections[i]);
+    }
     found = parsed_.emplace(std::move(key), std::move(parsed)).first;
   }
   lastText_ = &found->first;
@@ -216,12 +220,15 @@ std::u16string TXLSFormater::FormatValue(const TVariant& value, std::u16string_v
     if (parsed.texts[1] != parsed.texts[0]) number = -number;
   }
 
-  std::u16string text = section->prefix;
+  std::u16string text;
+  text.reserve(section->prefix.size() + section->suffix.size() + 24);
+  text += section->prefix;
   if (parsed.isDate) {
-    if (!section->core.empty()) text += RenderDate(section->core, number);
+    if (!section->core.empty()) RenderDate(*section, number, text);
   } else {
     if (section->multiplier > 1) number *= section->multiplier;
-    text += section->core.empty() ? RenderGeneral(number) : RenderNumber(*section, number);
+    if (section->core.empty()) RenderGeneral(number, text);
+    else RenderNumber(*section, number, text);
   }
   text += section->suffix;
   if (!html) return text;
@@ -242,7 +249,7 @@ std::u16string TXLSFormater::PlainText(const TVariant& value, bool html) const {
     case varSingle:
     case varDouble:
     case varCurrency:
-      text = RenderGeneral(value.ToDouble());
+      RenderGeneral(value.ToDouble(), text);
       break;
     default:
       text = value.ToWide();
@@ -251,74 +258,97 @@ std::u16string TXLSFormater::PlainText(const TVariant& value, bool html) const {
   return text.empty() ? u"&nbsp;" : EscapeHTML(text);
 }
 
-std::u16string TXLSFormater::RenderGeneral(double value) const {
-  if (!std::isfinite(value)) return FloatToText(value);
+void TXLSFormater::RenderGeneral(double value, std::u16string& out) const {
+  if (!std::isfinite(value)) {
+    out += FloatToText(value);
+    return;
+  }
   // Fifteen significant digits, then the shortest text of what they give.
   char digits[32];
   auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific,
                                  kGeneralDigits - 1);
   *end = '\0';
-  std::u16string text = FloatToText(std::strtod(digits, nullptr));
-  for (char16_t& c : text)
-    if (c == u'.') c = decimalSeparator_;
-  return text;
+  const size_t start = out.size();
+  out += FloatToText(std::strtod(digits, nullptr));
+  for (size_t i = start; i < out.size(); ++i)
+    if (out[i] == u'.') out[i] = decimalSeparator_;
 }
 
-std::u16string TXLSFormater::RenderNumber(const TSection& section, double value) const {
-  if (!std::isfinite(value)) return FloatToText(value);
+void TXLSFormater::LayOutNumber(TSection& section) {
   const std::u16string_view core = section.core;
-  const size_t point = core.find(u'.');
-  const std::u16string_view intPattern = core.substr(0, point);
-  const std::u16string_view fracPattern = point == std::u16string_view::npos ? u"" : core.substr(point + 1);
-  int decimals = 0;
-  for (const char16_t c : fracPattern)
-    if (IsPlaceholder(c)) ++decimals;
-  const bool grouping = intPattern.find(u',') != std::u16string_view::npos;
+  section.point = core.find(u'.');
+  const std::u16string_view intPattern = core.substr(0, section.point);
+  section.grouping = intPattern.find(u',') != std::u16string_view::npos;
+  section.leftmost = intPattern.find_first_of(u"0#");
+  section.decimals = 0;
+  if (section.point != std::u16string_view::npos)
+    for (const char16_t c : core.substr(section.point + 1))
+      if (IsPlaceholder(c)) ++section.decimals;
+}
+
+void TXLSFormater::RenderNumber(const TSection& section, double value, std::u16string& out) {
+  if (!std::isfinite(value)) {
+    out += FloatToText(value);
+    return;
+  }
+  const std::u16string_view core = section.core;
+  const std::u16string_view intPattern = core.substr(0, section.point);
+  const std::u16string_view fracPattern =
+      section.point == std::u16string_view::npos ? u"" : core.substr(section.point + 1);
 
   // The rounded digits of the magnitude (ties to even on the exact value).
-  std::string digits(330 + static_cast<size_t>(decimals), '\0');
-  auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), std::fabs(value),
-                                 std::chars_format::fixed, decimals);
-  if (ec != std::errc()) return RenderGeneral(value);
-  digits.resize(static_cast<size_t>(end - digits.data()));
-  const size_t dot = digits.find('.');
-  std::string_view intDigits = std::string_view(digits).substr(0, dot);
-  const std::string_view fracDigits = dot == std::string::npos ? "" : std::string_view(digits).substr(dot + 1);
+  // A double has at most 309 integer digits.
+  char small[64];
+  std::string large;
+  char* digits = small;
+  size_t room = sizeof small;
+  if (std::fabs(value) >= 1e20 || section.decimals > 30) {
+    large.resize(330 + static_cast<size_t>(section.decimals));
+    digits = large.data();
+    room = large.size();
+  }
+  auto [end, ec] = std::to_chars(digits, digits + room, std::fabs(value), std::chars_format::fixed, section.decimals);
+  if (ec != std::errc()) {
+    RenderGeneral(value, out);
+    return;
+  }
+  const std::string_view all(digits, static_cast<size_t>(end - digits));
+  const size_t dot = all.find('.');
+  std::string_view intDigits = all.substr(0, dot);
+  const std::string_view fracDigits = dot == std::string_view::npos ? std::string_view() : all.substr(dot + 1);
   if (intDigits == "0") intDigits = {};
 
   // The integer part, built from the right: each placeholder takes one digit
   // and the leftmost takes what is left; "0" shows a zero where no digit is.
-  std::u16string reversed;
+  reversed_.clear();
   size_t left = intDigits.size();
   int emitted = 0;
   auto emit = [&](char16_t digit) {
-    if (grouping && emitted > 0 && emitted % 3 == 0) reversed += thousandSeparator_;
-    reversed += digit;
+    if (section.grouping && emitted > 0 && emitted % 3 == 0) reversed_ += thousandSeparator_;
+    reversed_ += digit;
     ++emitted;
   };
-  const size_t leftmost = intPattern.find_first_of(u"0#");
   for (size_t k = intPattern.size(); k-- > 0;) {
     const char16_t c = intPattern[k];
     if (IsPlaceholder(c)) {
       if (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
       else if (c == u'0') emit(u'0');
-      if (k == leftmost)
+      if (k == section.leftmost)
         while (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
     } else if (c != u',') {
-      reversed += c;
+      reversed_ += c;
     }
   }
   // A core without integer placeholders still shows the integer digits.
-  if (leftmost == std::u16string_view::npos)
+  if (section.leftmost == std::u16string_view::npos)
     while (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
 
-  std::u16string text;
-  if (value < 0) text += u'-';
-  text.append(reversed.rbegin(), reversed.rend());
-  if (point == std::u16string_view::npos) return text;
-  text += decimalSeparator_;
+  if (value < 0) out += u'-';
+  out.append(reversed_.rbegin(), reversed_.rend());
+  if (section.point == std::u16string_view::npos) return;
+  out += decimalSeparator_;
   // Trailing zeros under "#" are not shown.
-  int shown = decimals;
+  int shown = section.decimals;
   for (size_t k = fracPattern.size(); k-- > 0 && shown > 0;) {
     const char16_t c = fracPattern[k];
     if (!IsPlaceholder(c)) continue;
@@ -328,81 +358,113 @@ std::u16string TXLSFormater::RenderNumber(const TSection& section, double value)
   int next = 0;
   for (const char16_t c : fracPattern) {
     if (IsPlaceholder(c)) {
-      if (next < shown) text += static_cast<char16_t>(fracDigits[static_cast<size_t>(next)]);
+      if (next < shown) out += static_cast<char16_t>(fracDigits[static_cast<size_t>(next)]);
       ++next;
     } else {
-      text += c;
+      out += c;
     }
   }
-  return text;
 }
 
-std::u16string TXLSFormater::RenderDate(std::u16string_view core, double serial) const {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-  // Seconds are shown rounded, not cut.
-  const double rounded = std::round(serial * kSecondsPerDay) / kSecondsPerDay;
-  if (!DecodeDateTime(rounded, year, month, day, hour, minute, second, millisecond)) return RenderGeneral(serial);
-  const int weekday = static_cast<int>(((static_cast<int64_t>(std::floor(rounded)) % 7) + 13) % 7);
-  bool twelveHour = false;
+void TXLSFormater::LayOutDate(TSection& section) {
+  using T = TDateToken;
+  const std::u16string_view core = section.core;
   for (size_t i = 0; i < core.size(); ++i)
-    if (StartsWithNoCase(core, i, u"am/pm") || StartsWithNoCase(core, i, u"a/p")) twelveHour = true;
-
-  std::u16string out;
+    if (StartsWithNoCase(core, i, u"am/pm") || StartsWithNoCase(core, i, u"a/p")) section.twelveHour = true;
   bool afterHour = false;
   size_t i = 0;
   while (i < core.size()) {
     const char16_t c = Lower(core[i]);
     const size_t n = std::u16string_view(u"dmyhs").find(c) == std::u16string_view::npos ? 1 : RunLength(core, i);
+    const uint8_t width = static_cast<uint8_t>(n >= 2 ? 2 : 1);
+    T token{T::dkLiteral, 1, static_cast<uint32_t>(i)};
     switch (c) {
       case u'd':
-        if (n <= 2) AppendNumber(out, day, static_cast<int>(n));
-        else out += n == 3 ? shortDays_[weekday] : longDays_[weekday];
+        token.kind = n <= 2 ? T::dkDay : n == 3 ? T::dkWeekdayShort : T::dkWeekdayLong;
+        token.width = width;
         afterHour = false;
         break;
       case u'm':
-        if (afterHour && n <= 2) AppendNumber(out, minute, static_cast<int>(n));
-        else if (n <= 2) AppendNumber(out, month, static_cast<int>(n));
-        else out += n == 3 ? shortMonths_[month - 1] : longMonths_[month - 1];
+        // Right after an hour, m and mm are minutes.
+        token.kind = n <= 2 ? (afterHour ? T::dkMinute : T::dkMonth) : n == 3 ? T::dkMonthShort : T::dkMonthLong;
+        token.width = width;
         afterHour = false;
         break;
       case u'y':
-        if (n <= 2) AppendNumber(out, year % 100, 2);
-        else AppendNumber(out, year, 4);
+        token.kind = n <= 2 ? T::dkYear2 : T::dkYear4;
         afterHour = false;
         break;
       case u'h':
-        AppendNumber(out, twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour, n >= 2 ? 2 : 1);
+        token.kind = T::dkHour;
+        token.width = width;
         afterHour = true;
         break;
       case u's':
-        AppendNumber(out, second, n >= 2 ? 2 : 1);
+        token.kind = T::dkSecond;
+        token.width = width;
         afterHour = false;
         break;
       case u'a':
         if (StartsWithNoCase(core, i, u"am/pm")) {
-          out += core.substr(hour < 12 ? i : i + 3, 2);
+          token.kind = T::dkAmPm;
+          section.tokens.push_back(token);
           i += 5;
           continue;
         }
         if (StartsWithNoCase(core, i, u"a/p")) {
-          out += core[hour < 12 ? i : i + 2];
+          token.kind = T::dkAP;
+          section.tokens.push_back(token);
           i += 3;
           continue;
         }
-        out += core[i];
         break;
       case u'/':
-        out += dateSeparator_;
+        token.kind = T::dkDateSeparator;
         break;
       case u':':
-        out += timeSeparator_;
+        token.kind = T::dkTimeSeparator;
         break;
       default:
-        out += core[i];
+        break;
     }
+    section.tokens.push_back(token);
     i += n;
   }
-  return out;
+}
+
+void TXLSFormater::RenderDate(const TSection& section, double serial, std::u16string& out) const {
+  using T = TDateToken;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+  // Seconds are shown rounded, not cut.
+  const double rounded = std::round(serial * kSecondsPerDay) / kSecondsPerDay;
+  if (!DecodeDateTime(rounded, year, month, day, hour, minute, second, millisecond)) {
+    RenderGeneral(serial, out);
+    return;
+  }
+  const int weekday = static_cast<int>(((static_cast<int64_t>(std::floor(rounded)) % 7) + 13) % 7);
+  const std::u16string_view core = section.core;
+  for (const TDateToken& token : section.tokens) {
+    switch (token.kind) {
+      case T::dkDay: AppendNumber(out, day, token.width); break;
+      case T::dkWeekdayShort: out += shortDays_[weekday]; break;
+      case T::dkWeekdayLong: out += longDays_[weekday]; break;
+      case T::dkMonth: AppendNumber(out, month, token.width); break;
+      case T::dkMonthShort: out += shortMonths_[month - 1]; break;
+      case T::dkMonthLong: out += longMonths_[month - 1]; break;
+      case T::dkMinute: AppendNumber(out, minute, token.width); break;
+      case T::dkYear2: AppendNumber(out, year % 100, 2); break;
+      case T::dkYear4: AppendNumber(out, year, 4); break;
+      case T::dkHour:
+        AppendNumber(out, section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour, token.width);
+        break;
+      case T::dkSecond: AppendNumber(out, second, token.width); break;
+      case T::dkAmPm: out += core.substr(hour < 12 ? token.at : token.at + 3u, 2); break;
+      case T::dkAP: out += core[hour < 12 ? token.at : token.at + 2u]; break;
+      case T::dkDateSeparator: out += dateSeparator_; break;
+      case T::dkTimeSeparator: out += timeSeparator_; break;
+      case T::dkLiteral: out += core[token.at]; break;
+    }
+  }
 }
 
 }  // namespace lx

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "lxVariant.h"
 
@@ -37,6 +38,18 @@ class TXLSFormater {
   // and a lone CR as line breaks.
   static std::u16string EscapeHTML(std::u16string_view text);
 
+  // One piece of a date/time core: a code with its width, a separator or a
+  // literal character at a position of the core.
+  struct TDateToken {
+    enum TKind : uint8_t {
+      dkDay, dkWeekdayShort, dkWeekdayLong, dkMonth, dkMonthShort, dkMonthLong, dkMinute,
+      dkYear2, dkYear4, dkHour, dkSecond, dkAmPm, dkAP, dkDateSeparator, dkTimeSeparator, dkLiteral
+    };
+    TKind kind;
+    uint8_t width;
+    uint32_t at;
+  };
+
   // One section of a format, split into its parts.
   struct TSection {
     std::u16string prefix;
@@ -45,6 +58,16 @@ class TXLSFormater {
     double multiplier = 1.0;
     // Index into the colour names, or -1.
     int32_t color = -1;
+    // The numeric core laid out: where its decimal point is, how many
+    // decimals it shows, whether it groups thousands, where its leftmost
+    // integer placeholder is.
+    size_t point = std::u16string::npos;
+    int32_t decimals = 0;
+    bool grouping = false;
+    size_t leftmost = std::u16string::npos;
+    // The date/time core as tokens, and whether it asks for a 12-hour clock.
+    std::vector<TDateToken> tokens;
+    bool twelveHour = false;
   };
   // Splits one section (colour, General, literal text, percent, core).
   static TSection ParseSection(std::u16string_view section);
@@ -57,10 +80,12 @@ class TXLSFormater {
   };
 
   const TParsed& Parse(std::u16string_view format);
+  static void LayOutNumber(TSection& section);
+  static void LayOutDate(TSection& section);
   std::u16string PlainText(const TVariant& value, bool html) const;
-  std::u16string RenderNumber(const TSection& section, double value) const;
-  std::u16string RenderGeneral(double value) const;
-  std::u16string RenderDate(std::u16string_view core, double serial) const;
+  void RenderNumber(const TSection& section, double value, std::u16string& out);
+  void RenderGeneral(double value, std::u16string& out) const;
+  void RenderDate(const TSection& section, double serial, std::u16string& out) const;
 
   char16_t decimalSeparator_;
   char16_t thousandSeparator_;
@@ -74,6 +99,8 @@ class TXLSFormater {
   // The last format asked for, to skip the lookup for a run of cells.
   const std::u16string* lastText_ = nullptr;
   const TParsed* last_ = nullptr;
+  // The integer digits of a number, built from the right.
+  std::u16string reversed_;
 };
 
 }  // namespace lx
