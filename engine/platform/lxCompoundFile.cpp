@@ -147,7 +147,7 @@ void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
 }
 
 int64_t TCompoundWriteStream::Write(const void* buffer, int64_t count) {
-  if (count < 0 || source_) return -1;
+  if (count < 0 || source_ || OffsetPosition(position_, count) < 0) return -1;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   int64_t done = 0;
   // Overwrite what lies before the end, then append the rest.
@@ -173,7 +173,7 @@ int64_t TCompoundWriteStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
   if (origin == TSeekOrigin::soEnd) base = size_;
-  const int64_t target = base + offset;
+  const int64_t target = OffsetPosition(base, offset);
   if (target < 0) return -1;
   position_ = target;
   return position_;

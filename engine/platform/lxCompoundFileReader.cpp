@@ -421,7 +421,7 @@ int64_t TCompoundReadStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
   if (origin == TSeekOrigin::soEnd) base = size_;
-  const int64_t target = base + offset;
+  const int64_t target = OffsetPosition(base, offset);
   if (target < 0) return -1;
   position_ = target;
   return position_;

@@ -21,7 +21,8 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   if (count < 0) return -1;
   if (count == 0) return 0;
-  const int64_t end = position_ + count;
+  const int64_t end = OffsetPosition(position_, count);
+  if (end < 0) return -1;
   if (end > Size()) bytes_.resize(static_cast<size_t>(end));
   std::memcpy(bytes_.data() + position_, buffer, static_cast<size_t>(count));
   position_ = end;
@@ -32,7 +33,7 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
   if (origin == TSeekOrigin::soEnd) base = Size();
-  const int64_t target = base + offset;
+  const int64_t target = OffsetPosition(base, offset);
   if (target < 0) return -1;
   position_ = target;
   return position_;

@@ -15,6 +15,16 @@ namespace lx {
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
+// The position offset bytes from base, or -1 when that would be negative or
+// beyond the largest position a stream can hold (the sum is checked before it
+// is formed, so no offset a caller passes can overflow it).
+inline int64_t OffsetPosition(int64_t base, int64_t offset) {
+  if (offset > 0 && base > INT64_MAX - offset) return -1;
+  if (offset < 0 && base < INT64_MIN - offset) return -1;
+  const int64_t target = base + offset;
+  return target < 0 ? -1 : target;
+}
+
 class TStream {
  public:
   virtual ~TStream() = default;
