@@ -1,11 +1,8 @@
 // Element names and the compound-file writer.
 #include "lxCompoundFile.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include "lxCompoundFileFormat.h"
@@ -483,27 +480,11 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   return true;
 }
 
-std::u16string TemporaryFileNameBeside(const std::u16string& fileName) {
-  std::random_device random;
-  const uint32_t tag = random();
-  const std::string suffix = ".~" + std::to_string(getpid()) + "-" + std::to_string(tag) + ".tmp";
-  std::u16string name = fileName;
-  for (char c : suffix) name.push_back(static_cast<char16_t>(c));
-  return name;
-}
-
 bool TCompoundFileWriter::CommitToFile(const std::u16string& fileName) const {
-  const std::u16string temporary = TemporaryFileNameBeside(fileName);
-  bool ok;
-  {
-    TFileStream file(temporary, TFileMode::fmCreate);
-    if (!file.IsOpen()) return false;
-    ok = Commit(file);
-    ok = file.Close() && ok;
-  }
-  if (ok) ok = ReplaceFile(temporary, fileName);
-  if (!ok) DeleteFileName(temporary);
-  return ok;
+  TSaveFile file;
+  if (!file.Open(fileName)) return false;
+  if (!Commit(file.Stream())) return false;  // file's destructor removes the temporary file
+  return file.Commit();
 }
 
 }  // namespace lx

@@ -308,5 +308,26 @@ TEST(SaveDriver, FailuresAndFormatCodes) {
   EXPECT_NE(reader.Root().OpenStream(u"Workbook"), nullptr);
 }
 
+// A file save goes through the safe save of the platform: through a link to
+// the file it names, keeping the permission bits of the file it replaces,
+// under a name as long as a name may be.
+TEST(SaveDriver, FileSavesFollowLinksAndKeepModes) {
+  TempDir dir;
+  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(u"kept"));
+  const std::filesystem::path target = dir.path / "private.xls";
+  { std::ofstream(target) << "old"; }
+  std::filesystem::permissions(target, std::filesystem::perms(0600));
+  std::filesystem::create_symlink("private.xls", dir.path / "link.xls");
+  ASSERT_EQ(book->SaveAs(dir.File("link.xls")), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link.xls"));
+  EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0600));
+  TCompoundFileReader reader;
+  EXPECT_TRUE(reader.Open(ReadFile(target)));
+  const std::string longName(250, 'n');
+  ASSERT_EQ(book->SaveAs(dir.File(longName.c_str())), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 3);
+}
+
 }  // namespace
 }  // namespace lx
