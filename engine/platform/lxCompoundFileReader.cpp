@@ -329,12 +329,14 @@ bool TCompoundFileReader::OpenStream(TStream& source) {
 
 bool TCompoundFileReader::OpenFile(const std::u16string& fileName) {
   Close();
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  if (!file.IsOpen()) {
+  // Only a regular file is read: a directory has no bytes to give, and a
+  // named pipe or a device could block or never end.
+  std::unique_ptr<TFileStream> file = OpenRegularFile(fileName);
+  if (!file) {
     error_ = TCompoundError::cfIO;
     return false;
   }
-  return OpenStream(file);
+  return OpenStream(*file);
 }
 
 void TCompoundFileReader::Close() {

@@ -191,6 +191,19 @@ std::string TemporaryNameBeside(const std::string& target) {
 
 }  // namespace
 
+std::unique_ptr<TFileStream> OpenRegularFile(const std::u16string& fileName) {
+  const std::string native = FileNameToNative(fileName);
+  if (native.empty()) return nullptr;
+  const int fd = OpenNonBlocking(native, O_RDONLY);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return AdoptDescriptor(fd, "rb");
+}
+
 TSaveFile::~TSaveFile() { Abandon(); }
 
 bool TSaveFile::Open(const std::u16string& fileName) {

@@ -100,6 +100,12 @@ bool DeleteFileName(const std::u16string& fileName);
 // Replaces target by source (an atomic rename on the same file system).
 bool ReplaceFile(const std::u16string& source, const std::u16string& target);
 
+// Opens an existing regular file for reading; nullptr when the name is
+// missing or names anything else. A directory or a device cannot hold a
+// document, and opening a named pipe that has no writer would wait forever,
+// so they are refused before a byte is read.
+std::unique_ptr<TFileStream> OpenRegularFile(const std::u16string& fileName);
+
 // The file a save writes. Open decides where the bytes go:
 // - a name that does not exist yet, or names a regular file: a temporary file
 //   beside it, renamed over it by Commit, so a failed save leaves the old file

@@ -568,5 +568,36 @@ TEST_F(CompoundSaves, DevicesAreWrittenInPlaceAndOwnersKept) {
   EXPECT_EQ(FileCount(), 4u);
 }
 
+TEST_F(CompoundFiles, OpenFileRefusesWhatIsNotARegularFile) {
+  TCompoundFileReader reader;
+  EXPECT_FALSE(reader.OpenFile(Utf8ToUtf16(dir_.string())));
+  EXPECT_EQ(reader.Error(), TCompoundError::cfIO);
+
+  // Opening a pipe that has no writer would wait for one; should that
+  // happen, this thread comes as the writer after a while, so the test ends
+  // either way.
+  const fs::path pipe = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::mutex mutex;
+  std::condition_variable done;
+  bool opened = false, rescued = false;
+  std::thread rescue([&] {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (done.wait_for(lock, std::chrono::seconds(10), [&] { return opened; })) return;
+    const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    rescued = fd >= 0;
+    if (fd >= 0) ::close(fd);
+  });
+  EXPECT_FALSE(reader.OpenFile(Utf8ToUtf16(pipe.string())));
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    opened = true;
+  }
+  done.notify_one();
+  rescue.join();
+  EXPECT_FALSE(rescued) << "the open waited for a writer";
+  EXPECT_EQ(reader.Error(), TCompoundError::cfIO);
+}
+
 }  // namespace
 }  // namespace lx
