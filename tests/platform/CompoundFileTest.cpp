@@ -599,5 +599,40 @@ TEST_F(CompoundFiles, OpenFileRefusesWhatIsNotARegularFile) {
   EXPECT_EQ(reader.Error(), TCompoundError::cfIO);
 }
 
+// Opening every child of a storage by name used to scan the siblings for
+// each, so a walk of 20,000 streams whose names differ only at the end took
+// most of a minute. The bound is far above what a near-linear walk takes even
+// in the sanitizer build; the speed itself is measured in
+// bench/bench_compound.cpp.
+TEST(CompoundReader, WalkOfTwentyThousandStreamsIsNotQuadratic) {
+  constexpr uint32_t kStreams = 20000;
+  // 31 characters, all but the last six shared.
+  auto name = [](uint32_t i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "Twenty thousand streams #%06u", static_cast<unsigned>(i));
+    return Utf8ToUtf16(text);
+  };
+  TCompoundFileWriter writer;
+  TCompoundWriteStorage* many = writer.Root().CreateStorage(u"Many");
+  for (uint32_t i = 0; i < kStreams; ++i) many->CreateStream(name(i))->Write(&i, sizeof i);
+  const std::vector<uint8_t> file = Commit(writer);
+
+  const auto start = std::chrono::steady_clock::now();
+  TCompoundFileReader reader;
+  ASSERT_TRUE(reader.Open(file));
+  const std::optional<TCompoundReadStorage> storage = reader.Root().OpenStorage(u"MANY");
+  ASSERT_TRUE(storage.has_value());
+  uint32_t walked = 0;
+  for (const TCompoundElement& element : storage->EnumElements()) {
+    const auto stream = storage->OpenStream(element.Name);
+    uint32_t value = kStreams;
+    if (stream == nullptr || stream->Read(&value, sizeof value) != sizeof value || name(value) != element.Name) break;
+    ++walked;
+  }
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(walked, kStreams);
+  EXPECT_LT(seconds, 15.0);
+}
+
 }  // namespace
 }  // namespace lx
