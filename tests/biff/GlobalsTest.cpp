@@ -300,12 +300,28 @@ TEST(SaveDriver, FailuresAndFormatCodes) {
   EXPECT_EQ(SaveWorkbook(*book, dir.File("no/such/dir/x.xls"), nullptr, kSaveBiff8, &notes), -2);
   EXPECT_EQ(SaveWorkbook(*book, dir.File("x.csv"), nullptr, kSaveCSV, &notes), -1);
   EXPECT_FALSE(notes.formatRemembered);
-  // An unknown code writes BIFF8.
-  TMemoryStream stream;
-  ASSERT_EQ(SaveWorkbook(*book, u"", &stream, 9, &notes), 1);
-  TCompoundFileReader reader;
-  ASSERT_TRUE(reader.Open(stream.Bytes()));
-  EXPECT_NE(reader.Root().OpenStream(u"Workbook"), nullptr);
+}
+
+// An unknown format code writes nothing, to a file or a stream, and is not
+// remembered: Save goes on with the last good format, or has none.
+TEST(SaveDriver, UnknownFormatCodesAreRefused) {
+  TempDir dir;
+  XLSPtr<TXLSWorkbook> book(new TXLSWorkbook());
+  book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(1.0));
+  const std::u16string file = dir.File("x.xls");
+  for (int32_t code : {0, -1, 9, 99, INT32_MIN}) {
+    SCOPED_TRACE(code);
+    TMemoryStream stream;
+    EXPECT_EQ(book->SaveAs(stream, code), -1);
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_EQ(book->SaveAs(file, code), -1);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(file)));
+    EXPECT_EQ(book->Save(), -4);
+  }
+  ASSERT_EQ(book->SaveAs(file, kSaveBiff5), 1);
+  EXPECT_EQ(book->SaveAs(file, 99), -1);
+  EXPECT_EQ(book->LastFormat(), kSaveBiff5);
+  EXPECT_EQ(book->Save(), 1);
 }
 
 // A file save goes through the safe save of the platform: through a link to
