@@ -80,7 +80,8 @@ XLSPtr<IXLSRange> IXLSWorksheet::UsedRange() {
 XLSPtr<IXLSRange> IXLSWorksheet::ActiveCell() { return activeCell_; }
 
 void IXLSWorksheet::SetName(const WideString& name) {
-  if (workbook_->Worksheets()->IsValidName(index_, name)) name_ = name;
+  WideString sound = ReplaceLoneSurrogates(name);
+  if (workbook_->Worksheets()->IsValidName(index_, sound)) name_ = std::move(sound);
 }
 
 void IXLSWorksheet::Activate() {

@@ -5,6 +5,7 @@
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
+#include "lxStyle.h"
 #include "lxStreams.h"
 
 namespace lx {
@@ -168,6 +169,31 @@ TEST(Values, KindsAndReadBack) {
   EXPECT_EQ(cell(1, 5)->Kind, ckBlank);
   EXPECT_TRUE(b.At(1, 5)->Value().IsNull());
   EXPECT_TRUE(b.At(9, 9)->Value().IsNull());
+}
+
+// Text with an unpaired surrogate is not UTF-16 and would cost the whole
+// file; every text the workbook keeps has U+FFFD in its place.
+TEST(Values, LoneSurrogatesInTextsBecomeReplacementCharacters) {
+  Book b;
+  const std::u16string bad{u'a', 0xD800, u'b'};
+  const std::u16string sound = u"a\uFFFDb";
+  b.At(1, 1)->SetValue(TVariant(bad));
+  EXPECT_EQ(b.At(1, 1)->Value().WideValue(), sound);
+  b.At(1, 2)->SetValue(TVariant(sound));
+  EXPECT_EQ(b.sheet->CellHeap().FindCell(0, 0)->StringIndex, b.sheet->CellHeap().FindCell(0, 1)->StringIndex);
+  EXPECT_EQ(b.book->StringTable().FindString(bad), b.sheet->CellHeap().FindCell(0, 0)->StringIndex);
+  b.At(1, 3)->SetValue(TVariant(u"\U0001D11E"));  // a pair stays
+  EXPECT_EQ(b.At(1, 3)->Value().WideValue(), u"\U0001D11E");
+  b.sheet->SetName(bad);
+  EXPECT_EQ(b.sheet->Name(), sound);
+  b.sheet->PageSetup().SetCenterHeader(bad);
+  b.sheet->PageSetup().SetLeftFooter(bad);
+  EXPECT_EQ(b.sheet->PageSetup().HeaderText(), u"&C" + sound);
+  EXPECT_EQ(b.sheet->PageSetup().FooterText(), u"&L" + sound);
+  b.At(2, 1)->Font()->SetName(bad);
+  EXPECT_EQ(b.At(2, 1)->Font()->Name(), sound);
+  b.At(2, 1)->SetNumberFormat(bad);
+  EXPECT_EQ(b.At(2, 1)->NumberFormat(), sound);
 }
 
 TEST(Values, EmptyTextBlanksTheCellButKeepsItsFormat) {

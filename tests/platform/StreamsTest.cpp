@@ -84,5 +84,23 @@ TEST(Utf, SurrogatePairsAndMalformedInput) {
   EXPECT_EQ(Utf8ToUtf16("a\xC0\x80" "b"), u"a\uFFFDb");  // overlong NUL
   EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD");          // truncated
 }
+
+TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {
+  const struct {
+    std::u16string text, sound;
+  } cases[] = {
+      {u"plain", u"plain"},
+      {u"\U0001D11E", u"\U0001D11E"},  // a pair stays
+      {std::u16string{u'a', 0xD800, u'b'}, u"a\uFFFDb"},
+      {std::u16string{u'a', 0xDC00}, u"a\uFFFD"},
+      {std::u16string{0xDC00, 0xD800}, u"\uFFFD\uFFFD"},  // the wrong order is no pair
+      {std::u16string{0xD800, 0xD800, 0xDC00}, u"\uFFFD\U00010000"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplaceLoneSurrogates(c.text), c.sound);
+    EXPECT_EQ(HasLoneSurrogate(c.text), c.text != c.sound);
+  }
+}
+
 }  // namespace
 }  // namespace lx
