@@ -300,6 +300,10 @@ int32_t TXLSSheetWriter::WriteRowCells(int32_t row) {
         result = closeBoth();
         if (result == kResultOk) result = WriteBoolean(row, column, xf, cell.Number);
         break;
+      case ckError:
+        result = closeBoth();
+        if (result == kResultOk) result = WriteError(row, column, xf, cell.Number);
+        break;
       default:
         // Formula cells are written once the formula engine compiles them for
         // the file; until then nothing is written for them.
@@ -324,6 +328,8 @@ int32_t TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, i
       return WriteNumber(row, column, xf, WrittenValue(cell, row, column));
     case ckBoolean:
       return WriteBoolean(row, column, xf, cell.Number);
+    case ckError:
+      return WriteError(row, column, xf, cell.Number);
     default:
       return kResultOk;
   }
@@ -443,6 +449,15 @@ int32_t TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, 
   record.AddWord(xf);
   record.AddByte(value > 0 ? 1 : 0);
   record.AddByte(0);
+  return AddSheetRecord(record, lkCells);
+}
+
+int32_t TXLSSheetWriter::WriteError(int32_t row, int32_t column, uint16_t xf, double code) {
+  if (NoteCellWritten(row, column) != kResultOk) return kResultOk;
+  TXLSBlob& record = StartCellRecord(kRecBoolErr, 8, row, column);
+  record.AddWord(xf);
+  record.AddByte(static_cast<uint8_t>(code));
+  record.AddByte(1);  // an error, not a boolean
   return AddSheetRecord(record, lkCells);
 }
 

@@ -179,6 +179,8 @@ class TXLSSheetWriter {
   int32_t WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
   int32_t WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
   int32_t WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
+  // A BOOLERR record holding the error code.
+  int32_t WriteError(int32_t row, int32_t column, uint16_t xf, double code);
 
   int32_t WriteSheetRecords(uint32_t streamPosition);
   int32_t WriteColumnInfo();

@@ -1,5 +1,6 @@
 // Worksheets and the worksheet collection.
 #include <algorithm>
+#include <cmath>
 
 #include "lxHandle.h"
 #include "lxRange.h"
@@ -170,22 +171,26 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
     cell->Kind = ckBlank;
   }
 
+  // NaN and the infinities are no numbers a file can hold; they are kept as
+  // the error #NUM!, as a spreadsheet program shows them.
+  auto setNumber = [cell](uint8_t kind, double number) {
+    const bool finite = std::isfinite(number);
+    cell->Kind = finite ? kind : static_cast<uint8_t>(ckError);
+    cell->Number = finite ? number : kXLSErrorNum;
+  };
   const TVarType type = value.VarType();
   if (type == varDouble) {  // the common case first
-    cell->Kind = ckNumber;
-    cell->Number = value.ToDouble();
+    setNumber(ckNumber, value.ToDouble());
   } else if (type == varEmpty || type == varNull) {
     cell->Kind = ckBlank;
   } else if (value.IsNumeric()) {
-    cell->Kind = ckNumber;
-    cell->Number = value.ToDouble();
+    setNumber(ckNumber, value.ToDouble());
   } else if (type == varDate) {
     double serial = value.ToDouble();
     // Serial 60 is the spreadsheet's 29 February 1900; below 1 March 1900
     // the two scales are one day apart.
     if (serial >= 1 && serial < 61) serial -= 1;
-    cell->Kind = ckDate;
-    cell->Number = serial;
+    setNumber(ckDate, serial);
   } else if (type == varBoolean) {
     cell->Kind = ckBoolean;
     cell->Number = value.ToBool() ? 1.0 : 0.0;
@@ -241,6 +246,9 @@ int32_t IXLSWorksheet::GetCellValue(const TXLSCellRef* cell, TVariant& value) co
       return kResultOk;
     case ckFormula:
       return workbook_->EvaluateFormula(index_, cell->Formula(), value, cell->Column, cell->Row);
+    case ckError:
+      value = TVariant::FromError(static_cast<int32_t>(cell->Number));
+      return kResultOk;
     default:
       return kResultFail;
   }

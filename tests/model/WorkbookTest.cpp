@@ -2,6 +2,9 @@
 // the reference text helpers.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
@@ -169,6 +172,26 @@ TEST(Values, KindsAndReadBack) {
   EXPECT_EQ(cell(1, 5)->Kind, ckBlank);
   EXPECT_TRUE(b.At(1, 5)->Value().IsNull());
   EXPECT_TRUE(b.At(9, 9)->Value().IsNull());
+}
+
+// No file holds NaN or an infinity as a number: the cell keeps #NUM!.
+TEST(Values, NumbersThatAreNotFiniteBecomeTheErrorNum) {
+  Book b;
+  const double inf = std::numeric_limits<double>::infinity();
+  const TVariant values[] = {TVariant(std::nan("")), TVariant(inf), TVariant(-inf),
+                             TVariant(std::numeric_limits<float>::quiet_NaN()), TVariant::FromDate(inf)};
+  int32_t column = 1;
+  for (const TVariant& value : values) {
+    b.At(1, column)->SetValue(value);
+    const TXLSCellRef* cell = b.sheet->CellHeap().FindCell(0, column - 1);
+    EXPECT_EQ(cell->Kind, ckError) << column;
+    const TVariant back = b.At(1, column)->Value();
+    EXPECT_EQ(back.VarType(), varError) << column;
+    EXPECT_EQ(back.ErrorValue(), kXLSErrorNum) << column;
+    ++column;
+  }
+  b.At(1, 1)->SetValue(TVariant(2.5));  // a number again
+  EXPECT_EQ(b.At(1, 1)->Value().ToDouble(), 2.5);
 }
 
 // Text with an unpaired surrogate is not UTF-16 and would cost the whole
