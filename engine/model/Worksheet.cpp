@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lxCompoundFile.h"
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
@@ -334,11 +335,17 @@ void IXLSWorkSheets::DeselectAll() {
 }
 
 bool IXLSWorkSheets::IsValidName(int32_t skipPosition, const WideString& name) const {
-  if (name.size() > 31) return false;
+  // Spreadsheet programs rename a sheet whose name is empty, begins or ends
+  // with an apostrophe (which quotes sheet names in references) or matches
+  // another sheet's but for letter case, and the name would be lost.
+  if (name.empty() || name.size() > 31) return false;
+  if (name.front() == u'\'' || name.back() == u'\'') return false;
   if (name.find_first_of(u"[:*?/\\]") != WideString::npos) return false;
   for (int32_t i = 0; i < Count(); ++i) {
     if (i + 1 == skipPosition) continue;
-    if (sheets_[i]->Name() == name) return false;
+    // Letter case is folded as in compound-file element names: ASCII,
+    // Latin-1, Latin Extended-A, Greek, Cyrillic and full-width letters.
+    if (SameCompoundName(sheets_[i]->Name(), name)) return false;
   }
   return true;
 }

@@ -322,9 +322,19 @@ TEST(SheetNames, InvalidRenamesAreIgnored) {
   EXPECT_EQ(a->Name(), WideString(31, u'x'));
   b->SetName(u"Sheet2");  // its own name
   EXPECT_EQ(b->Name(), u"Sheet2");
-  for (const char16_t* bad : {u"[", u"]", u":", u"*", u"?", u"\\"}) {
+  // Empty names, apostrophes at either end and another sheet's name in other
+  // letter case would be renamed by spreadsheet programs.
+  a->SetName(u"Sheet1");
+  for (const char16_t* bad : {u"[", u"]", u":", u"*", u"?", u"\\", u"", u"'", u"'a", u"a'", u"sheet1", u"SHEET1"}) {
     b->SetName(bad);
-    EXPECT_EQ(b->Name(), u"Sheet2");
+    EXPECT_EQ(b->Name(), u"Sheet2") << Utf16ToUtf8(bad);
+  }
+  a->SetName(u"Лист");
+  b->SetName(u"лИСТ");
+  EXPECT_EQ(b->Name(), u"Sheet2");
+  for (const char16_t* good : {u"a'b", u"SHEET2", u"Sheet2"}) {  // its own name in any case
+    b->SetName(good);
+    EXPECT_EQ(b->Name(), good);
   }
 }
 
