@@ -89,12 +89,12 @@ int32_t TXLSContainer::CreateContainer(const std::u16string& fileName, TStream* 
     target_ = stream;
     return kResultOk;
   }
-  // The document goes to a temporary file beside the target, held open for
-  // the whole save like an exclusively locked document file.
-  temporaryName_ = TemporaryFileNameBeside(fileName);
-  temporaryFile_ = std::make_unique<TFileStream>(temporaryName_, TFileMode::fmCreate);
-  if (!temporaryFile_->IsOpen()) {
-    temporaryFile_.reset();
+  // The document goes to a temporary file beside the target (or, for a
+  // device or a pipe, to the target itself), held open for the whole save
+  // like an exclusively locked document file.
+  file_ = std::make_unique<TSaveFile>();
+  if (!file_->Open(fileName)) {
+    file_.reset();
     writer_.reset();
     return kResultCreateFileFailed;
   }
@@ -158,26 +158,19 @@ int32_t TXLSContainer::FinishContainer() {
     writer_.reset();
     return result;
   }
-  bool ok = writer_->Commit(*temporaryFile_);
-  ok = temporaryFile_->Close() && ok;
-  temporaryFile_.reset();
+  bool ok = writer_->Commit(file_->Stream());
   writer_.reset();
-  if (ok) ok = ReplaceFile(temporaryName_, fileName_);
-  if (!ok) {
-    DeleteFileName(temporaryName_);
-    result = kResultCreateFileFailed;
+  if (ok) {
+    ok = file_->Commit();
+  } else {
+    file_->Abandon();
   }
-  temporaryName_.clear();
-  return result;
+  file_.reset();
+  return ok ? kResultOk : kResultCreateFileFailed;
 }
 
 void TXLSContainer::AbandonContainer() {
-  if (temporaryFile_) {
-    temporaryFile_->Close();
-    temporaryFile_.reset();
-    DeleteFileName(temporaryName_);
-  }
-  temporaryName_.clear();
+  file_.reset();  // removes a temporary file
   target_ = nullptr;
   writer_.reset();
 }

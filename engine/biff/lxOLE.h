@@ -10,7 +10,8 @@
 //
 // A file save never destroys the file it replaces when it fails: the document
 // goes to a temporary file beside the target, which is renamed over the target
-// only when everything was written.
+// only when everything was written (TSaveFile in platform/lxStreams.h, which
+// also says how links, devices and pipes are saved to).
 //
 // Two kinds of foreign content travel from a file that was read to the next
 // save in the same format: the macro project storage and the "Ctls" stream.
@@ -110,7 +111,8 @@ class TXLSContainer {
 
   // Starts a document for a caller stream (when one is given) or for the
   // file. -1 when the name, trimmed of spaces, is empty and there is no
-  // stream; -2 when the temporary file beside the target cannot be created;
+  // stream; -2 when the target is refused (a directory, say) or the
+  // temporary file beside it cannot be created;
   // -3 when the in-memory document cannot be created.
   [[nodiscard]] int32_t CreateContainer(const std::u16string& fileName, TStream* stream);
   // Writes the lists, in order, into the "Book" (BIFF5) or "Workbook" (BIFF8)
@@ -160,8 +162,7 @@ class TXLSContainer {
   // Save side.
   std::unique_ptr<TCompoundFileWriter> writer_;
   TStream* target_ = nullptr;
-  std::unique_ptr<TFileStream> temporaryFile_;
-  std::u16string temporaryName_;
+  std::unique_ptr<TSaveFile> file_;
   std::u16string fileName_;
   // Read side.
   TCompoundFileReader reader_;

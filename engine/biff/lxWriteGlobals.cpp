@@ -296,8 +296,10 @@ int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream
   TXLSSaveNotes localNotes;
   TXLSSaveNotes& out = notes ? *notes : localNotes;
   out = {};
-  if (formatCode >= kSaveHTML && formatCode <= kSaveTSVUnicode) return kResultFail;
-  const int32_t fileFormat = formatCode == kSaveBiff5 ? kSaveBiff5 : kSaveBiff8;
+  // Only the two XLS codes write here: the text and HTML codes belong to the
+  // exporters, and an unknown code writes nothing and is not remembered.
+  if (formatCode != kSaveBiff5 && formatCode != kSaveBiff8) return kResultFail;
+  const int32_t fileFormat = formatCode;
   out.formatRemembered = true;
   book.SetFormatCode(formatCode);
   TXLSGlobalsWriter writer(book, fileFormat);

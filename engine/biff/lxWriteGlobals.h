@@ -51,12 +51,13 @@ inline constexpr uint16_t kRecBoundSheet = 0x0085;
 // CODEPAGE of a BIFF8 file: UTF-16.
 inline constexpr uint16_t kCodePageUtf16 = 1200;
 
-// The save dispatcher. Codes 1 (BIFF5) and 2 (BIFF8) write an XLS file; so do
-// codes above 8, as BIFF8. The text and HTML codes 3 to 8 belong to the
-// exporters and give -1 here. stream, when not null, receives the document at
-// its current position and the file name is not used. Results: 1; -1 for an
-// empty name without a stream or a failed write; -2 / -3 when the document
-// cannot be created on disk / in memory.
+// The save dispatcher. Codes 1 (BIFF5) and 2 (BIFF8) write an XLS file. The
+// text and HTML codes 3 to 8 belong to the exporters and give -1 here, as does
+// any unknown code; then nothing is written and nothing is remembered. stream,
+// when not null, receives the document at its current position and the file
+// name is not used. Results: 1; -1 for an unknown code, an empty name without
+// a stream or a failed write; -2 / -3 when the document cannot be created on
+// disk / in memory.
 [[nodiscard]] int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream, int32_t formatCode,
                      TXLSSaveNotes* notes = nullptr);
 

@@ -287,6 +287,10 @@ void TXLSSheetWriter::WriteRowCells(int32_t row) {
         closeBoth();
         WriteBoolean(row, column, xf, cell.Number);
         break;
+      case ckError:
+        closeBoth();
+        WriteError(row, column, xf, cell.Number);
+        break;
       default:
         // Formula cells are written once the formula engine compiles them for
         // the file; until then nothing is written for them.
@@ -313,6 +317,9 @@ void TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int3
       break;
     case ckBoolean:
       WriteBoolean(row, column, xf, cell.Number);
+      break;
+    case ckError:
+      WriteError(row, column, xf, cell.Number);
       break;
     default:
       break;
@@ -433,6 +440,15 @@ void TXLSSheetWriter::WriteBoolean(int32_t row, int32_t column, uint16_t xf, dou
   record.AddWord(xf);
   record.AddByte(value > 0 ? 1 : 0);
   record.AddByte(0);
+  AddSheetRecord(record, lkCells);
+}
+
+void TXLSSheetWriter::WriteError(int32_t row, int32_t column, uint16_t xf, double code) {
+  if (NoteCellWritten(row, column) != kResultOk) return;
+  TXLSBlob& record = StartCellRecord(kRecBoolErr, 8, row, column);
+  record.AddWord(xf);
+  record.AddByte(static_cast<uint8_t>(code));
+  record.AddByte(1);  // an error, not a boolean
   AddSheetRecord(record, lkCells);
 }
 

@@ -177,6 +177,8 @@ class TXLSSheetWriter {
   void WriteNumber(int32_t row, int32_t column, uint16_t xf, double value);
   void WriteString(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
   void WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
+  // A BOOLERR record holding the error code.
+  void WriteError(int32_t row, int32_t column, uint16_t xf, double code);
 
   void WriteSheetRecords(uint32_t streamPosition);
   void WriteColumnInfo();

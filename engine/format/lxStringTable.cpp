@@ -5,6 +5,7 @@
 #include "lxBLOB.h"
 #include "lxHash.h"
 #include "lxConstants.h"
+#include "lxText.h"
 
 namespace lx {
 
@@ -75,6 +76,9 @@ void TXLSStringTable::Unlink(int32_t index) {
 }
 
 int32_t TXLSStringTable::AddString(std::u16string_view text) {
+  // A lone surrogate would make the SST invalid UTF-16, which readers refuse
+  // as a whole; the table keeps U+FFFD in its place.
+  if (HasLoneSurrogate(text)) return AddString(ReplaceLoneSurrogates(text));
   ++totalReferences_;
   if (nodeCount_ > mask_) GrowBuckets();
   const uint32_t hash = XLSHashText(text);
@@ -143,6 +147,7 @@ void TXLSStringTable::ReassignString(int32_t oldIndex, int32_t newIndex) {
 }
 
 int32_t TXLSStringTable::FindString(std::u16string_view text) const {
+  if (HasLoneSurrogate(text)) return FindString(ReplaceLoneSurrogates(text));
   return Lookup(text, XLSHashText(text));
 }
 

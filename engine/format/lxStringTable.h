@@ -44,6 +44,7 @@ class TXLSStringTable {
   TXLSStringTable& operator=(const TXLSStringTable&) = delete;
 
   // Adds one reference to text (never empty) and returns its table index.
+  // Unpaired surrogates are kept as U+FFFD (FindString looks them up so).
   int32_t AddString(std::u16string_view text);
   // Drops one reference; out-of-range indexes are ignored.
   void ReleaseString(int32_t index);

@@ -141,7 +141,7 @@ void TXLSRange::SetFontSuperscript(bool value) {
   ChangeFont(*this, &TlxFormatList::SetXFFontSuperscript, value);
 }
 void TXLSRange::SetFontName(const WideString& name) {
-  ChangeFont(*this, &TlxFormatList::SetXFFontName, name);
+  ChangeFont(*this, &TlxFormatList::SetXFFontName, ReplaceLoneSurrogates(name));
 }
 void TXLSRange::SetFontCharset(uint8_t value) {
   ChangeFont(*this, &TlxFormatList::SetXFFontCharset, static_cast<int32_t>(value));

@@ -162,7 +162,8 @@ WideString TXLSRange::NumberFormat() { return Formats().GetXFNumberFormatText(To
 
 void TXLSRange::SetNumberFormat(const WideString& value) {
   TlxFormatList& formats = Formats();
-  ApplyFormatChange([&](int32_t i, bool release) { return formats.SetXFNumberFormat(i, value, release); });
+  const WideString code = ReplaceLoneSurrogates(value);
+  ApplyFormatChange([&](int32_t i, bool release) { return formats.SetXFNumberFormat(i, code, release); });
 }
 
 bool TXLSRange::Locked() { return Formats().GetXFLocked(TopLeftFormat()); }

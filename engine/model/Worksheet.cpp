@@ -1,6 +1,8 @@
 // Worksheets and the worksheet collection.
 #include <algorithm>
+#include <cmath>
 
+#include "lxCompoundFile.h"
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
@@ -80,7 +82,8 @@ XLSPtr<IXLSRange> IXLSWorksheet::UsedRange() {
 XLSPtr<IXLSRange> IXLSWorksheet::ActiveCell() { return activeCell_; }
 
 void IXLSWorksheet::SetName(const WideString& name) {
-  if (workbook_->Worksheets()->IsValidName(index_, name)) name_ = name;
+  WideString sound = ReplaceLoneSurrogates(name);
+  if (workbook_->Worksheets()->IsValidName(index_, sound)) name_ = std::move(sound);
 }
 
 void IXLSWorksheet::Activate() {
@@ -169,22 +172,26 @@ void IXLSWorksheet::SetCellValue(TXLSCellRef* cell, const TVariant& value) {
     cell->Kind = ckBlank;
   }
 
+  // NaN and the infinities are no numbers a file can hold; they are kept as
+  // the error #NUM!, as a spreadsheet program shows them.
+  auto setNumber = [cell](uint8_t kind, double number) {
+    const bool finite = std::isfinite(number);
+    cell->Kind = finite ? kind : static_cast<uint8_t>(ckError);
+    cell->Number = finite ? number : kXLSErrorNum;
+  };
   const TVarType type = value.VarType();
   if (type == varDouble) {  // the common case first
-    cell->Kind = ckNumber;
-    cell->Number = value.ToDouble();
+    setNumber(ckNumber, value.ToDouble());
   } else if (type == varEmpty || type == varNull) {
     cell->Kind = ckBlank;
   } else if (value.IsNumeric()) {
-    cell->Kind = ckNumber;
-    cell->Number = value.ToDouble();
+    setNumber(ckNumber, value.ToDouble());
   } else if (type == varDate) {
     double serial = value.ToDouble();
     // Serial 60 is the spreadsheet's 29 February 1900; below 1 March 1900
     // the two scales are one day apart.
     if (serial >= 1 && serial < 61) serial -= 1;
-    cell->Kind = ckDate;
-    cell->Number = serial;
+    setNumber(ckDate, serial);
   } else if (type == varBoolean) {
     cell->Kind = ckBoolean;
     cell->Number = value.ToBool() ? 1.0 : 0.0;
@@ -240,6 +247,9 @@ int32_t IXLSWorksheet::GetCellValue(const TXLSCellRef* cell, TVariant& value) co
       return kResultOk;
     case ckFormula:
       return workbook_->EvaluateFormula(index_, cell->Formula(), value, cell->Column, cell->Row);
+    case ckError:
+      value = TVariant::FromError(static_cast<int32_t>(cell->Number));
+      return kResultOk;
     default:
       return kResultFail;
   }
@@ -327,11 +337,17 @@ void IXLSWorkSheets::DeselectAll() {
 }
 
 bool IXLSWorkSheets::IsValidName(int32_t skipPosition, const WideString& name) const {
-  if (name.size() > 31) return false;
+  // Spreadsheet programs rename a sheet whose name is empty, begins or ends
+  // with an apostrophe (which quotes sheet names in references) or matches
+  // another sheet's but for letter case, and the name would be lost.
+  if (name.empty() || name.size() > 31) return false;
+  if (name.front() == u'\'' || name.back() == u'\'') return false;
   if (name.find_first_of(u"[:*?/\\]") != WideString::npos) return false;
   for (int32_t i = 0; i < Count(); ++i) {
     if (i + 1 == skipPosition) continue;
-    if (sheets_[i]->Name() == name) return false;
+    // Letter case is folded as in compound-file element names: ASCII,
+    // Latin-1, Latin Extended-A, Greek, Cyrillic and full-width letters.
+    if (SameCompoundName(sheets_[i]->Name(), name)) return false;
   }
   return true;
 }

@@ -47,7 +47,14 @@ enum TXLSCellKind : uint8_t {
   ckDate = 3,
   ckBoolean = 4,
   ckFormula = 5,
+  // An error value, its code in Number. Only numbers that are not finite
+  // make one (NaN and the infinities): no file format holds them, and
+  // spreadsheet programs show #NUM! for them.
+  ckError = 6,
 };
+
+// The error code of #NUM!, as BIFF and error variants carry it.
+inline constexpr int32_t kXLSErrorNum = 0x24;
 
 struct TXLSCellRef;
 

@@ -25,6 +25,7 @@
 
 #include "lxBLOB.h"
 #include "lxObject.h"
+#include "lxText.h"
 #include "lxVariant.h"
 
 namespace lx {
@@ -169,16 +170,16 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   void SetOrientation(int32_t value) override;
   void SetPaperSize(int32_t value) override;
   void SetBottomMargin(double value) override { bottomMargin_ = value; }
-  void SetCenterFooter(std::u16string_view value) override { centerFooter_.assign(value); }
-  void SetCenterHeader(std::u16string_view value) override { centerHeader_.assign(value); }
+  void SetCenterFooter(std::u16string_view value) override { centerFooter_ = ReplaceLoneSurrogates(value); }
+  void SetCenterHeader(std::u16string_view value) override { centerHeader_ = ReplaceLoneSurrogates(value); }
   void SetCenterHorizontally(bool value) override { centerHorizontally_ = value ? 1 : 0; }
   void SetCenterVertically(bool value) override { centerVertically_ = value ? 1 : 0; }
   void SetFitToPagesTall(const TVariant& value) override { SetFitCount(fitTall_, value); }
   void SetFitToPagesWide(const TVariant& value) override { SetFitCount(fitWide_, value); }
   void SetFooterMargin(double value) override { footerMargin_ = value; }
   void SetHeaderMargin(double value) override { headerMargin_ = value; }
-  void SetLeftFooter(std::u16string_view value) override { leftFooter_.assign(value); }
-  void SetLeftHeader(std::u16string_view value) override { leftHeader_.assign(value); }
+  void SetLeftFooter(std::u16string_view value) override { leftFooter_ = ReplaceLoneSurrogates(value); }
+  void SetLeftHeader(std::u16string_view value) override { leftHeader_ = ReplaceLoneSurrogates(value); }
   void SetLeftMargin(double value) override { leftMargin_ = value; }
   // Empty text removes the print area; text that is not two cell names
   // joined by ":" changes nothing.
@@ -189,8 +190,8 @@ class TXLSPageSetup final : public TXLSInterfaced<IXLSPageSetup> {
   // the titles of that direction, text that does not parse changes nothing.
   void SetPrintTitleColumns(std::string_view value) override;
   void SetPrintTitleRows(std::string_view value) override;
-  void SetRightFooter(std::u16string_view value) override { rightFooter_.assign(value); }
-  void SetRightHeader(std::u16string_view value) override { rightHeader_.assign(value); }
+  void SetRightFooter(std::u16string_view value) override { rightFooter_ = ReplaceLoneSurrogates(value); }
+  void SetRightHeader(std::u16string_view value) override { rightHeader_ = ReplaceLoneSurrogates(value); }
   void SetRightMargin(double value) override { rightMargin_ = value; }
   void SetTopMargin(double value) override { topMargin_ = value; }
   void SetZoom(const TVariant& value) override;

@@ -1,11 +1,8 @@
 // Element names and the compound-file writer.
 #include "lxCompoundFile.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <utility>
 
 #include "lxCompoundFileFormat.h"
@@ -147,7 +144,7 @@ void TCompoundWriteStream::Append(const uint8_t* bytes, size_t count) {
 }
 
 int64_t TCompoundWriteStream::Write(const void* buffer, int64_t count) {
-  if (count < 0 || source_) return -1;
+  if (count < 0 || source_ || OffsetPosition(position_, count) < 0) return -1;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   int64_t done = 0;
   // Overwrite what lies before the end, then append the rest.
@@ -173,7 +170,7 @@ int64_t TCompoundWriteStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
   if (origin == TSeekOrigin::soEnd) base = size_;
-  const int64_t target = base + offset;
+  const int64_t target = OffsetPosition(base, offset);
   if (target < 0) return -1;
   position_ = target;
   return position_;
@@ -483,27 +480,11 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   return true;
 }
 
-std::u16string TemporaryFileNameBeside(const std::u16string& fileName) {
-  std::random_device random;
-  const uint32_t tag = random();
-  const std::string suffix = ".~" + std::to_string(getpid()) + "-" + std::to_string(tag) + ".tmp";
-  std::u16string name = fileName;
-  for (char c : suffix) name.push_back(static_cast<char16_t>(c));
-  return name;
-}
-
 bool TCompoundFileWriter::CommitToFile(const std::u16string& fileName) const {
-  const std::u16string temporary = TemporaryFileNameBeside(fileName);
-  bool ok;
-  {
-    TFileStream file(temporary, TFileMode::fmCreate);
-    if (!file.IsOpen()) return false;
-    ok = Commit(file);
-    ok = file.Close() && ok;
-  }
-  if (ok) ok = ReplaceFile(temporary, fileName);
-  if (!ok) DeleteFileName(temporary);
-  return ok;
+  TSaveFile file;
+  if (!file.Open(fileName)) return false;
+  if (!Commit(file.Stream())) return false;  // file's destructor removes the temporary file
+  return file.Commit();
 }
 
 }  // namespace lx

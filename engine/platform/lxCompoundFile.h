@@ -170,19 +170,15 @@ class TCompoundFileWriter {
   // when the target takes fewer bytes than offered or the document is too
   // large for the format (a version 3 stream is limited to 2 GB).
   bool Commit(TStream& target) const;
-  // Commits to a temporary file beside fileName and renames it over fileName
-  // only when everything was written; a failed save leaves an existing file
-  // untouched.
+  // Commits to the file named fileName through TSaveFile (lxStreams.h): a
+  // temporary file beside it replaces it only when everything was written, so
+  // a failed save leaves an existing file untouched.
   bool CommitToFile(const std::u16string& fileName) const;
 
  private:
   TCompoundVersion version_;
   TCompoundWriteStorage root_;
 };
-
-// A name for a temporary file in the same directory as fileName, unique to
-// this process and call.
-std::u16string TemporaryFileNameBeside(const std::u16string& fileName);
 
 // ---------------------------------------------------------------------------
 // Reader

@@ -109,6 +109,10 @@ struct TCompoundNode {
   uint32_t runCount = 0;
   // A storage's children (node indexes) in sibling order.
   std::vector<uint32_t> children;
+  // The same children ordered by name as CompareCompoundNames orders them,
+  // children of equal names in sibling order, for lookups by name. A sound
+  // file's sibling order already is this order; a damaged one's need not be.
+  std::vector<uint32_t> byName;
 };
 
 // Everything the reader keeps of an opened file. Every run lies inside bytes

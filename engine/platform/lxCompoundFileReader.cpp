@@ -262,8 +262,17 @@ class TCompoundParser {
         image_.nodes[k].children.push_back(index);
         id = Load32(entry + kDirRight);
       }
+      IndexByName(image_.nodes[k]);
     }
     return TCompoundError::cfNone;
+  }
+
+  void IndexByName(TCompoundNode& storage) {
+    const std::vector<TCompoundNode>& nodes = image_.nodes;
+    storage.byName = storage.children;
+    std::stable_sort(storage.byName.begin(), storage.byName.end(), [&nodes](uint32_t a, uint32_t b) {
+      return CompareCompoundNames(nodes[a].name, nodes[b].name) < 0;
+    });
   }
 
   TCompoundImage& image_;
@@ -329,12 +338,14 @@ bool TCompoundFileReader::OpenStream(TStream& source) {
 
 bool TCompoundFileReader::OpenFile(const std::u16string& fileName) {
   Close();
-  TFileStream file(fileName, TFileMode::fmOpenRead);
-  if (!file.IsOpen()) {
+  // Only a regular file is read: a directory has no bytes to give, and a
+  // named pipe or a device could block or never end.
+  std::unique_ptr<TFileStream> file = OpenRegularFile(fileName);
+  if (!file) {
     error_ = TCompoundError::cfIO;
     return false;
   }
-  return OpenStream(file);
+  return OpenStream(*file);
 }
 
 void TCompoundFileReader::Close() {
@@ -364,10 +375,15 @@ std::vector<TCompoundElement> TCompoundReadStorage::EnumElements() const {
 
 int64_t TCompoundReadStorage::FindChild(std::u16string_view name) const {
   if (!image_) return -1;
-  for (uint32_t child : image_->nodes[node_].children) {
-    if (SameCompoundName(image_->nodes[child].name, name)) return child;
-  }
-  return -1;
+  // A binary search: a walk that opens every child of a large storage by
+  // name stays near-linear in the number of children.
+  const std::vector<TCompoundNode>& nodes = image_->nodes;
+  const std::vector<uint32_t>& byName = nodes[node_].byName;
+  const auto it = std::lower_bound(byName.begin(), byName.end(), name, [&nodes](uint32_t child, std::u16string_view n) {
+    return CompareCompoundNames(nodes[child].name, n) < 0;
+  });
+  if (it == byName.end() || !SameCompoundName(nodes[*it].name, name)) return -1;
+  return *it;
 }
 
 std::unique_ptr<TCompoundReadStream> TCompoundReadStorage::OpenStream(std::u16string_view name) const {
@@ -421,7 +437,7 @@ int64_t TCompoundReadStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) base = position_;
   if (origin == TSeekOrigin::soEnd) base = size_;
-  const int64_t target = base + offset;
+  const int64_t target = OffsetPosition(base, offset);
   if (target < 0) return -1;
   position_ = target;
   return position_;

@@ -15,6 +15,16 @@ namespace lx {
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
+// The position offset bytes from base, or -1 when that would be negative or
+// beyond the largest position a stream can hold (the sum is checked before it
+// is formed, so no offset a caller passes can overflow it).
+inline int64_t OffsetPosition(int64_t base, int64_t offset) {
+  if (offset > 0 && base > INT64_MAX - offset) return -1;
+  if (offset < 0 && base < INT64_MIN - offset) return -1;
+  const int64_t target = base + offset;
+  return target < 0 ? -1 : target;
+}
+
 class TStream {
  public:
   virtual ~TStream() = default;
@@ -61,6 +71,8 @@ enum class TFileMode {
 class TFileStream final : public TStream {
  public:
   TFileStream(const std::u16string& fileName, TFileMode mode);
+  // Takes over a file the caller opened (nullptr gives a closed stream).
+  explicit TFileStream(std::FILE* file) : file_(file) {}
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -87,5 +99,50 @@ bool CreateDirectoryPath(const std::u16string& directory);
 bool DeleteFileName(const std::u16string& fileName);
 // Replaces target by source (an atomic rename on the same file system).
 bool ReplaceFile(const std::u16string& source, const std::u16string& target);
+
+// Opens an existing regular file for reading; nullptr when the name is
+// missing or names anything else. A directory or a device cannot hold a
+// document, and opening a named pipe that has no writer would wait forever,
+// so they are refused before a byte is read.
+std::unique_ptr<TFileStream> OpenRegularFile(const std::u16string& fileName);
+
+// The file a save writes. Open decides where the bytes go:
+// - a name that does not exist yet, or names a regular file: a temporary file
+//   beside it, renamed over it by Commit, so a failed save leaves the old file
+//   as it was. The new file takes the old one's permission bits, and its
+//   owner and group where the process may give them; a new name gets the
+//   usual mode for new files. The temporary name stays within the 255-byte
+//   limit of a file name however long the target's is.
+// - a symbolic link: the file it names (links are followed to their end),
+//   saved as above; the link itself stays.
+// - a character device or a named pipe (/dev/null, a pipe to a reader): the
+//   file itself, written in place; there is nothing there to replace. A pipe
+//   that has no reader is refused rather than waited on.
+// - anything else (a directory, a block device, a socket) is refused.
+class TSaveFile {
+ public:
+  TSaveFile() = default;
+  // Abandons a save that was not committed.
+  ~TSaveFile();
+  TSaveFile(const TSaveFile&) = delete;
+  TSaveFile& operator=(const TSaveFile&) = delete;
+
+  // False when the target is refused or the file cannot be created.
+  bool Open(const std::u16string& fileName);
+  bool IsOpen() const { return file_ != nullptr; }
+  // Where the bytes go; only valid while IsOpen().
+  TStream& Stream() { return *file_; }
+  // Completes the file: closes it and, for a temporary file, renames it over
+  // the target. False when the bytes could not all be written or the rename
+  // failed; the temporary file is then removed and the target is untouched.
+  bool Commit();
+  // Ends the save without touching the target; a temporary file is removed.
+  void Abandon();
+
+ private:
+  std::unique_ptr<TFileStream> file_;
+  std::string target_;     // the native name the save replaces
+  std::string temporary_;  // the temporary file's native name; empty in place
+};
 
 }  // namespace lx

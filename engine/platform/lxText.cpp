@@ -92,6 +92,34 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+namespace {
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The position of the first unpaired surrogate at or after from, or npos.
+size_t FindLoneSurrogate(std::u16string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0xD800 || c > 0xDFFF) continue;
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+      continue;
+    }
+    return i;
+  }
+  return std::u16string_view::npos;
+}
+}  // namespace
+
+bool HasLoneSurrogate(std::u16string_view text) { return FindLoneSurrogate(text, 0) != std::u16string_view::npos; }
+
+std::u16string ReplaceLoneSurrogates(std::u16string_view text) {
+  std::u16string out(text);
+  for (size_t i = FindLoneSurrogate(out, 0); i != std::u16string::npos; i = FindLoneSurrogate(out, i + 1))
+    out[i] = static_cast<char16_t>(kReplacement);
+  return out;
+}
+
 std::u16string AsciiToWide(std::string_view text) {
   std::u16string out(text.size(), u'\0');
   for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<unsigned char>(text[i]);

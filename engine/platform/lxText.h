@@ -18,6 +18,14 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// Whether text holds a surrogate code unit without its partner. Such text
+// is not valid UTF-16: readers of a file refuse it or drop the characters
+// around it.
+bool HasLoneSurrogate(std::u16string_view text);
+// text with every unpaired surrogate replaced by U+FFFD; the length in code
+// units stays the same.
+std::u16string ReplaceLoneSurrogates(std::u16string_view text);
+
 // Widens text that is known to be ASCII (literals in the engine's own code).
 std::u16string AsciiToWide(std::string_view text);
 

@@ -300,12 +300,49 @@ TEST(SaveDriver, FailuresAndFormatCodes) {
   EXPECT_EQ(SaveWorkbook(*book, dir.File("no/such/dir/x.xls"), nullptr, kSaveBiff8, &notes), -2);
   EXPECT_EQ(SaveWorkbook(*book, dir.File("x.csv"), nullptr, kSaveCSV, &notes), -1);
   EXPECT_FALSE(notes.formatRemembered);
-  // An unknown code writes BIFF8.
-  TMemoryStream stream;
-  ASSERT_EQ(SaveWorkbook(*book, u"", &stream, 9, &notes), 1);
+}
+
+// An unknown format code writes nothing, to a file or a stream, and is not
+// remembered: Save goes on with the last good format, or has none.
+TEST(SaveDriver, UnknownFormatCodesAreRefused) {
+  TempDir dir;
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(1.0));
+  const std::u16string file = dir.File("x.xls");
+  for (int32_t code : {0, -1, 9, 99, INT32_MIN}) {
+    SCOPED_TRACE(code);
+    TMemoryStream stream;
+    EXPECT_EQ(book->SaveAs(stream, code), -1);
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_EQ(book->SaveAs(file, code), -1);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(file)));
+    EXPECT_EQ(book->Save(), -4);
+  }
+  ASSERT_EQ(book->SaveAs(file, kSaveBiff5), 1);
+  EXPECT_EQ(book->SaveAs(file, 99), -1);
+  EXPECT_EQ(book->LastFormat(), kSaveBiff5);
+  EXPECT_EQ(book->Save(), 1);
+}
+
+// A file save goes through the safe save of the platform: through a link to
+// the file it names, keeping the permission bits of the file it replaces,
+// under a name as long as a name may be.
+TEST(SaveDriver, FileSavesFollowLinksAndKeepModes) {
+  TempDir dir;
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  book->Worksheets()->Add()->Cells()->Item(1, 1)->SetValue(TVariant(u"kept"));
+  const std::filesystem::path target = dir.path / "private.xls";
+  { std::ofstream(target) << "old"; }
+  std::filesystem::permissions(target, std::filesystem::perms(0600));
+  std::filesystem::create_symlink("private.xls", dir.path / "link.xls");
+  ASSERT_EQ(book->SaveAs(dir.File("link.xls")), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link.xls"));
+  EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0600));
   TCompoundFileReader reader;
-  ASSERT_TRUE(reader.Open(stream.Bytes()));
-  EXPECT_NE(reader.Root().OpenStream(u"Workbook"), nullptr);
+  EXPECT_TRUE(reader.Open(ReadFile(target)));
+  const std::string longName(250, 'n');
+  ASSERT_EQ(book->SaveAs(dir.File(longName.c_str())), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 3);
 }
 
 }  // namespace

@@ -196,8 +196,9 @@ TEST_F(ContainerFiles, AFileThatCannotBeReplacedGivesMinus2) {
   std::filesystem::remove(target_);
   std::filesystem::create_directories(target_ / "occupied");
   TXLSContainer container;
-  ASSERT_EQ(container.CreateContainer(Utf8ToUtf16(target_.string()), nullptr), 1);
-  EXPECT_EQ(container.FinishContainer(), -2);
+  // A directory is refused before anything is written.
+  EXPECT_EQ(container.CreateContainer(Utf8ToUtf16(target_.string()), nullptr), -2);
+  EXPECT_EQ(container.FinishContainer(), -1);
   EXPECT_TRUE(std::filesystem::is_directory(target_ / "occupied"));
   EXPECT_EQ(FileCount(), 1u) << "no temporary file left behind";
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <fstream>
 
 #include "support/Hex.h"
@@ -124,6 +125,21 @@ TEST(SheetCells, RKRunBecomesMulRKAndUnrepresentableNumberIsNumber) {
   EXPECT_EQ(Whole(cells[2]), Hex("03 02 0E 00  00 00 03 00 0F 00  9C 75 00 88 3C E4 37 7E"));
   // The block starts at 0; the row's cells start at 20, the DBCELL at 66.
   EXPECT_EQ(Whole(cells[3]), Hex("D7 00 06 00  42 00 00 00  00 00"));
+}
+
+// NaN and the infinities are kept as #NUM!, written as a BOOLERR error.
+TEST(SheetCells, NumbersThatAreNotFiniteAreWrittenAsTheErrorNum) {
+  Book b;
+  b.Set(1, 1, 1.0);
+  b.Set(1, 2, std::numeric_limits<double>::quiet_NaN());
+  b.Set(1, 3, -std::numeric_limits<double>::infinity());
+  for (int32_t format : {kSaveBiff8, kSaveBiff5}) {
+    const auto cells = SheetList(*b.book, format, TXLSSheetWriter::lkCells);
+    ASSERT_EQ(cells.size(), 5u);  // ROW, the three cells, DBCELL
+    EXPECT_EQ(Whole(cells[1]), Hex("7E 02 0A 00  00 00 00 00 00 00  06 00 00 00"));
+    EXPECT_EQ(Whole(cells[2]), Hex("05 02 08 00  00 00 01 00 0F 00  24 01"));
+    EXPECT_EQ(Whole(cells[3]), Hex("05 02 08 00  00 00 02 00 0F 00  24 01"));
+  }
 }
 
 TEST(SheetCells, RunsCrossTheColumnHalvesButNotGaps) {

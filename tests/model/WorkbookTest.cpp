@@ -2,9 +2,13 @@
 // the reference text helpers.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "lxHandle.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
+#include "lxStyle.h"
 #include "lxStreams.h"
 
 namespace lx {
@@ -170,6 +174,51 @@ TEST(Values, KindsAndReadBack) {
   EXPECT_TRUE(b.At(9, 9)->Value().IsNull());
 }
 
+// No file holds NaN or an infinity as a number: the cell keeps #NUM!.
+TEST(Values, NumbersThatAreNotFiniteBecomeTheErrorNum) {
+  Book b;
+  const double inf = std::numeric_limits<double>::infinity();
+  const TVariant values[] = {TVariant(std::nan("")), TVariant(inf), TVariant(-inf),
+                             TVariant(std::numeric_limits<float>::quiet_NaN()), TVariant::FromDate(inf)};
+  int32_t column = 1;
+  for (const TVariant& value : values) {
+    b.At(1, column)->SetValue(value);
+    const TXLSCellRef* cell = b.sheet->CellHeap().FindCell(0, column - 1);
+    EXPECT_EQ(cell->Kind, ckError) << column;
+    const TVariant back = b.At(1, column)->Value();
+    EXPECT_EQ(back.VarType(), varError) << column;
+    EXPECT_EQ(back.ErrorValue(), kXLSErrorNum) << column;
+    ++column;
+  }
+  b.At(1, 1)->SetValue(TVariant(2.5));  // a number again
+  EXPECT_EQ(b.At(1, 1)->Value().ToDouble(), 2.5);
+}
+
+// Text with an unpaired surrogate is not UTF-16 and would cost the whole
+// file; every text the workbook keeps has U+FFFD in its place.
+TEST(Values, LoneSurrogatesInTextsBecomeReplacementCharacters) {
+  Book b;
+  const std::u16string bad{u'a', 0xD800, u'b'};
+  const std::u16string sound = u"a\uFFFDb";
+  b.At(1, 1)->SetValue(TVariant(bad));
+  EXPECT_EQ(b.At(1, 1)->Value().WideValue(), sound);
+  b.At(1, 2)->SetValue(TVariant(sound));
+  EXPECT_EQ(b.sheet->CellHeap().FindCell(0, 0)->StringIndex, b.sheet->CellHeap().FindCell(0, 1)->StringIndex);
+  EXPECT_EQ(b.book->StringTable().FindString(bad), b.sheet->CellHeap().FindCell(0, 0)->StringIndex);
+  b.At(1, 3)->SetValue(TVariant(u"\U0001D11E"));  // a pair stays
+  EXPECT_EQ(b.At(1, 3)->Value().WideValue(), u"\U0001D11E");
+  b.sheet->SetName(bad);
+  EXPECT_EQ(b.sheet->Name(), sound);
+  b.sheet->PageSetup().SetCenterHeader(bad);
+  b.sheet->PageSetup().SetLeftFooter(bad);
+  EXPECT_EQ(b.sheet->PageSetup().HeaderText(), u"&C" + sound);
+  EXPECT_EQ(b.sheet->PageSetup().FooterText(), u"&L" + sound);
+  b.At(2, 1)->Font()->SetName(bad);
+  EXPECT_EQ(b.At(2, 1)->Font()->Name(), sound);
+  b.At(2, 1)->SetNumberFormat(bad);
+  EXPECT_EQ(b.At(2, 1)->NumberFormat(), sound);
+}
+
 TEST(Values, EmptyTextBlanksTheCellButKeepsItsFormat) {
   Book b;
   b.At(2, 2)->SetValue(TVariant(u"x"));
@@ -273,9 +322,19 @@ TEST(SheetNames, InvalidRenamesAreIgnored) {
   EXPECT_EQ(a->Name(), WideString(31, u'x'));
   b->SetName(u"Sheet2");  // its own name
   EXPECT_EQ(b->Name(), u"Sheet2");
-  for (const char16_t* bad : {u"[", u"]", u":", u"*", u"?", u"\\"}) {
+  // Empty names, apostrophes at either end and another sheet's name in other
+  // letter case would be renamed by spreadsheet programs.
+  a->SetName(u"Sheet1");
+  for (const char16_t* bad : {u"[", u"]", u":", u"*", u"?", u"\\", u"", u"'", u"'a", u"a'", u"sheet1", u"SHEET1"}) {
     b->SetName(bad);
-    EXPECT_EQ(b->Name(), u"Sheet2");
+    EXPECT_EQ(b->Name(), u"Sheet2") << Utf16ToUtf8(bad);
+  }
+  a->SetName(u"Лист");
+  b->SetName(u"лИСТ");
+  EXPECT_EQ(b->Name(), u"Sheet2");
+  for (const char16_t* good : {u"a'b", u"SHEET2", u"Sheet2"}) {  // its own name in any case
+    b->SetName(good);
+    EXPECT_EQ(b->Name(), good);
   }
 }
 

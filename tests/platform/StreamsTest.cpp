@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 
+#include "lxCompoundFile.h"
 #include "lxStreams.h"
 #include "lxText.h"
 
@@ -21,6 +23,35 @@ TEST(MemoryStream, WritePastEndGrowsAndSeekBeyondEndReadsNothing) {
   EXPECT_EQ(s.Seek(-1, TSeekOrigin::soBeginning), -1);
   EXPECT_EQ(s.Seek(-2, TSeekOrigin::soEnd), 4);
   EXPECT_EQ(s.Read(buf, 4), 2);
+}
+
+// Positions near the ends of the 64-bit range: every stream checks the sum
+// before forming it, fails the seek and keeps its position.
+TEST(Streams, SeeksFarOutFailWithoutOverflow) {
+  TCompoundFileWriter writer;
+  TCompoundWriteStream* written = writer.Root().CreateStream(u"s");
+  ASSERT_EQ(written->Write("abc", 3), 3);
+  TMemoryStream document;
+  ASSERT_TRUE(writer.Commit(document));
+  TCompoundFileReader reader;
+  ASSERT_TRUE(reader.Open(document.Bytes()));
+  const std::unique_ptr<TCompoundReadStream> read = reader.Root().OpenStream(u"s");
+  ASSERT_NE(read, nullptr);
+  TMemoryStream memory(std::vector<uint8_t>{'a', 'b', 'c'});
+  for (TStream* s : std::initializer_list<TStream*>{&memory, written, read.get()}) {
+    EXPECT_EQ(s->Seek(1, TSeekOrigin::soBeginning), 1);
+    EXPECT_EQ(s->Seek(INT64_MAX, TSeekOrigin::soCurrent), -1);
+    EXPECT_EQ(s->Seek(INT64_MAX, TSeekOrigin::soEnd), -1);
+    EXPECT_EQ(s->Seek(INT64_MIN, TSeekOrigin::soCurrent), -1);
+    EXPECT_EQ(s->Seek(INT64_MIN, TSeekOrigin::soBeginning), -1);
+    EXPECT_EQ(s->Position(), 1);
+    EXPECT_EQ(s->Seek(INT64_MAX, TSeekOrigin::soBeginning), INT64_MAX);
+    EXPECT_EQ(s->Seek(1, TSeekOrigin::soCurrent), -1);
+    char c;
+    EXPECT_EQ(s->Read(&c, 1), 0);
+    EXPECT_EQ(s->Write("z", 1), -1) << "no byte fits after the last position";
+    EXPECT_EQ(s->Size(), 3);
+  }
 }
 
 TEST(FileStream, WideNameRoundTrip) {
@@ -52,6 +83,23 @@ TEST(Utf, SurrogatePairsAndMalformedInput) {
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToUtf16("a\xC0\x80" "b"), u"a\uFFFDb");  // overlong NUL
   EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD");          // truncated
+}
+
+TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {
+  const struct {
+    std::u16string text, sound;
+  } cases[] = {
+      {u"plain", u"plain"},
+      {u"\U0001D11E", u"\U0001D11E"},  // a pair stays
+      {std::u16string{u'a', 0xD800, u'b'}, u"a\uFFFDb"},
+      {std::u16string{u'a', 0xDC00}, u"a\uFFFD"},
+      {std::u16string{0xDC00, 0xD800}, u"\uFFFD\uFFFD"},  // the wrong order is no pair
+      {std::u16string{0xD800, 0xD800, 0xDC00}, u"\uFFFD\U00010000"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplaceLoneSurrogates(c.text), c.sound);
+    EXPECT_EQ(HasLoneSurrogate(c.text), c.text != c.sound);
+  }
 }
 
 }  // namespace
