@@ -1,5 +1,6 @@
 // The engine as users link it: workbooks created here reach the layers above
 // the model through links to their operations (lxLinks.h).
+#include "lxCSV.h"
 #include "lxHandle.h"
 #include "lxWriteGlobals.h"
 
@@ -7,11 +8,24 @@ namespace lx {
 
 namespace {
 
+// The save dispatcher: XLS files through the save driver, delimited text as
+// the used range of the active sheet.
+int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream, int32_t format,
+                 TXLSSaveNotes& notes) {
+  if (format >= kSaveCSV && format <= kSaveTSVUnicode) {
+    IXLSWorksheet* active = book.ActiveSheet();
+    if (!active) return kResultFail;
+    const XLSPtr<IXLSRange> used = active->UsedRange();
+    return SaveRangeAsText(*used, fileName, stream, format);
+  }
+  return SaveWorkbook(book, fileName, stream, format, &notes);
+}
+
 const TXLSWorkbookLinks& EngineLinks() {
   static const TXLSWorkbookLinks links = [] {
     TXLSWorkbookLinks l;
-    l.save = [](TXLSWorkbook& book, const WideString& fileName, TStream* stream, int32_t format,
-                TXLSSaveNotes& notes) { return SaveWorkbook(book, fileName, stream, format, &notes); };
+    l.save = SaveBook;
+    l.saveRange = SaveRangeAsText;
     return l;
   }();
   return links;

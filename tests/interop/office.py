@@ -56,6 +56,12 @@ class Office:
         return self.desktop.loadComponentFromURL(uno.systemPathToFileUrl(os.path.abspath(path)), "_blank", 0,
                                                  (_property("Hidden", True),))
 
+    def load_with_filter(self, path, filter_name, options):
+        """Loads a file through a named import filter with its options."""
+        return self.desktop.loadComponentFromURL(
+            uno.systemPathToFileUrl(os.path.abspath(path)), "_blank", 0,
+            (_property("Hidden", True), _property("FilterName", filter_name), _property("FilterOptions", options)))
+
     @staticmethod
     def store(doc, path, filter_name, options=None):
         arguments = [_property("FilterName", filter_name), _property("Overwrite", True)]
