@@ -1,6 +1,9 @@
 #include "lxCSV.h"
 
+#include <bit>
+
 #include "lxCodePage.h"
+#include "lxRange.h"
 
 namespace lx {
 
@@ -21,25 +24,28 @@ void TXLSCSVSaver::AddField(const TVariant& value) {
   lineHasField_ = true;
   // Booleans read True and False; everything else is its plain text, and a
   // value without one (an error, an interface) an empty field.
-  const std::u16string text = formater_.FormatValue(value, u"");
-  if (!NeedsQuotes(text, separator_)) {
-    line_ += text;
-    return;
-  }
-  line_ += u'"';
+  const size_t start = line_.size();
+  formater_.AppendValue(value, u"", false, line_);
+  const std::u16string_view text = std::u16string_view(line_).substr(start);
+  if (!NeedsQuotes(text, separator_)) return;
+  std::u16string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += u'"';
   for (const char16_t c : text) {
-    if (c == u'"') line_ += u'"';
-    line_ += c;
+    if (c == u'"') quoted += u'"';
+    quoted += c;
   }
-  line_ += u'"';
+  quoted += u'"';
+  line_.resize(start);
+  line_ += quoted;
 }
 
 bool TXLSCSVSaver::EndLine() {
   line_ += u"\r\n";
   bool written;
-  if (wide_) {
-    // UTF-16LE: the code units as they are on a little-endian host, byte by
-    // byte otherwise.
+  if (wide_ && std::endian::native == std::endian::little) {
+    written = stream_->WriteAll(line_.data(), static_cast<int64_t>(line_.size() * sizeof(char16_t)));
+  } else if (wide_) {
     std::string bytes;
     bytes.reserve(line_.size() * 2);
     for (const char16_t c : line_) {
@@ -57,39 +63,70 @@ bool TXLSCSVSaver::EndLine() {
 }
 
 int32_t TXLSCSVSaver::SaveToStream(TStream& stream, const TVariant& values) {
+  switch (values.IsArray() ? values.ArrayDims() : 0) {
+    case 0:
+      return SaveRows(stream, 1, 1, [&](int32_t, int32_t) -> const TVariant& { return values; });
+    case 1: {
+      const int32_t low = values.ArrayLowBound(1);
+      return SaveRows(stream, 1, values.ArrayHighBound(1) - low + 1,
+                      [&](int32_t, int32_t j) -> const TVariant& { return values.ArrayItem(low + j); });
+    }
+    case 2: {
+      const int32_t low1 = values.ArrayLowBound(1);
+      const int32_t low2 = values.ArrayLowBound(2);
+      return SaveRows(stream, values.ArrayHighBound(1) - low1 + 1, values.ArrayHighBound(2) - low2 + 1,
+                      [&](int32_t i, int32_t j) -> const TVariant& { return values.ArrayItem(low1 + i, low2 + j); });
+    }
+    default:
+      // More dimensions than rows and fields: nothing to write.
+      return wide_ && !stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark) ? kResultFail : kResultOk;
+  }
+}
+
+int32_t TXLSCSVSaver::SaveRows(TStream& stream, int32_t rows, int32_t columns, const TFieldSource& field) {
+  stream_ = &stream;
+  line_.clear();
+  lineHasField_ = false;
+  bool ok = !wide_ || stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark);
+  for (int32_t i = 0; ok && i < rows; ++i) {
+    for (int32_t j = 0; j < columns; ++j) AddField(field(i, j));
+    ok = EndLine();
+  }
+  stream_ = nullptr;
+  return ok ? kResultOk : kResultFail;
+}
+
+int32_t TXLSCSVSaver::SaveRangeToStream(TStream& stream, IXLSRange& range) {
+  // A range of this engine is read cell by cell, without Value's array.
+  const auto* cells = dynamic_cast<const TXLSRange*>(&range);
+  if (!cells) return SaveToStream(stream, range.Value());
+  const int32_t lastColumn = cells->ColumnCount() - 1;
   stream_ = &stream;
   line_.clear();
   lineHasField_ = false;
   bool ok = !wide_ || stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark);
   if (ok) {
-    switch (values.IsArray() ? values.ArrayDims() : 0) {
-      case 0:
-        AddField(values);
-        ok = EndLine();
-        break;
-      case 1:
-        for (int32_t i = values.ArrayLowBound(1); i <= values.ArrayHighBound(1); ++i) AddField(values.ArrayItem(i));
-        ok = EndLine();
-        break;
-      case 2:
-        for (int32_t i = values.ArrayLowBound(1); ok && i <= values.ArrayHighBound(1); ++i) {
-          for (int32_t j = values.ArrayLowBound(2); j <= values.ArrayHighBound(2); ++j)
-            AddField(values.ArrayItem(i, j));
-          ok = EndLine();
-        }
-        break;
-      default:
-        break;  // more dimensions than rows and fields: nothing to write
-    }
+    cells->ForEachValue([&](int32_t, int32_t column, const TVariant& value) {
+      AddField(value);
+      if (column == lastColumn && ok) ok = EndLine();
+    });
   }
   stream_ = nullptr;
   return ok ? kResultOk : kResultFail;
 }
 
 int32_t TXLSCSVSaver::SaveToFile(const std::u16string& fileName, const TVariant& values) {
+  return SaveFile(fileName, [&](TStream& stream) { return SaveToStream(stream, values); });
+}
+
+int32_t TXLSCSVSaver::SaveRangeToFile(const std::u16string& fileName, IXLSRange& range) {
+  return SaveFile(fileName, [&](TStream& stream) { return SaveRangeToStream(stream, range); });
+}
+
+int32_t TXLSCSVSaver::SaveFile(const std::u16string& fileName, const std::function<int32_t(TStream&)>& write) {
   TSaveFile file;
   if (!file.Open(fileName)) return kResultFail;
-  if (SaveToStream(file.Stream(), values) != kResultOk) return kResultFail;  // the old file stays
+  if (write(file.Stream()) != kResultOk) return kResultFail;  // the old file stays
   return file.Commit() ? kResultOk : kResultFail;
 }
 
@@ -100,8 +137,7 @@ int32_t SaveRangeAsText(IXLSRange& range, const std::u16string& fileName, TStrea
   TXLSCSVSaver csv(wide);
   TXLSTSVSaver tsv(wide);
   TXLSCSVSaver& saver = tabs ? static_cast<TXLSCSVSaver&>(tsv) : csv;
-  const TVariant values = range.Value();
-  return stream ? saver.SaveToStream(*stream, values) : saver.SaveToFile(fileName, values);
+  return stream ? saver.SaveRangeToStream(*stream, range) : saver.SaveRangeToFile(fileName, range);
 }
 
 }  // namespace lx

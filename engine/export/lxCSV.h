@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "lxHandle.h"
@@ -34,11 +35,17 @@ class TXLSCSVSaver {
   // Writes the values at the stream's position. 1, or -1 when the stream
   // takes fewer bytes than given.
   [[nodiscard]] int32_t SaveToStream(TStream& stream, const TVariant& values);
+  // The same for the cells of a range, as its Value would give them.
+  [[nodiscard]] int32_t SaveRangeToFile(const std::u16string& fileName, IXLSRange& range);
+  [[nodiscard]] int32_t SaveRangeToStream(TStream& stream, IXLSRange& range);
 
  protected:
   explicit TXLSCSVSaver(bool wide, char16_t separator) : separator_(separator), wide_(wide) {}
 
  private:
+  using TFieldSource = std::function<const TVariant&(int32_t row, int32_t column)>;
+  [[nodiscard]] int32_t SaveRows(TStream& stream, int32_t rows, int32_t columns, const TFieldSource& field);
+  [[nodiscard]] int32_t SaveFile(const std::u16string& fileName, const std::function<int32_t(TStream&)>& write);
   void AddField(const TVariant& value);
   [[nodiscard]] bool EndLine();
 

@@ -192,7 +192,16 @@ const TXLSFormater::TParsed& TXLSFormater::Parse(std::u16string_view format) {
 }
 
 std::u16string TXLSFormater::FormatValue(const TVariant& value, std::u16string_view format, bool html) {
-  if (format.empty() || format == u"@" || format == u"General") return PlainText(value, html);
+  std::u16string text;
+  AppendValue(value, format, html, text);
+  return text;
+}
+
+void TXLSFormater::AppendValue(const TVariant& value, std::u16string_view format, bool html, std::u16string& out) {
+  if (format.empty() || format == u"@" || format == u"General") {
+    AppendPlain(value, html, out);
+    return;
+  }
   switch (value.VarType()) {
     case varSmallint:
     case varInteger:
@@ -202,9 +211,11 @@ std::u16string TXLSFormater::FormatValue(const TVariant& value, std::u16string_v
     case varDate:
       break;
     case varBoolean:
-      return value.ToBool() ? u"True" : u"False";
+      out += value.ToBool() ? u"True" : u"False";
+      return;
     default:
-      return PlainText(value, html);
+      AppendPlain(value, html, out);
+      return;
   }
 
   const TParsed& parsed = Parse(format);
@@ -220,42 +231,51 @@ std::u16string TXLSFormater::FormatValue(const TVariant& value, std::u16string_v
     if (parsed.texts[1] != parsed.texts[0]) number = -number;
   }
 
-  std::u16string text;
-  text.reserve(section->prefix.size() + section->suffix.size() + 24);
-  text += section->prefix;
+  const size_t start = out.size();
+  out += section->prefix;
   if (parsed.isDate) {
-    if (!section->core.empty()) RenderDate(*section, number, text);
+    if (!section->core.empty()) RenderDate(*section, number, out);
   } else {
     if (section->multiplier > 1) number *= section->multiplier;
-    if (section->core.empty()) RenderGeneral(number, text);
-    else RenderNumber(*section, number, text);
+    if (section->core.empty()) RenderGeneral(number, out);
+    else RenderNumber(*section, number, out);
   }
-  text += section->suffix;
-  if (!html) return text;
+  out += section->suffix;
+  if (!html) return;
 
-  if (text.empty()) text = u" ";
-  std::u16string escaped;
+  const std::u16string text = out.size() > start ? out.substr(start) : std::u16string(u" ");
+  out.resize(start);
+  const bool colored = section->color >= 0;
+  if (colored) out += u"<font color=\"" + std::u16string(kColorNames[section->color]) + u"\">";
   for (const char16_t c : EscapeHTML(text)) {
-    if (c == u' ') escaped += u"&nbsp;";
-    else escaped += c;
+    if (c == u' ') out += u"&nbsp;";
+    else out += c;
   }
-  if (section->color < 0) return escaped;
-  return u"<font color=\"" + std::u16string(kColorNames[section->color]) + u"\">" + escaped + u"</font>";
+  if (colored) out += u"</font>";
 }
 
-std::u16string TXLSFormater::PlainText(const TVariant& value, bool html) const {
-  std::u16string text;
+void TXLSFormater::AppendPlain(const TVariant& value, bool html, std::u16string& out) const {
+  const size_t start = out.size();
   switch (value.VarType()) {
     case varSingle:
     case varDouble:
     case varCurrency:
-      RenderGeneral(value.ToDouble(), text);
+      RenderGeneral(value.ToDouble(), out);
+      break;
+    case varOleStr:
+      out += value.WideValue();
       break;
     default:
-      text = value.ToWide();
+      out += value.ToWide();
   }
-  if (!html) return text;
-  return text.empty() ? u"&nbsp;" : EscapeHTML(text);
+  if (!html) return;
+  if (out.size() == start) {
+    out += u"&nbsp;";
+    return;
+  }
+  const std::u16string escaped = EscapeHTML(std::u16string_view(out).substr(start));
+  out.resize(start);
+  out += escaped;
 }
 
 void TXLSFormater::RenderGeneral(double value, std::u16string& out) const {
@@ -263,15 +283,28 @@ void TXLSFormater::RenderGeneral(double value, std::u16string& out) const {
     out += FloatToText(value);
     return;
   }
-  // Fifteen significant digits, then the shortest text of what they give.
+  // The shortest text that reads back as the value, when it has no more
+  // than fifteen significant digits; otherwise fifteen digits, then the
+  // shortest text of what they give.
+  const size_t start = out.size();
+  out += FloatToText(value);
+  int significant = 0;
+  for (size_t i = start; i < out.size() && out[i] != u'E'; ++i)
+    if (out[i] >= u'0' && out[i] <= u'9' && (significant > 0 || out[i] != u'0')) ++significant;
+  if (significant > kGeneralDigits) {
+    out.resize(start);
+    RenderFifteenDigits(value, out);
+  }
+  for (size_t i = start; i < out.size(); ++i)
+    if (out[i] == u'.') out[i] = decimalSeparator_;
+}
+
+void TXLSFormater::RenderFifteenDigits(double value, std::u16string& out) const {
   char digits[32];
   auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific,
                                  kGeneralDigits - 1);
   *end = '\0';
-  const size_t start = out.size();
   out += FloatToText(std::strtod(digits, nullptr));
-  for (size_t i = start; i < out.size(); ++i)
-    if (out[i] == u'.') out[i] = decimalSeparator_;
 }
 
 void TXLSFormater::LayOutNumber(TSection& section) {

@@ -33,6 +33,8 @@ class TXLSFormater {
   // The display text of a value under a number format; with html, escaped
   // for an HTML page.
   std::u16string FormatValue(const TVariant& value, std::u16string_view format, bool html = false);
+  // The same text appended to out (writers that build lines or pages).
+  void AppendValue(const TVariant& value, std::u16string_view format, bool html, std::u16string& out);
 
   // A text escaped for HTML: & < > and the double quote as entities, CR LF
   // and a lone CR as line breaks.
@@ -82,9 +84,10 @@ class TXLSFormater {
   const TParsed& Parse(std::u16string_view format);
   static void LayOutNumber(TSection& section);
   static void LayOutDate(TSection& section);
-  std::u16string PlainText(const TVariant& value, bool html) const;
+  void AppendPlain(const TVariant& value, bool html, std::u16string& out) const;
   void RenderNumber(const TSection& section, double value, std::u16string& out);
   void RenderGeneral(double value, std::u16string& out) const;
+  void RenderFifteenDigits(double value, std::u16string& out) const;
   void RenderDate(const TSection& section, double serial, std::u16string& out) const;
 
   char16_t decimalSeparator_;

@@ -1,6 +1,7 @@
 // Ranges: construction, the views, values and the shape operations.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "lxRange.h"
 #include "lxRangeWalk.h"
@@ -220,30 +221,62 @@ void TXLSRange::SetValue(const TVariant& value) {
   sheet_->Workbook()->RaiseGeneration();
 }
 
+namespace {
+
+// Numbers under a date format read as dates; serials below 60 count one day
+// more, as the spreadsheet's calendar has a 29 February 1900.
+void MakeDate(TVariant& value) {
+  double serial = value.ToDouble();
+  if (serial >= 0 && serial < 60) serial += 1;
+  value = TVariant::FromDate(serial);
+}
+
+}  // namespace
+
 TVariant TXLSRange::CellValueAt(int32_t row, int32_t column) const {
   const TXLSCellRef* cell = sheet_->CellHeap().FindCell(row, column);
   if (!cell) return TVariant::Null();
   TVariant value = sheet_->ReadCellValue(cell);
-  if (value.VarType() == varDouble && Formats().IsXFDateFormat(sheet_->EffectiveFormat(row, column))) {
-    double serial = value.ToDouble();
-    if (serial >= 0 && serial < 60) serial += 1;
-    value = TVariant::FromDate(serial);
-  }
+  if (value.VarType() == varDouble && Formats().IsXFDateFormat(sheet_->EffectiveFormat(row, column))) MakeDate(value);
   return value;
+}
+
+void TXLSRange::ForEachValue(const TValueVisitor& visit) const {
+  // Nothing changes formats during the walk, so whether a format is a date
+  // format is worked out once per format met.
+  std::vector<std::pair<int32_t, bool>> dateFormats;
+  auto isDate = [&](int32_t format) {
+    for (const auto& [known, date] : dateFormats)
+      if (known == format) return date;
+    const bool date = Formats().IsXFDateFormat(format);
+    dateFormats.emplace_back(format, date);
+    return date;
+  };
+  const TXLSCellHeap& cells = sheet_->CellHeap();
+  const TVariant null = TVariant::Null();
+  TVariant value;
+  for (int32_t r = firstRow_; r <= lastRow_; ++r) {
+    // The row's cells in column order; the positions between them are null.
+    int32_t next = firstColumn_;
+    cells.ForEachCellInRow(r, [&](const TXLSCellRef& cell) {
+      const int32_t c = cell.Column;
+      if (c < firstColumn_) return true;
+      if (c > lastColumn_) return false;
+      for (; next < c; ++next) visit(r - firstRow_, next - firstColumn_, null);
+      if (sheet_->GetCellValue(&cell, value) != kResultOk) value = TVariant::Null();
+      if (value.VarType() == varDouble && isDate(sheet_->EffectiveFormat(r, c))) MakeDate(value);
+      visit(r - firstRow_, c - firstColumn_, value);
+      next = c + 1;
+      return true;
+    });
+    for (; next <= lastColumn_; ++next) visit(r - firstRow_, next - firstColumn_, null);
+  }
 }
 
 TVariant TXLSRange::Value() {
   if (RowCount() == 1 && ColumnCount() == 1) return CellValueAt(firstRow_, firstColumn_);
   TVariant result = TVariant::CreateArray(0, RowCount(), 0, ColumnCount());
-  const TXLSCellHeap& cells = sheet_->CellHeap();
-  if (cells.Empty()) {
-    for (int32_t i = 0; i < RowCount(); ++i)
-      for (int32_t j = 0; j < ColumnCount(); ++j) result.SetArrayItem(i, j, TVariant::Null());
-    return result;
-  }
-  for (int32_t r = firstRow_; r <= lastRow_; ++r)
-    for (int32_t c = firstColumn_; c <= lastColumn_; ++c)
-      result.SetArrayItem(r - firstRow_, c - firstColumn_, CellValueAt(r, c));
+  ForEachValue([&](int32_t i, int32_t j, const TVariant& value) { result.SetArrayItem(i, j, value); });
   return result;
 }
 

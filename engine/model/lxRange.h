@@ -242,6 +242,14 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   bool IsWholeRows() const { return !IsWholeColumns() && firstColumn_ == 0 && lastColumn_ == kXLSMaxColumn; }
   void SetBounds(int32_t row1, int32_t column1, int32_t row2, int32_t column2);
   TlxFormatList& Formats() const;
+  // The value Value gives for one position of the sheet (0-based): null for
+  // no cell, dates for numbers under a date format. Writers that walk a
+  // range read it cell by cell instead of building Value's array.
+  TVariant CellValueAt(int32_t row, int32_t column) const;
+  // Every value of the range in rows, as Value gives them, with its offsets
+  // from the top-left corner.
+  using TValueVisitor = std::function<void(int32_t rowOffset, int32_t columnOffset, const TVariant& value)>;
+  void ForEachValue(const TValueVisitor& visit) const;
   // The links of the range's workbook (null when it has none).
   const TXLSWorkbookLinks* Links() const;
 
@@ -256,7 +264,6 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
  private:
   friend class TXLSRangeCopier;
 
-  TVariant CellValueAt(int32_t row, int32_t column) const;
   // Applies the change to one cell under the one-entry cache.
   void ChangeCellFormat(TXLSCellRef* cell);
   void ResetCache() { cache_.Reset(); }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -144,24 +145,48 @@ bool DecodeDateTime(double dateTime, int& year, int& month, int& day, int& hour,
   return dateOk && timeOk;
 }
 
+namespace {
+
+// Appends the decimal digits of a small non-negative number, at least width
+// of them.
+char* PutNumber(char* at, int value, int width = 1) {
+  char digits[12];
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *at++ = '0';
+  for (const char* p = digits; p != end; ++p) *at++ = *p;
+  return at;
+}
+
+std::u16string WidenAscii(const char* begin, const char* end) { return std::u16string(begin, end); }
+
+}  // namespace
+
 std::u16string DateTimeToText(double dateTime) {
   int year, month, day, hour, minute, second, ms;
   if (!DecodeDateTime(dateTime, year, month, day, hour, minute, second, ms)) return FloatToText(dateTime);
   const bool hasTime = hour != 0 || minute != 0 || second != 0 || ms != 0;
   const bool isOriginDay = year == 1899 && month == 12 && day == 30;
-  std::string text;
-  char buffer[48];
+  char text[48];
+  char* at = text;
   if (!isOriginDay || !hasTime) {
-    std::snprintf(buffer, sizeof(buffer), "%d/%d/%d", month, day, year);
-    text += buffer;
+    at = PutNumber(at, month);
+    *at++ = '/';
+    at = PutNumber(at, day);
+    *at++ = '/';
+    at = PutNumber(at, year);
   }
   if (hasTime) {
-    if (!text.empty()) text += ' ';
-    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-    std::snprintf(buffer, sizeof(buffer), "%d:%02d:%02d %s", hour12, minute, second, hour < 12 ? "AM" : "PM");
-    text += buffer;
+    if (at != text) *at++ = ' ';
+    at = PutNumber(at, hour % 12 == 0 ? 12 : hour % 12);
+    *at++ = ':';
+    at = PutNumber(at, minute, 2);
+    *at++ = ':';
+    at = PutNumber(at, second, 2);
+    *at++ = ' ';
+    *at++ = hour < 12 ? 'A' : 'P';
+    *at++ = 'M';
   }
-  return AsciiToWide(text);
+  return WidenAscii(text, at);
 }
 
 // ---------------------------------------------------------------------------
@@ -172,45 +197,52 @@ namespace {
 // Lays out the shortest scientific form that std::to_chars gives
 // ("-1.2345e+06") in the general style of FloatToText.
 std::u16string LayOutShortest(std::string_view scientific) {
-  std::string out;
+  // At most a sign, "0.", four zeros, 17 digits and a four-digit exponent.
+  char out[48];
+  char* at = out;
   size_t pos = 0;
   if (!scientific.empty() && scientific[0] == '-') {
-    out += '-';
+    *at++ = '-';
     ++pos;
   }
-  std::string digits;
+  char digits[24];
+  size_t count = 0;
   for (; pos < scientific.size() && scientific[pos] != 'e'; ++pos) {
-    if (scientific[pos] != '.') digits += scientific[pos];
+    if (scientific[pos] != '.' && count < sizeof digits) digits[count++] = scientific[pos];
   }
   int exponent = 0;
   if (pos < scientific.size()) {
     std::from_chars(scientific.data() + pos + 1 + (scientific[pos + 1] == '+'),
                     scientific.data() + scientific.size(), exponent);
   }
+  auto put = [&](const char* from, size_t n) {
+    std::memcpy(at, from, n);
+    at += n;
+  };
   if (exponent >= -5 && exponent < 15) {
     if (exponent < 0) {
-      out += "0.";
-      out.append(static_cast<size_t>(-exponent - 1), '0');
-      out += digits;
-    } else if (digits.size() <= static_cast<size_t>(exponent) + 1) {
-      out += digits;
-      out.append(static_cast<size_t>(exponent) + 1 - digits.size(), '0');
+      put("0.", 2);
+      for (int i = 0; i < -exponent - 1; ++i) *at++ = '0';
+      put(digits, count);
+    } else if (count <= static_cast<size_t>(exponent) + 1) {
+      put(digits, count);
+      for (size_t i = count; i < static_cast<size_t>(exponent) + 1; ++i) *at++ = '0';
     } else {
-      out.append(digits, 0, static_cast<size_t>(exponent) + 1);
-      out += '.';
-      out.append(digits, static_cast<size_t>(exponent) + 1);
+      put(digits, static_cast<size_t>(exponent) + 1);
+      *at++ = '.';
+      put(digits + exponent + 1, count - static_cast<size_t>(exponent) - 1);
     }
   } else {
-    out += digits[0];
-    if (digits.size() > 1) {
-      out += '.';
-      out.append(digits, 1);
+    *at++ = digits[0];
+    if (count > 1) {
+      *at++ = '.';
+      put(digits + 1, count - 1);
     }
-    char buffer[16];
-    std::snprintf(buffer, sizeof(buffer), "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-    out += buffer;
+    *at++ = 'E';
+    *at++ = exponent < 0 ? '-' : '+';
+    at = PutNumber(at, std::abs(exponent), 2);
   }
-  return AsciiToWide(out);
+  return WidenAscii(out, at);
 }
 
 template <class TFloat>
