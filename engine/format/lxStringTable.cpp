@@ -191,7 +191,7 @@ class TXLSStringTable::TWriter {
         CloseRecord();
         continue;
       }
-      const uint32_t first = (room - 3) / 2;
+      const uint32_t first = PieceLength(text, 0, (room - 3) / 2);
       WriteStart(text, length, first, ordinal);
       CloseRecord();
       WriteContinuation(text, first, length);
@@ -207,6 +207,15 @@ class TXLSStringTable::TWriter {
 
  private:
   uint32_t Room() const { return limit_ - record_->Length(); }
+
+  // How many code units from start go into a piece that has room for
+  // count: one fewer when the last would be the first half of a surrogate
+  // pair, which readers cannot decode once the pair is split across
+  // records (a piece keeps at least one unit).
+  static uint32_t PieceLength(const std::u16string& text, uint32_t start, uint32_t count) {
+    const char16_t last = text[start + count - 1];
+    return count > 1 && last >= 0xD800 && last <= 0xDBFF ? count - 1 : count;
+  }
 
   void OpenRecord() {
     record_ = std::make_unique<TXLSBlob>(limit_);
@@ -242,7 +251,7 @@ class TXLSStringTable::TWriter {
       OpenRecord();
       const uint32_t remaining = length - done;
       const uint32_t room = Room();
-      const uint32_t count = 1 + 2 * remaining <= room ? remaining : (room - 1) / 2;
+      const uint32_t count = 1 + 2 * remaining <= room ? remaining : PieceLength(text, done, (room - 1) / 2);
       record_->AddByte(kStringOptions);
       record_->AddWide(std::u16string_view(text).substr(done, count));
       position_ += 1 + 2 * count;

@@ -147,6 +147,19 @@ TEST(StringTable, LongTextsSplitIntoContinuationPiecesWithTheirOwnOptionByte) {
                       "FF 00 0A 00  08 00  0C 00 00 00 0C 00 00 00")));
 }
 
+// A piece never ends between the two halves of a surrogate pair: readers
+// decode each piece on its own.
+TEST(StringTable, SurrogatePairsStayInOnePiece) {
+  TXLSStringTable table;
+  table.SetMaxRecordData(20);
+  table.AddString(u"abc\U0001F600efghijklmnopqrs");  // the pair would straddle the first split
+  const auto records = Records(Write(table, 0));
+  ASSERT_GE(records.size(), 3u);
+  EXPECT_EQ(ToHex(records[0].second), ToHex(Hex("01 00 00 00 01 00 00 00  14 00 01 61 00 62 00 63 00")));
+  EXPECT_EQ(ToHex(std::vector<uint8_t>(records[1].second.begin(), records[1].second.begin() + 5)),
+            ToHex(Hex("01 3D D8 00 DE")));
+}
+
 TEST(StringTable, ExtSSTEntriesPointAtEveryEighthStringAcrossRecords) {
   TXLSStringTable table;
   table.SetMaxRecordData(20);
