@@ -2,9 +2,45 @@
 
 #include <algorithm>
 
+#include "lxCodePage.h"
 #include "lxRange.h"
 
 namespace lx {
+
+void SetCellValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TVariant& value) {
+  if (value.IsArray()) {
+    XLSPtr<IXLSRange> cell = TXLSRange::Create(&sheet, row, column, row, column);
+    cell->SetValue(value);
+    return;
+  }
+  sheet.SetCellValue(sheet.CellHeap().GetCell(row, column), value);
+  sheet.Workbook()->RaiseGeneration();
+}
+
+bool TextKeepsAscii(const TField& field, uint8_t charset) {
+  const TDataSet* data = field.DataSet();
+  return ResolveCodePage(data ? data->CodePage() : kSystemCodePage) == kSystemCodePage &&
+         ResolveCodePage(CharsetToCodePage(charset)) == kSystemCodePage;
+}
+
+void WriteFieldValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TField& field, uint8_t charset,
+                     bool keepsAscii) {
+  const TFieldType type = field.DataType();
+  if (IsStringFieldType(type)) {
+    const TVariant& value = field.Value();
+    const bool ascii = value.VarType() == varOleStr &&
+                       std::all_of(value.WideValue().begin(), value.WideValue().end(),
+                                   [](char16_t c) { return c < 0x80; });
+    if (keepsAscii && ascii)
+      SetCellValue(sheet, row, column, value);
+    else
+      SetCellValue(sheet, row, column, TVariant(FrameworkTextToWide(field.DisplayText(), charset)));
+  } else if (type == ftFMTBcd) {
+    SetCellValue(sheet, row, column, field.IsNull() ? field.Value() : TVariant(field.AsFloat()));
+  } else {
+    SetCellValue(sheet, row, column, field.Value());
+  }
+}
 
 void ApplyCellStyle(IXLSRange* cell, const TXLSCellStyle& style) {
   if (style.hasFont) ApplyFontStyle(cell, style.font);

@@ -20,6 +20,8 @@
 // the use counts and sets the indexes directly. The format lists, the use
 // counts and therefore the saved file are exactly those of ApplyCellStyle.
 //
+// The values go in without range objects too (SetCellValue, WriteFieldValue).
+//
 // lxGroup.h holds the other formatting steps the exporters share (fonts and
 // edge lines of header and title rows); this unit builds on them.
 #pragma once
@@ -28,6 +30,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lxDB.h"
 #include "lxGraphics.h"
 #include "lxGroup.h"
 #include "lxHandle.h"
@@ -59,6 +62,22 @@ struct TXLSCellStyle {
 // the cell above has none at its bottom and the cell none at its top),
 // horizontal alignment, number format.
 void ApplyCellStyle(IXLSRange* cell, const TXLSCellStyle& style);
+
+// What Value = value does to the cell at the 0-based position, without a
+// range object.
+void SetCellValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TVariant& value);
+
+// Whether the text of a string field, which reaches the cell through the
+// dataset's 8-bit code page and back in the code page of a font character
+// set (as the framework hands text over), comes out unchanged when it is
+// ASCII: both pages are 1252.
+bool TextKeepsAscii(const TField& field, uint8_t charset);
+// Writes the current value of a field into the cell at the 0-based position
+// as the exporters do: a string field its display text in the code page of
+// the font's character set (keepsAscii from TextKeepsAscii spares the round
+// trip for ASCII), an FMTBcd field a double, other fields their value.
+void WriteFieldValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TField& field, uint8_t charset,
+                     bool keepsAscii);
 
 class TXLSCellStyler {
  public:

@@ -113,9 +113,6 @@ TNumberFormatStep NumberFormatStep(const TField& field, std::string& format, std
   }
 }
 
-bool IsAscii(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-}
 
 // Keeps a dataset's controls disabled and its cursor saved while an export
 // walks it; the cursor and the controls come back also when an event handler
@@ -343,11 +340,7 @@ void TGridToXLS::ReadDetailColumn(int32_t index, TDetailColumn& entry) {
     const TFont& font = originalDetailFont_ ? column->Font() : detailFont_;
     const TColor color = originalDetailColor_ ? column->Color() : detailColor_;
     read.charset = font.Charset();
-    if (read.field) {
-      const TDataSet* data = read.field->DataSet();
-      read.plainAscii = ResolveCodePage(data ? data->CodePage() : kSystemCodePage) == kSystemCodePage &&
-                        ResolveCodePage(CharsetToCodePage(read.charset)) == kSystemCodePage;
-    }
+    if (read.field) read.keepsAscii = TextKeepsAscii(*read.field, read.charset);
     const TXLSWorkbook& book = *sheet_->Workbook();
     TXLSCellStyle style;
     if (!disableFormat_.Contains(foFont)) {
@@ -398,40 +391,17 @@ const TVariant& TGridToXLS::GroupValue(int32_t columnIndex) {
   return field ? field->Value() : kNull;
 }
 
-void TGridToXLS::SetCellValue(int32_t row, int32_t column, const TVariant& value) {
-  if (value.IsArray()) {
-    XLSPtr<IXLSRange> cell = sheet_->Cells()->Item(row, column);
-    cell->SetValue(value);
-    return;
-  }
-  sheet_->SetCellValue(sheet_->CellHeap().GetCell(row - 1, column - 1), value);
-  sheet_->Workbook()->RaiseGeneration();
-}
-
 void TGridToXLS::WriteDetailCell(int32_t row, int32_t column, const TDetailColumn& entry) {
   // The bounds Cells.Item checks.
   if (row < 1 || row > kXLSMaxRow + 1 || column < 1 || column > kXLSMaxColumn + 1) throw EXLSError(kInvalidIndexError);
   TField* field = entry.field;
-  if (field) {
-    if (IsStringFieldType(entry.type)) {
-      // Text passes through the dataset's 8-bit text and back, in the code
-      // page of the font's character set; ASCII comes out as it went in.
-      const TVariant& value = field->Value();
-      if (entry.plainAscii && value.VarType() == varOleStr && IsAscii(value.WideValue()))
-        SetCellValue(row, column, value);
-      else
-        SetCellValue(row, column, TVariant(FrameworkTextToWide(field->DisplayText(), entry.charset)));
-    } else if (entry.type == ftFMTBcd) {
-      SetCellValue(row, column, field->IsNull() ? field->Value() : TVariant(field->AsFloat()));
-    } else {
-      SetCellValue(row, column, field->Value());
-    }
-  }
+  if (field) WriteFieldValue(*sheet_, row - 1, column - 1, *field, entry.charset, entry.keepsAscii);
   int32_t style = entry.style;
   if (entry.timeStyle >= 0 && HasTimeOfDay(field->AsDateTime())) style = entry.timeStyle;
   styler_.Apply(*sheet_, row - 1, column - 1, style);
   if (entry.booleanText)
-    SetCellValue(row, column, TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
+    SetCellValue(*sheet_, row - 1, column - 1,
+                 TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
 }
 
 void TGridToXLS::SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k) {

@@ -179,9 +179,7 @@ class TGridToXLS : public TComponent {
     TField* field = nullptr;
     TFieldType type = ftUnknown;
     uint8_t charset = 0;  // of the detail font, for text values
-    // Text values of the field reach the cell unchanged when they are ASCII
-    // (both code pages of the 8-bit round trip are 1252).
-    bool plainAscii = false;
+    bool keepsAscii = false;  // TextKeepsAscii
     int32_t style = -1;
     // Date-times without a display format: the style with the short time,
     // for values with a time of day.
@@ -199,8 +197,6 @@ class TGridToXLS : public TComponent {
   const TVariant& GroupValue(int32_t columnIndex);
   // Row and column 1-based, as Cells.Item takes them.
   void WriteDetailCell(int32_t row, int32_t column, const TDetailColumn& entry);
-  // A cell's Value, without a range object.
-  void SetCellValue(int32_t row, int32_t column, const TVariant& value);
   void PrepareGroups();
   int32_t FindGroupColumn(const std::string& name) const;
   void SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k);
