@@ -70,6 +70,7 @@ size_t TXLSCellStyler::TKeyHash::operator()(const TKey& key) const {
 void TXLSCellStyler::Forget() {
   outcomes_.clear();
   for (TLast& last : last_) last.known = false;
+  formats_ = nullptr;
   formatCount_ = 0;
 }
 
@@ -93,7 +94,8 @@ void TXLSCellStyler::Apply(IXLSWorksheet& sheet, int32_t row, int32_t column, in
   TXLSCellHeap& cells = sheet.CellHeap();
   TXLSCellRef* self = cells.FindCell(row, column);
   TlxFormatList& formats = sheet.Workbook()->Formats();
-  if (formats.Count() < formatCount_) Forget();
+  if (&formats != formats_ || formats.Count() < formatCount_) Forget();
+  formats_ = &formats;
   formatCount_ = formats.Count();
   auto direct = [&] {
     XLSPtr<IXLSRange> cell = TXLSRange::Create(&sheet, row, column, row, column);

@@ -123,8 +123,10 @@ class TXLSCellStyler {
   // Per style the last outcome used: a column's cells meet the same
   // formats row after row.
   std::vector<TLast> last_;
-  // The format list's size when outcomes were last noted: a smaller list has
-  // been laid down again, and the outcomes no longer hold.
+  // The format list the outcomes belong to, and its size when they were
+  // last noted: another list, or a smaller one (laid down again), makes them
+  // void.
+  const TlxFormatList* formats_ = nullptr;
   int32_t formatCount_ = 0;
   bool remember_ = true;
 };
