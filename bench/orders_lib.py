@@ -357,9 +357,9 @@ def table(measured):
     return "\n".join(lines)
 
 
-# The targets: the program at least 7 times faster than the script,
-# whole process against whole process, on 60,000 orders; the component's
-# export at most 0.5 microseconds per cell.
+# The targets: the program at least 7 times faster than the script, whole
+# process against whole process, on 60,000 orders; the component's export
+# at most 0.5 microseconds per cell.
 PROCESS_TARGET = 7
 PER_CELL_TARGET_US = 0.5
 TARGET_ORDERS = 60000
