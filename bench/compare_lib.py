@@ -179,11 +179,13 @@ class WriterFailed(RuntimeError):
     pass
 
 
-def run_process(command, out_path):
-    """Runs one writer, waiting with wait4 so the child's own peak RSS is known."""
+def run_process(command, out_path, env=None, report=True):
+    """Runs one writer, waiting with wait4 so the child's own peak RSS is known.
+    A writer that prints no JSON line (report=False: a program such as
+    quillon) gets an empty report."""
     with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
         started = time.perf_counter()
-        child = subprocess.Popen(command, stdout=stdout, stderr=stderr)
+        child = subprocess.Popen(command, stdout=stdout, stderr=stderr, env=env)
         _, status, usage = os.wait4(child.pid, 0)
         wall = time.perf_counter() - started
         child.returncode = os.waitstatus_to_exitcode(status)
@@ -193,6 +195,9 @@ def run_process(command, out_path):
     if child.returncode != 0:
         raise WriterFailed("%s exited with %d: %s" % (" ".join(command), child.returncode, err.strip()[-2000:]))
     lines = [line for line in out.splitlines() if line.startswith("{")]
+    if not report:
+        return Run(report={}, wall_s=wall, peak_rss=usage.ru_maxrss * 1024, file_size=os.path.getsize(out_path),
+                   path=out_path)
     if not lines:
         raise WriterFailed("%s printed no JSON line: %s" % (" ".join(command), (out + err).strip()[-2000:]))
     report = json.loads(lines[-1])

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "lxSysUtils.h"
 #include "lxText.h"
@@ -312,10 +313,10 @@ const TVariant& TDataSet::CurrentValue(int fieldIndex) const {
 }
 
 const TVariant& TDataSet::RecordValue(int record, int fieldIndex) const {
-  if (!active_ || record < 0 || record >= static_cast<int>(rows_.size())) return NullValue();
-  const auto& row = rows_[static_cast<size_t>(record)];
-  if (fieldIndex < 0 || fieldIndex >= static_cast<int>(row.size())) return NullValue();
-  return row[static_cast<size_t>(fieldIndex)];
+  if (!active_ || record < 0 || record >= static_cast<int>(rows_.Count())) return NullValue();
+  const auto row = static_cast<size_t>(record);
+  if (fieldIndex < 0 || fieldIndex >= static_cast<int>(rows_.Width(row))) return NullValue();
+  return rows_.Values(row)[fieldIndex];
 }
 
 TField* TDataSet::AddField(std::string name, TFieldType type, int size) {
@@ -333,11 +334,56 @@ void TDataSet::AppendRow(std::vector<TVariant> values) {
 void TDataSet::AppendCanonicalRow(std::vector<TVariant> values) {
   values.resize(fields_.size(), TVariant::Null());
   const bool wasEmpty = IsEmpty();
-  rows_.push_back(std::move(values));
+  TVariant* row = rows_.Append(values.size());
+  std::move(values.begin(), values.end(), row);
   if (active_ && wasEmpty) {
     cursor_ = 0;
     eof_ = bof_ = false;
   }
+}
+
+void TDataSet::AppendCanonicalRows(TRecordStore& records) {
+  const bool wasEmpty = IsEmpty();
+  if (rows_.Empty()) {
+    rows_ = std::move(records);
+  } else {
+    for (size_t i = 0; i < records.Count(); ++i) {
+      TVariant* row = rows_.Append(records.Width(i));
+      std::move(records.Values(i), records.Values(i) + records.Width(i), row);
+    }
+    records.Clear();
+  }
+  if (active_ && wasEmpty && !IsEmpty()) {
+    cursor_ = 0;
+    eof_ = bof_ = false;
+  }
+}
+
+// ---------------------------------------------------------------- TRecordStore
+
+TRecordStore::TRecordStore(TRecordStore&& other) noexcept
+    : records_(std::move(other.records_)), blocks_(std::move(other.blocks_)) {
+  other.records_.clear();
+}
+
+TRecordStore& TRecordStore::operator=(TRecordStore&& other) noexcept {
+  if (this != &other) {
+    Clear();
+    records_ = std::move(other.records_);
+    blocks_ = std::move(other.blocks_);
+    other.records_.clear();
+  }
+  return *this;
+}
+
+TVariant* TRecordStore::Append(size_t width) {
+  return Append(width, [](size_t) { return TVariant::Null(); });
+}
+
+void TRecordStore::Clear() {
+  for (TRecord& record : records_) std::destroy_n(record.values, record.width);
+  records_.clear();
+  blocks_ = TLargeBlockCarver(16 * 1024);
 }
 
 TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {

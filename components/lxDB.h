@@ -13,12 +13,13 @@
 //                of cursor moves unless the dataset's controls are disabled
 //   TMemDataSet  a dataset filled by the caller (tests, small lists)
 //
-// A dataset keeps all its records in memory: the data sets the programs show
-// are a few thousand rows, and random access makes bookmarks trivial. Each
-// value is stored in the canonical variant of its field type (below), so a
-// field's Value needs no conversion. Concrete datasets (TMemDataSet, the
-// SQLite dataset of lxSQLiteDataSet.h) define the fields and append the rows
-// in InternalOpen.
+// A dataset keeps all its records in memory: random access makes bookmarks
+// trivial, and exports read every record anyway. Each value is stored in the
+// canonical variant of its field type (below), so a field's Value needs no
+// conversion; a record's values lie side by side in large blocks
+// (TRecordStore), so that reading a large table costs few page faults.
+// Concrete datasets (TMemDataSet, the SQLite dataset of lxSQLiteDataSet.h)
+// define the fields and append the rows in InternalOpen.
 //
 // Canonical values by field type (null is a null variant for every type):
 //   string, fixed char, wide string, memo   wide text (varOleStr)
@@ -41,6 +42,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,7 @@
 #include "lxClasses.h"
 #include "lxCodePage.h"
 #include "lxGraphics.h"
+#include "lxLargePages.h"
 #include "lxVariant.h"
 
 namespace lx {
@@ -180,6 +183,56 @@ struct TBookmark {
 
 class TDataSource;
 
+// The records of a dataset: each record the values of its fields side by
+// side, carved from blocks that grow to large pages (lxLargePages.h) and
+// never move. A table of a hundred thousand orders is tens of megabytes of
+// values; one allocation per record touched fresh memory page by page.
+class TRecordStore {
+ public:
+  TRecordStore() = default;
+  ~TRecordStore() { Clear(); }
+  TRecordStore(const TRecordStore&) = delete;
+  TRecordStore& operator=(const TRecordStore&) = delete;
+  TRecordStore(TRecordStore&& other) noexcept;
+  TRecordStore& operator=(TRecordStore&& other) noexcept;
+
+  // A new record of `width` null values at the end.
+  TVariant* Append(size_t width);
+  // A new record at the end whose values value(i), i = 0..width-1, are made
+  // in place; when one throws, the record is not added.
+  template <class F>
+  TVariant* Append(size_t width, F&& value) {
+    TVariant* values = Take(width);
+    size_t made = 0;
+    try {
+      for (; made < width; ++made) new (values + made) TVariant(value(made));
+    } catch (...) {
+      std::destroy_n(values, made);
+      throw;
+    }
+    records_.push_back(TRecord{values, width});
+    return values;
+  }
+  size_t Count() const { return records_.size(); }
+  bool Empty() const { return records_.empty(); }
+  size_t Width(size_t record) const { return records_[record].width; }
+  TVariant* Values(size_t record) { return records_[record].values; }
+  const TVariant* Values(size_t record) const { return records_[record].values; }
+  void Clear();
+
+ private:
+  struct TRecord {
+    TVariant* values;
+    size_t width;
+  };
+  // Room for `width` values (nullptr for none), not yet made.
+  TVariant* Take(size_t width) {
+    return width == 0 ? nullptr : static_cast<TVariant*>(blocks_.Take(width * sizeof(TVariant)));
+  }
+  std::vector<TRecord> records_;
+  TLargeBlockCarver blocks_{16 * 1024};
+};
+
 class TDataSet : public TComponent {
  public:
   TDataSet() = default;
@@ -201,7 +254,7 @@ class TDataSet : public TComponent {
   TField* FindField(std::string_view name) const;
   TField* FieldByName(std::string_view name) const;
 
-  int RecordCount() const { return active_ ? static_cast<int>(rows_.size()) : 0; }
+  int RecordCount() const { return active_ ? static_cast<int>(rows_.Count()) : 0; }
   bool IsEmpty() const { return RecordCount() == 0; }
   // 1-based number of the current record; 0 when there is none.
   int RecNo() const { return IsEmpty() ? 0 : static_cast<int>(cursor_) + 1; }
@@ -247,14 +300,17 @@ class TDataSet : public TComponent {
 
   TField* AddField(std::string name, TFieldType type, int size = 0);
   void ClearFields() { fields_.clear(); }
-  void ClearRows() { rows_.clear(); }
-  bool HasRows() const { return !rows_.empty(); }
+  void ClearRows() { rows_.Clear(); }
+  bool HasRows() const { return !rows_.Empty(); }
   // Appends a record; the values are converted to their fields' canonical
   // form, missing trailing values are null. Raises EDatabaseError for more
   // values than fields or a value that does not convert.
   void AppendRow(std::vector<TVariant> values);
   // Appends a record whose values are canonical already.
   void AppendCanonicalRow(std::vector<TVariant> values);
+  // Appends records whose values are canonical already, each with a value
+  // per field; the store is left empty.
+  void AppendCanonicalRows(TRecordStore& records);
   // Tells the data sources that the data or the cursor changed.
   void DataEvent();
 
@@ -263,7 +319,7 @@ class TDataSet : public TComponent {
   void AfterMove();
 
   std::vector<std::unique_ptr<TField>> fields_;
-  std::vector<std::vector<TVariant>> rows_;
+  TRecordStore rows_;
   int64_t cursor_ = 0;
   bool active_ = false;
   bool eof_ = true;

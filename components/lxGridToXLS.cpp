@@ -67,6 +67,53 @@ bool HasTimeOfDay(double dateTime) {
   return hour != 0 || minute != 0 || second != 0 || millisecond != 0;
 }
 
+// What the number-format step does to a detail cell of a field type.
+enum class TNumberFormatStep {
+  kNone,         // nothing
+  kFormat,       // writes `format`
+  kByTimeOfDay,  // writes `format`, or `timeFormat` when the value has a time of day
+  kEditText,     // writes the field's edit text as the value
+};
+
+TNumberFormatStep NumberFormatStep(const TField& field, std::string& format, std::string& timeFormat) {
+  const std::string& display = field.DisplayFormat();
+  const TFormatSettings& locale = FormatSettings();
+  switch (field.DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftBCD:
+    case ftLargeint:
+    case ftFMTBcd:
+      if (display.empty()) return TNumberFormatStep::kNone;
+      format = ConvertNumberFormat(display);
+      return TNumberFormatStep::kFormat;
+    case ftBoolean:
+      return TNumberFormatStep::kEditText;
+    case ftCurrency:
+      format = display.empty() ? std::string("#,##0.00") : display;
+      return TNumberFormatStep::kFormat;
+    case ftDate:
+      format = ConvertDateTimeFormat(display.empty() ? locale.ShortDateFormat : display);
+      return TNumberFormatStep::kFormat;
+    case ftTime:
+      format = ConvertDateTimeFormat(display.empty() ? locale.ShortTimeFormat : display);
+      return TNumberFormatStep::kFormat;
+    case ftDateTime:
+      if (!display.empty()) {
+        format = ConvertDateTimeFormat(display);
+        return TNumberFormatStep::kFormat;
+      }
+      format = ConvertDateTimeFormat(locale.ShortDateFormat);
+      timeFormat = ConvertDateTimeFormat(locale.ShortDateFormat + " " + locale.ShortTimeFormat);
+      return TNumberFormatStep::kByTimeOfDay;
+    default:
+      return TNumberFormatStep::kNone;
+  }
+}
+
+
 // Keeps a dataset's controls disabled and its cursor saved while an export
 // walks it; the cursor and the controls come back also when an event handler
 // stops the export.
@@ -148,6 +195,7 @@ void TGridToXLS::SetExportHeader(bool value) {
 void TGridToXLS::ReleaseWorkbook() {
   sheet_ = nullptr;
   workbook_.Reset();
+  styler_.Forget();
 }
 
 XLSPtr<IXLSRange> TGridToXLS::Block(int32_t firstRow, int32_t firstColumn, int32_t lastRow, int32_t lastColumn) {
@@ -162,13 +210,18 @@ void TGridToXLS::AddWorksheet() {
   sheet_->SetName(AnsiToWide(worksheetName_));
   originRow_ = startRow_;
   originColumn_ = startCol_;
-  if (onWorksheetCreate_) onWorksheetCreate_(this, sheet_);
+  if (onWorksheetCreate_) {
+    onWorksheetCreate_(this, sheet_);
+    ++generation_;
+  }
 }
 
 void TGridToXLS::Export(bool newSheet, int32_t row, int32_t column) {
   bool fresh = true;
+  ++generation_;
   if (!workbook_) {
     workbook_ = CreateWorkbook();
+    styler_.Forget();
     AddWorksheet();
   } else if (newSheet) {
     AddWorksheet();
@@ -199,6 +252,7 @@ void TGridToXLS::Export(bool newSheet, int32_t row, int32_t column) {
   columnCount_ = grid_ ? grid_->Columns().Count() : 0;
   SetDataSet(grid_ ? grid_->DataSet() : nullptr);
   detailRows_ = 0;
+  detailColumns_.assign(static_cast<size_t>(columnCount_), TDetailColumn{});
 
   WriteHeader();
   WriteDetails();
@@ -207,6 +261,7 @@ void TGridToXLS::Export(bool newSheet, int32_t row, int32_t column) {
     XLSPtr<IXLSRange> block = Block(originRow_ + 1, originColumn_ + 1, originRow_ + headerRows_ + detailRows_,
                                     originColumn_ + visibleCount_);
     afterExport_(this, block.Get());
+    ++generation_;
   }
 }
 
@@ -244,11 +299,15 @@ void TGridToXLS::WriteHeader() {
       cell->SetHorizontalAlignment(AlignmentConstant(column->Title().Alignment()));
       cell->SetVerticalAlignment(xlVAlignCenter);
     }
-    if (afterHeaderCell_) afterHeaderCell_(this, cell.Get(), i, column);
+    if (afterHeaderCell_) {
+      afterHeaderCell_(this, cell.Get(), i, column);
+      ++generation_;
+    }
   }
   if (afterHeader_ && exportHeader_ && visibleCount_ > 0) {
     XLSPtr<IXLSRange> header = Block(originRow_ + 1, originColumn_ + 1, originRow_ + 1, originColumn_ + visibleCount_);
     afterHeader_(this, header.Get());
+    ++generation_;
   }
 }
 
@@ -269,76 +328,92 @@ int32_t TGridToXLS::FindGroupColumn(const std::string& name) const {
   return -1;
 }
 
-void TGridToXLS::WriteDetailCell(IXLSRange* cell, TColumn* column, const TFont& font, TColor color) {
-  TField* field = column->Field();
-  const TFieldType type = field ? field->DataType() : ftUnknown;
-  if (field) {
-    if (IsStringFieldType(type))
-      cell->SetValue(TVariant(FrameworkTextToWide(field->DisplayText(), font.Charset())));
-    else if (type == ftFMTBcd)
-      cell->SetValue(field->IsNull() ? field->Value() : TVariant(field->AsFloat()));
-    else
-      cell->SetValue(field->Value());
+void TGridToXLS::ReadDetailColumn(int32_t index, TDetailColumn& entry) {
+  TColumn* column = grid_->Columns()[index];
+  TDetailColumn read;
+  read.column = column;
+  read.visible = column->Visible();
+  read.groupColumn = groups_->IsGroupColumn(index);
+  read.field = column->Field();
+  read.type = read.field ? read.field->DataType() : ftUnknown;
+  if (read.visible) {
+    const TFont& font = originalDetailFont_ ? column->Font() : detailFont_;
+    const TColor color = originalDetailColor_ ? column->Color() : detailColor_;
+    read.charset = font.Charset();
+    if (read.field) read.keepsAscii = TextKeepsAscii(*read.field, read.charset);
+    const TXLSWorkbook& book = *sheet_->Workbook();
+    TXLSCellStyle style;
+    if (!disableFormat_.Contains(foFont)) {
+      style.hasFont = true;
+      style.font = ResolveFont(book, font);
+      style.fillColorIndex = ResolveColor(book, color);
+    }
+    if (!disableFormat_.Contains(foBorders) &&
+        (detailBorderStyle_ != BorderStyleNone || detailBorderColor_ != clNone)) {
+      style.hasBorders = true;
+      style.borderStyle = detailBorderStyle_;
+      style.borderColorIndex = ResolveColor(book, detailBorderColor_);
+    }
+    if (!disableFormat_.Contains(foAlignment)) style.horizontalAlignment = AlignmentConstant(column->Alignment());
+    TNumberFormatStep step = TNumberFormatStep::kNone;
+    std::string format, timeFormat;
+    if (!disableFormat_.Contains(foNumberFormat) && read.field)
+      step = NumberFormatStep(*read.field, format, timeFormat);
+    if (step == TNumberFormatStep::kFormat || step == TNumberFormatStep::kByTimeOfDay) {
+      style.hasNumberFormat = true;
+      style.numberFormat = AnsiToWide(format);
+    }
+    read.style = styler_.StyleId(style);
+    if (step == TNumberFormatStep::kByTimeOfDay) {
+      style.numberFormat = AnsiToWide(timeFormat);
+      read.timeStyle = styler_.StyleId(style);
+    }
+    read.booleanText = step == TNumberFormatStep::kEditText;
   }
-  if (!disableFormat_.Contains(foFont)) {
-    ApplyFont(cell, font);
-    if (color != clNone) InteriorOf(cell)->SetColor(ColorToRGB(color));
-  }
-  if (!disableFormat_.Contains(foBorders) && (detailBorderStyle_ != BorderStyleNone || detailBorderColor_ != clNone))
-    ApplyEdgeBorders(cell, detailBorderStyle_, detailBorderColor_, TopEdgeHasLine(cell));
-  if (!disableFormat_.Contains(foAlignment)) cell->SetHorizontalAlignment(AlignmentConstant(column->Alignment()));
-  if (!disableFormat_.Contains(foNumberFormat) && field) WriteNumberFormat(cell, field);
+  read.generation = generation_;
+  entry = read;
 }
 
-void TGridToXLS::WriteNumberFormat(IXLSRange* cell, TField* field) {
-  const std::string& display = field->DisplayFormat();
-  const TFormatSettings& locale = FormatSettings();
-  std::string format;
-  switch (field->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftBCD:
-    case ftLargeint:
-    case ftFMTBcd:
-      if (display.empty()) return;
-      format = ConvertNumberFormat(display);
-      break;
-    case ftBoolean:
-      cell->SetValue(TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
-      return;
-    case ftCurrency:
-      format = display.empty() ? std::string("#,##0.00") : display;
-      break;
-    case ftDate:
-      format = ConvertDateTimeFormat(display.empty() ? locale.ShortDateFormat : display);
-      break;
-    case ftTime:
-      format = ConvertDateTimeFormat(display.empty() ? locale.ShortTimeFormat : display);
-      break;
-    case ftDateTime:
-      if (!display.empty())
-        format = ConvertDateTimeFormat(display);
-      else if (HasTimeOfDay(field->AsDateTime()))
-        format = ConvertDateTimeFormat(locale.ShortDateFormat + " " + locale.ShortTimeFormat);
-      else
-        format = ConvertDateTimeFormat(locale.ShortDateFormat);
-      break;
-    default:
-      return;
-  }
-  cell->SetNumberFormat(AnsiToWide(format));
+const TGridToXLS::TDetailColumn& TGridToXLS::DetailColumn(int32_t index) {
+  TDetailColumn& entry = detailColumns_[static_cast<size_t>(index)];
+  if (entry.generation != generation_) ReadDetailColumn(index, entry);
+  return entry;
+}
+
+const TVariant& TGridToXLS::GroupValue(int32_t columnIndex) {
+  static const TVariant kNull = TVariant::Null();
+  TField* field = nullptr;
+  const auto index = static_cast<size_t>(columnIndex);
+  if (columnIndex >= 0 && index < detailColumns_.size() && detailColumns_[index].generation == generation_)
+    field = detailColumns_[index].field;
+  else
+    field = grid_->Columns()[columnIndex]->Field();
+  return field ? field->Value() : kNull;
+}
+
+void TGridToXLS::WriteDetailCell(int32_t row, int32_t column, const TDetailColumn& entry) {
+  // The bounds Cells.Item checks.
+  if (row < 1 || row > kXLSMaxRow + 1 || column < 1 || column > kXLSMaxColumn + 1) throw EXLSError(kInvalidIndexError);
+  TField* field = entry.field;
+  if (field) WriteFieldValue(*sheet_, row - 1, column - 1, *field, entry.charset, entry.keepsAscii);
+  int32_t style = entry.style;
+  if (entry.timeStyle >= 0 && HasTimeOfDay(field->AsDateTime())) style = entry.timeStyle;
+  styler_.Apply(*sheet_, row - 1, column - 1, style);
+  if (entry.booleanText)
+    SetCellValue(*sheet_, row - 1, column - 1,
+                 TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
 }
 
 void TGridToXLS::SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k) {
   if (afterDetail_ && k > 0 && originRow_ + headerRows_ < q - 1) {
     XLSPtr<IXLSRange> block = Block(originRow_ + headerRows_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
     afterDetail_(this, block.Get());
+    ++generation_;
   }
   if (afterExport_ && k > 0 && originRow_ < q - 1) {
     XLSPtr<IXLSRange> block = Block(originRow_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
     afterExport_(this, block.Get());
+    ++generation_;
   }
   AddWorksheet();
   WriteHeader();
@@ -369,20 +444,21 @@ void TGridToXLS::WriteDetails() {
   titles.borderStyle = groupBorderStyle_;
   titles.borderColor = groupBorderColor_;
   titles.disableFormat = disableFormat_;
-  titles.valueOf = [this](int32_t columnIndex) {
-    TField* field = grid_->Columns()[columnIndex]->Field();
-    return field ? field->Value() : TVariant::Null();
-  };
+  titles.valueOf = [this](int32_t columnIndex) { return GroupValue(columnIndex); };
+  titles.valueRefOf = [this](int32_t columnIndex) -> const TVariant& { return GroupValue(columnIndex); };
   if (afterGroupTitle_)
     titles.afterGroupTitle = [this](int32_t index, IXLSRange* row, IXLSRange* cell) {
       afterGroupTitle_(this, index, row, cell);
+      ++generation_;
     };
 
   while (!data.Eof()) {
     // Titles and the detail row must stay on the sheet: when the titles of
     // this record would push its detail row past the last sheet row,
     // continue on a new sheet first.
-    if (groups_->Active() && q > firstDetailRow &&
+    // (The titles cannot be more than the groups: far from the end the
+    // values need not be read.)
+    if (groups_->Active() && q > firstDetailRow && q + groups_->Count() > kMaxRowsPerSheet + 1 &&
         q + groups_->PendingTitles(titles.valueOf) > kMaxRowsPerSheet + 1)
       SplitSheet(q, firstDetailRow, k);
 
@@ -394,22 +470,22 @@ void TGridToXLS::WriteDetails() {
     titles.recordsOnSheet = recordsOnSheet_;
     groups_->WriteTitles(titles, q);
 
-    const TFont* font = &detailFont_;
-    TColor color = detailColor_;
     for (int32_t i = 0; i < columnCount_; ++i) {
-      TColumn* column = grid_->Columns()[i];
-      if (!column->Visible()) continue;
-      if (originalDetailFont_) font = &column->Font();
-      if (originalDetailColor_) color = column->Color();
+      const TDetailColumn& entry = DetailColumn(i);
+      if (!entry.visible) continue;
       ++k;
-      if (clearGroupFields_ && groups_->Active() && groups_->IsGroupColumn(i)) continue;
-      XLSPtr<IXLSRange> cell = sheet_->Cells()->Item(q, originColumn_ + k);
-      WriteDetailCell(cell.Get(), column, *font, color);
-      if (afterDetailCell_) afterDetailCell_(this, cell.Get(), record, i, column);
+      if (clearGroupFields_ && groups_->Active() && entry.groupColumn) continue;
+      WriteDetailCell(q, originColumn_ + k, entry);
+      if (afterDetailCell_) {
+        XLSPtr<IXLSRange> cell = sheet_->Cells()->Item(q, originColumn_ + k);
+        afterDetailCell_(this, cell.Get(), record, i, entry.column);
+        ++generation_;
+      }
     }
     if (afterDetailRow_ && k > 0) {
       XLSPtr<IXLSRange> row = Block(q, originColumn_ + 1, q, originColumn_ + k);
       afterDetailRow_(this, row.Get(), record);
+      ++generation_;
     }
     data.Next();
     ++q;
@@ -419,6 +495,7 @@ void TGridToXLS::WriteDetails() {
   if (afterDetail_ && k > 0 && originRow_ + headerRows_ < q - 1) {
     XLSPtr<IXLSRange> block = Block(originRow_ + headerRows_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
     afterDetail_(this, block.Get());
+    ++generation_;
   }
 }
 

@@ -20,7 +20,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "lxCellStyle.h"
 #include "lxClasses.h"
 #include "lxDB.h"
 #include "lxDBGrids.h"
@@ -165,11 +167,36 @@ class TGridToXLS : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // What the detail cells of one grid column are written with, read from
+  // the column, its field and the settings. The entries are read again
+  // whenever an event handler has run since (an event may change any of
+  // it), so between events each cell costs no lookups by name.
+  struct TDetailColumn {
+    uint64_t generation = 0;  // generation_ when read; 0 never
+    TColumn* column = nullptr;
+    bool visible = false;
+    bool groupColumn = false;
+    TField* field = nullptr;
+    TFieldType type = ftUnknown;
+    uint8_t charset = 0;  // of the detail font, for text values
+    bool keepsAscii = false;  // TextKeepsAscii
+    int32_t style = -1;
+    // Date-times without a display format: the style with the short time,
+    // for values with a time of day.
+    int32_t timeStyle = -1;
+    // Booleans show their edit text.
+    bool booleanText = false;
+  };
+
   void AddWorksheet();
   void WriteHeader();
   void WriteDetails();
-  void WriteDetailCell(IXLSRange* cell, TColumn* column, const TFont& font, TColor color);
-  void WriteNumberFormat(IXLSRange* cell, TField* field);
+  const TDetailColumn& DetailColumn(int32_t index);
+  void ReadDetailColumn(int32_t index, TDetailColumn& entry);
+  // The current record's value of a column's field (null without one).
+  const TVariant& GroupValue(int32_t columnIndex);
+  // Row and column 1-based, as Cells.Item takes them.
+  void WriteDetailCell(int32_t row, int32_t column, const TDetailColumn& entry);
   void PrepareGroups();
   int32_t FindGroupColumn(const std::string& name) const;
   void SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k);
@@ -224,6 +251,10 @@ class TGridToXLS : public TComponent {
   uint16_t originColumn_ = 0;
   uint16_t originRow_ = 0;
   int32_t headerRows_ = 1;
+  // Raised by every event and export: the detail columns are read again.
+  uint64_t generation_ = 1;
+  std::vector<TDetailColumn> detailColumns_;
+  TXLSCellStyler styler_;
 };
 
 }  // namespace lx

@@ -34,17 +34,44 @@ std::u16string FrameworkTextToWide(std::string_view text, uint8_t charset) {
   return AnsiToWide(text, CharsetToCodePage(charset));
 }
 
-void ApplyFont(IXLSRangeBase* range, const TFont& font) {
-  XLSPtr<IXLSFontSlots> target = FontOf(range);
-  target->SetCharset(font.Charset());
-  target->SetName(AnsiToWide(font.Name()));
-  target->SetSize(static_cast<float>(font.Size()));
-  if (font.Color() != clNone) target->SetColor(ColorToRGB(font.Color()));
-  target->SetBold(font.Style().Contains(fsBold));
-  target->SetItalic(font.Style().Contains(fsItalic));
-  if (font.Style().Contains(fsUnderline)) target->SetUnderline(xlUnderlineStyleSingle);
-  if (font.Style().Contains(fsStrikeOut)) target->SetStrikethrough(true);
+namespace {
+
+const TXLSWorkbook& WorkbookOf(IXLSRangeBase* range) { return *range->Worksheet()->Workbook(); }
+
+}  // namespace
+
+int32_t ResolveColor(const TXLSWorkbook& book, TColor color) {
+  return color == clNone ? 0 : book.NearestColorIndex(ColorToRGB(color));
 }
+
+TXLSFontStyle ResolveFont(const TXLSWorkbook& book, const TFont& font) {
+  TXLSFontStyle style;
+  style.charset = font.Charset();
+  style.name = AnsiToWide(font.Name());
+  style.size = static_cast<float>(font.Size());
+  style.colorIndex = ResolveColor(book, font.Color());
+  style.bold = font.Style().Contains(fsBold);
+  style.italic = font.Style().Contains(fsItalic);
+  style.underline = font.Style().Contains(fsUnderline);
+  style.strikeOut = font.Style().Contains(fsStrikeOut);
+  return style;
+}
+
+// A colour write by RGB value stores the nearest palette index, so writing
+// the index resolved beforehand is the same write.
+void ApplyFontStyle(IXLSRangeBase* range, const TXLSFontStyle& font) {
+  XLSPtr<IXLSFontSlots> target = FontOf(range);
+  target->SetCharset(font.charset);
+  target->SetName(font.name);
+  target->SetSize(font.size);
+  if (font.colorIndex != 0) target->SetColorIndex(font.colorIndex);
+  target->SetBold(font.bold);
+  target->SetItalic(font.italic);
+  if (font.underline) target->SetUnderline(xlUnderlineStyleSingle);
+  if (font.strikeOut) target->SetStrikethrough(true);
+}
+
+void ApplyFont(IXLSRangeBase* range, const TFont& font) { ApplyFontStyle(range, ResolveFont(WorkbookOf(range), font)); }
 
 TBorderLine BorderLineOf(TBorderStyle style) {
   switch (style) {
@@ -65,6 +92,11 @@ bool TopEdgeHasLine(IXLSRangeBase* range) { return BordersOf(range)->Item(xlEdge
 
 void ApplyEdgeBorders(IXLSRangeBase* range, TBorderStyle style, TColor color, bool topHasLine) {
   if (style == BorderStyleNone && color == clNone) return;
+  ApplyEdgeBorderLines(range, style, ResolveColor(WorkbookOf(range), color), topHasLine);
+}
+
+void ApplyEdgeBorderLines(IXLSRangeBase* range, TBorderStyle style, int32_t colorIndex, bool topHasLine) {
+  if (style == BorderStyleNone && colorIndex == 0) return;
   XLSPtr<IXLSBordersSlots> borders = BordersOf(range);
   static constexpr int32_t kSides[] = {xlEdgeBottom, xlEdgeLeft, xlEdgeRight};
   if (style != BorderStyleNone) {
@@ -77,10 +109,9 @@ void ApplyEdgeBorders(IXLSRangeBase* range, TBorderStyle style, TColor color, bo
     for (int32_t edge : kSides) draw(edge);
     if (!topHasLine) draw(xlEdgeTop);
   }
-  if (color != clNone) {
-    const uint32_t rgb = ColorToRGB(color);
-    for (int32_t edge : kSides) borders->Item(edge)->SetColor(rgb);
-    if (!topHasLine) borders->Item(xlEdgeTop)->SetColor(rgb);
+  if (colorIndex != 0) {
+    for (int32_t edge : kSides) borders->Item(edge)->SetColorIndex(colorIndex);
+    if (!topHasLine) borders->Item(xlEdgeTop)->SetColorIndex(colorIndex);
   }
 }
 
@@ -88,7 +119,7 @@ void ApplyEdgeBorders(IXLSRangeBase* range, TBorderStyle style, TColor color, bo
 
 void TXLSGroupStorage::Add(const std::string& name, int32_t columnIndex, int32_t visiblePosition) {
   items_.emplace_back(name, std::make_unique<TXLSGroupItem>(name, columnIndex, visiblePosition));
-  columnKeys_.push_back(std::to_string(columnIndex));
+  columns_.push_back(columnIndex);
 }
 
 TXLSGroupItem& TXLSGroupStorage::Item(int32_t index) const {
@@ -97,8 +128,7 @@ TXLSGroupItem& TXLSGroupStorage::Item(int32_t index) const {
 }
 
 bool TXLSGroupStorage::IsGroupColumn(int32_t columnIndex) const {
-  const std::string key = std::to_string(columnIndex);
-  return std::find(columnKeys_.begin(), columnKeys_.end(), key) != columnKeys_.end();
+  return std::find(columns_.begin(), columns_.end(), columnIndex) != columns_.end();
 }
 
 bool TXLSGroupStorage::IsGroupField(std::string_view name) const {
@@ -154,6 +184,21 @@ TVariant ValueOrNull(const std::function<TVariant(int32_t)>& valueOf, int32_t co
   }
 }
 
+// The value WriteTitles compares: the style's reference when it has one,
+// else a copy kept in `held`.
+const TVariant& TitleValue(const TXLSGroupTitleStyle& style, int32_t column, TVariant& held) {
+  if (style.valueRefOf) {
+    try {
+      return style.valueRefOf(column);
+    } catch (const std::exception&) {
+      held = TVariant::Null();
+      return held;
+    }
+  }
+  held = ValueOrNull(style.valueOf, column);
+  return held;
+}
+
 }  // namespace
 
 int32_t TXLSGroupStorage::PendingTitles(const std::function<TVariant(int32_t columnIndex)>& valueOf) const {
@@ -167,14 +212,16 @@ void TXLSGroupStorage::WriteTitles(const TXLSGroupTitleStyle& style, int32_t& ro
   if (!active_) return;
   bool changed = false;
   for (int32_t i = 0; i < Count(); ++i) {
-    const TVariant value = ValueOrNull(style.valueOf, Item(i).ColumnIndex());
+    TVariant held;
+    const TVariant& value = TitleValue(style, Item(i).ColumnIndex(), held);
     if (changed || IsChanged(Item(i), value)) {
       WriteTitle(style, i, value, row);
       ++row;
       changed = true;
     }
   }
-  style.sheet->Cells()->Rows()->Item(row)->SetOutlineLevel(Count() + 1);
+  // Row `row` of the sheet (clamped to it, as a row range is).
+  style.sheet->RowInfo().SetRowOutlineLevel(std::clamp(row - 1, 0, kXLSMaxRow), Count() + 1);
 }
 
 void TXLSGroupStorage::WriteTitle(const TXLSGroupTitleStyle& style, int32_t index, const TVariant& value,

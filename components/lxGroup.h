@@ -80,6 +80,28 @@ std::u16string FrameworkTextToWide(std::string_view text, uint8_t charset);
 // the font has them.
 void ApplyFont(IXLSRangeBase* range, const TFont& font);
 
+// A framework font resolved against a workbook: the attribute writes
+// ApplyFont makes, in its order, with the colour as the workbook's palette
+// index (ResolveColor) and the name as wide text.
+struct TXLSFontStyle {
+  uint8_t charset = 0;
+  std::u16string name;
+  float size = 0;
+  // Palette index 1..56; 0 leaves the colour (the font's colour is clNone).
+  int32_t colorIndex = 0;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+
+  friend bool operator==(const TXLSFontStyle&, const TXLSFontStyle&) = default;
+};
+TXLSFontStyle ResolveFont(const TXLSWorkbook& book, const TFont& font);
+// The palette index a colour write of a framework colour stores: the
+// workbook's nearest palette entry to its RGB value; 0 for clNone.
+int32_t ResolveColor(const TXLSWorkbook& book, TColor color);
+void ApplyFontStyle(IXLSRangeBase* range, const TXLSFontStyle& font);
+
 // Line style and weight of a border style: hair 1/1, thick 1/4, thin 1/2,
 // double -4119/4, anything else -4142/2.
 struct TBorderLine {
@@ -93,6 +115,8 @@ TBorderLine BorderLineOf(TBorderStyle style);
 // there (the bottom line of the row above counts, so a line is not drawn
 // twice). BorderStyleNone draws nothing; clNone leaves the colour.
 void ApplyEdgeBorders(IXLSRangeBase* range, TBorderStyle style, TColor color, bool topHasLine);
+// The same with the colour as a palette index (0 leaves the colour).
+void ApplyEdgeBorderLines(IXLSRangeBase* range, TBorderStyle style, int32_t colorIndex, bool topHasLine);
 // Whether the top edge of a range has a line.
 bool TopEdgeHasLine(IXLSRangeBase* range);
 
@@ -140,6 +164,10 @@ struct TXLSGroupTitleStyle {
   // The current record's value of a grid column (or field) by index; an
   // exception while reading gives null.
   std::function<TVariant(int32_t columnIndex)> valueOf;
+  // The same value without a copy, for exporters whose values stay in place
+  // while a record is written (a field's value does). WriteTitles reads every
+  // group's value for every record, and takes this one when it is set.
+  std::function<const TVariant&(int32_t columnIndex)> valueRefOf;
   // After each title row: group index, the title row range, the title cell.
   std::function<void(int32_t groupIndex, IXLSRange* row, IXLSRange* cell)> afterGroupTitle;
 };
@@ -160,7 +188,7 @@ class TXLSGroupStorage {
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   // Raises EListError outside 0..Count-1.
   TXLSGroupItem& Item(int32_t index) const;
-  // The decimal text of the index is one of the column keys.
+  // The column is one of the items' columns.
   bool IsGroupColumn(int32_t columnIndex) const;
   // The name is one of the items' names, ignoring letter case.
   bool IsGroupField(std::string_view name) const;
@@ -194,7 +222,8 @@ class TXLSGroupStorage {
 
   bool active_ = false;
   std::vector<std::pair<std::string, std::unique_ptr<TXLSGroupItem>>> items_;
-  std::vector<std::string> columnKeys_;
+  // The column index of each item, in item order.
+  std::vector<int32_t> columns_;
   int32_t visibleColumnCount_ = 0;
 };
 

@@ -27,7 +27,11 @@ bool TSQLiteDatabase::Fail(std::string message) {
 bool TSQLiteDatabase::Open(const std::string& fileName) {
   Close();
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  // A connection serves one thread at a time, as every object of the
+  // framework does, so it goes without SQLite's locking of each call (a
+  // fifth of the time of reading a table row by row).
+  const int rc = sqlite3_open_v2(fileName.c_str(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
@@ -244,8 +248,10 @@ TVariant ColumnValue(sqlite3_stmt* stmt, int column) {
       return TVariant(sqlite3_column_double(stmt, column));
     case SQLITE_TEXT: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-      const int bytes = sqlite3_column_bytes(stmt, column);
-      return TVariant(Utf8ToUtf16(std::string_view(text ? text : "", static_cast<size_t>(bytes))));
+      const std::string_view utf8(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+      // Most texts are ASCII, whose UTF-8 is the characters themselves.
+      const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; });
+      return TVariant(ascii ? AsciiToWide(utf8) : Utf8ToUtf16(utf8));
     }
     case SQLITE_BLOB: {
       const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
@@ -257,6 +263,11 @@ TVariant ColumnValue(sqlite3_stmt* stmt, int column) {
   }
 }
 
+TVariant DateOf(TFieldType type, double d) {
+  if (!(d >= kMinDateTime && d < kMaxDateTime)) return TVariant::Null();
+  return TDataSet::ConvertValue(type, TVariant::FromDate(d));
+}
+
 TVariant DateValue(TFieldType type, const TVariant& raw) {
   double d = 0;
   if (raw.IsString()) {
@@ -266,8 +277,22 @@ TVariant DateValue(TFieldType type, const TVariant& raw) {
   } else {
     d = raw.ToDouble() - kJulianDayOfZero;
   }
-  if (!(d >= kMinDateTime && d < kMaxDateTime)) return TVariant::Null();
-  return TDataSet::ConvertValue(type, TVariant::FromDate(d));
+  return DateOf(type, d);
+}
+
+// The value of a result column of a date, time or date-time column. A text
+// is read as it is stored: only ASCII can make a date, and UTF-8 keeps ASCII
+// as it is, so reading it through wide text would change nothing.
+TVariant DateColumnValue(sqlite3_stmt* stmt, int column, TFieldType type) {
+  if (sqlite3_column_type(stmt, column) != SQLITE_TEXT) {
+    const TVariant raw = ColumnValue(stmt, column);
+    return raw.IsNull() ? raw : DateValue(type, raw);
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+  const int bytes = sqlite3_column_bytes(stmt, column);
+  double d = 0;
+  if (!ParseIsoDateTime(std::string_view(text ? text : "", static_cast<size_t>(bytes)), d)) return TVariant::Null();
+  return DateOf(type, d);
 }
 
 TFieldType TypeOfValue(const TVariant& value) {
@@ -319,43 +344,50 @@ void TSQLiteDataSet::InternalOpen() {
     names[static_cast<size_t>(c)] = name ? name : "";
   }
 
-  std::vector<std::vector<TVariant>> rows;
+  // Dates never fail to fit (a text that is no date reads as null), so
+  // date columns are read into their final values at once.
+  std::vector<bool> dates(static_cast<size_t>(columns));
+  for (size_t c = 0; c < dates.size(); ++c) dates[c] = IsDateTimeFieldType(types[c]);
+
+  const auto width = static_cast<size_t>(columns);
+  TRecordStore rows;
   int rc;
   while ((rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
-    std::vector<TVariant> row;
-    row.reserve(static_cast<size_t>(columns));
-    for (int c = 0; c < columns; ++c) {
-      TVariant raw = ColumnValue(statement.stmt, c);
-      TFieldType& type = types[static_cast<size_t>(c)];
-      // Columns without a declared type take the type of their first value.
-      if (type == ftUnknown && !raw.IsNull()) type = TypeOfValue(raw);
-      row.push_back(std::move(raw));
-    }
-    rows.push_back(std::move(row));
+    TVariant* row = rows.Append(width, [&](size_t c) {
+      const int column = static_cast<int>(c);
+      return dates[c] ? DateColumnValue(statement.stmt, column, types[c]) : ColumnValue(statement.stmt, column);
+    });
+    // Columns without a declared type take the type of their first value.
+    for (size_t c = 0; c < width; ++c)
+      if (types[c] == ftUnknown && !row[c].IsNull()) types[c] = TypeOfValue(row[c]);
   }
   if (rc != SQLITE_DONE) throw EDatabaseError(sqlite3_errmsg(db));
 
-  // Fit the values to their field types; string fields without a declared
-  // length take the longest value's.
-  for (auto& row : rows) {
-    for (size_t c = 0; c < row.size(); ++c) {
-      TFieldType type = types[c] == ftUnknown ? ftString : types[c];
-      if (IsDateTimeFieldType(type)) row[c] = row[c].IsNull() ? row[c] : DateValue(type, row[c]);
-      else row[c] = ConvertValue(type, row[c]);
+  // Fit the other values to their field types, row by row, so that the
+  // first value that does not fit is the one reported; string fields
+  // without a declared length take the longest value's. A wide text fits a
+  // string field as it is.
+  for (size_t r = 0; r < rows.Count(); ++r) {
+    TVariant* row = rows.Values(r);
+    for (size_t c = 0; c < width; ++c) {
+      if (dates[c]) continue;
+      const TFieldType type = types[c] == ftUnknown ? ftString : types[c];
+      if (row[c].VarType() == varOleStr && IsStringFieldType(type)) continue;
+      row[c] = ConvertValue(type, row[c]);
     }
   }
   for (size_t c = 0; c < types.size(); ++c) {
     if (types[c] == ftUnknown) types[c] = ftString;
     if (IsStringFieldType(types[c]) && sizes[c] == 0) {
       size_t longest = 1;
-      for (const auto& row : rows) longest = std::max(longest, row[c].WideValue().size());
+      for (size_t r = 0; r < rows.Count(); ++r) longest = std::max(longest, rows.Values(r)[c].WideValue().size());
       sizes[c] = static_cast<int>(std::min<size_t>(longest, 8192));
     }
   }
   ClearFields();
   ClearRows();
   for (size_t c = 0; c < types.size(); ++c) AddField(names[c], types[c], sizes[c]);
-  for (auto& row : rows) AppendCanonicalRow(std::move(row));
+  AppendCanonicalRows(rows);
 }
 
 // ---------------------------------------------------------------- demo

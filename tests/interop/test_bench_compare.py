@@ -117,6 +117,9 @@ def check_processes(tmp):
         check(False, "a report with the wrong cell count passed")
     except lib.WriterFailed:
         pass
+    # A program that prints no JSON line (quillon) is measured from outside only.
+    quiet = lib.run_process(["/usr/bin/python3", "-c", "open(%r, 'w').write('xy')" % out], out, report=False)
+    check(quiet.report == {} and quiet.file_size == 2 and quiet.wall_s > 0, "quiet run %r" % quiet)
 
 
 def check_numbers():
