@@ -44,9 +44,15 @@ XLSPtr<IXLSWorkBook> W1Book() {
     for (int32_t c = 0; c < kW1Columns; ++c) {
       XLSPtr<IXLSRange> cell = cells->Item(r + 1, c + 1);
       switch (c % 4) {
-        case 0: cell->SetValue(TVariant(r / 8.0 + c)); break;
-        case 1: cell->SetValue(TVariant(r * 10 + c)); break;
-        case 2: cell->SetValue(TVariant(AsciiToWide("Text " + std::to_string((r * 7 + c) % 1000)))); break;
+        case 0:
+          cell->SetValue(TVariant(r / 8.0 + c));
+          break;
+        case 1:
+          cell->SetValue(TVariant(r * 10 + c));
+          break;
+        case 2:
+          cell->SetValue(TVariant(AsciiToWide("Text " + std::to_string((r * 7 + c) % 1000))));
+          break;
         default:
           cell->SetValue(TVariant::FromDate(43831 + (r + c) % 3000));
           cell->SetNumberFormat(u"yyyy-mm-dd");

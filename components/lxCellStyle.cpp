@@ -28,9 +28,8 @@ void WriteFieldValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TF
   const TFieldType type = field.DataType();
   if (IsStringFieldType(type)) {
     const TVariant& value = field.Value();
-    const bool ascii = value.VarType() == varOleStr &&
-                       std::all_of(value.WideValue().begin(), value.WideValue().end(),
-                                   [](char16_t c) { return c < 0x80; });
+    const bool ascii = value.VarType() == varOleStr && std::all_of(value.WideValue().begin(), value.WideValue().end(),
+                                                                   [](char16_t c) { return c < 0x80; });
     if (keepsAscii && ascii)
       SetCellValue(sheet, row, column, value);
     else

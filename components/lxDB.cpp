@@ -24,41 +24,69 @@ const TVariant& NullValue() {
 
 const char* FieldTypeName(TFieldType type) {
   switch (type) {
-    case ftString: return "String";
-    case ftSmallint: return "Smallint";
-    case ftInteger: return "Integer";
-    case ftWord: return "Word";
-    case ftBoolean: return "Boolean";
-    case ftFloat: return "Float";
-    case ftCurrency: return "Currency";
-    case ftBCD: return "BCD";
-    case ftDate: return "Date";
-    case ftTime: return "Time";
-    case ftDateTime: return "DateTime";
-    case ftBytes: return "Bytes";
-    case ftVarBytes: return "VarBytes";
-    case ftAutoInc: return "AutoInc";
-    case ftBlob: return "Blob";
-    case ftMemo: return "Memo";
-    case ftGraphic: return "Graphic";
-    case ftFmtMemo: return "FmtMemo";
-    case ftFixedChar: return "FixedChar";
-    case ftWideString: return "WideString";
-    case ftLargeint: return "Largeint";
-    case ftFMTBcd: return "FMTBcd";
-    case ftUnknown: break;
+    case ftString:
+      return "String";
+    case ftSmallint:
+      return "Smallint";
+    case ftInteger:
+      return "Integer";
+    case ftWord:
+      return "Word";
+    case ftBoolean:
+      return "Boolean";
+    case ftFloat:
+      return "Float";
+    case ftCurrency:
+      return "Currency";
+    case ftBCD:
+      return "BCD";
+    case ftDate:
+      return "Date";
+    case ftTime:
+      return "Time";
+    case ftDateTime:
+      return "DateTime";
+    case ftBytes:
+      return "Bytes";
+    case ftVarBytes:
+      return "VarBytes";
+    case ftAutoInc:
+      return "AutoInc";
+    case ftBlob:
+      return "Blob";
+    case ftMemo:
+      return "Memo";
+    case ftGraphic:
+      return "Graphic";
+    case ftFmtMemo:
+      return "FmtMemo";
+    case ftFixedChar:
+      return "FixedChar";
+    case ftWideString:
+      return "WideString";
+    case ftLargeint:
+      return "Largeint";
+    case ftFMTBcd:
+      return "FMTBcd";
+    case ftUnknown:
+      break;
   }
   return "Unknown";
 }
 
-bool IsStringFieldType(TFieldType type) {
-  return type == ftString || type == ftFixedChar || type == ftWideString;
-}
+bool IsStringFieldType(TFieldType type) { return type == ftString || type == ftFixedChar || type == ftWideString; }
 
 bool IsNumericFieldType(TFieldType type) {
   switch (type) {
-    case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD:
-    case ftAutoInc: case ftLargeint: case ftFMTBcd:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftFMTBcd:
       return true;
     default:
       return false;
@@ -70,20 +98,34 @@ bool IsDateTimeFieldType(TFieldType type) { return type == ftDate || type == ftT
 // ---------------------------------------------------------------- TField
 
 TField::TField(TDataSet* dataSet, std::string fieldName, TFieldType dataType, int size, int index)
-    : dataSet_(dataSet), fieldName_(std::move(fieldName)), dataType_(dataType),
-      size_(IsStringFieldType(dataType) ? std::max(size, 0) : 0), index_(index) {}
+    : dataSet_(dataSet),
+      fieldName_(std::move(fieldName)),
+      dataType_(dataType),
+      size_(IsStringFieldType(dataType) ? std::max(size, 0) : 0),
+      index_(index) {}
 
 int TField::DisplayWidth() const {
   if (displayWidth_ >= 0) return displayWidth_;
   switch (dataType_) {
-    case ftString: case ftFixedChar: case ftWideString: return size_ > 0 ? size_ : 20;
-    case ftSmallint: return 6;
-    case ftInteger: case ftAutoInc: return 11;
-    case ftWord: return 5;
-    case ftLargeint: return 15;
-    case ftBoolean: return 5;
-    case ftDateTime: return 18;
-    default: return 10;
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+      return size_ > 0 ? size_ : 20;
+    case ftSmallint:
+      return 6;
+    case ftInteger:
+    case ftAutoInc:
+      return 11;
+    case ftWord:
+      return 5;
+    case ftLargeint:
+      return 15;
+    case ftBoolean:
+      return 5;
+    case ftDateTime:
+      return 18;
+    default:
+      return 10;
   }
 }
 
@@ -159,13 +201,20 @@ std::string TField::NonTextText(bool display) const {
     case ftBoolean: {
       const size_t semicolon = displayValues_.find(';');
       const std::string trueText = displayValues_.substr(0, semicolon);
-      const std::string falseText = semicolon == std::string::npos ? std::string() : displayValues_.substr(semicolon + 1);
+      const std::string falseText =
+          semicolon == std::string::npos ? std::string() : displayValues_.substr(semicolon + 1);
       return v.ToBool() ? trueText : falseText;
     }
-    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
       if (!format.empty()) return FormatFloat(format, v.ToDouble());
       return std::to_string(v.ToInt64());
-    case ftFloat: case ftFMTBcd: case ftBCD:
+    case ftFloat:
+    case ftFMTBcd:
+    case ftBCD:
       return FormatFloat(format, v.ToDouble());
     case ftCurrency: {
       if (!format.empty()) return FormatFloat(format, v.ToDouble());
@@ -181,9 +230,13 @@ std::string TField::NonTextText(bool display) const {
       return FormatDateTime(format.empty() ? FormatSettings().LongTimeFormat : format, v.ToDouble());
     case ftDateTime:
       return FormatDateTime(format.empty() ? std::string("c") : format, v.ToDouble());
-    case ftBytes: case ftVarBytes: return "(Bytes)";
-    case ftBlob: return "(BLOB)";
-    case ftGraphic: return "(GRAPHIC)";
+    case ftBytes:
+    case ftVarBytes:
+      return "(Bytes)";
+    case ftBlob:
+      return "(BLOB)";
+    case ftGraphic:
+      return "(GRAPHIC)";
     default:
       return v.ToAnsi();
   }
@@ -230,8 +283,7 @@ void TDataSet::Close() {
 }
 
 TField* TDataSet::Fields(int index) const {
-  if (index < 0 || index >= FieldCount())
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= FieldCount()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   return fields_[static_cast<size_t>(index)].get();
 }
 
@@ -390,7 +442,11 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
   if (value.IsNull() || value.IsEmpty()) return TVariant::Null();
   bool ok = true;
   switch (type) {
-    case ftString: case ftFixedChar: case ftWideString: case ftMemo: case ftFmtMemo: {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo: {
       std::u16string text = value.ToWide(&ok);
       if (!ok) RaiseConvert(value, type);
       return TVariant(std::move(text));
@@ -400,7 +456,8 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
       if (!ok || i < INT16_MIN || i > INT16_MAX) RaiseConvert(value, type);
       return TVariant(static_cast<int16_t>(i));
     }
-    case ftInteger: case ftAutoInc: {
+    case ftInteger:
+    case ftAutoInc: {
       const int32_t i = value.ToInt32(&ok);
       if (!ok) RaiseConvert(value, type);
       return TVariant(i);
@@ -420,7 +477,9 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
       if (!ok) RaiseConvert(value, type);
       return TVariant(b);
     }
-    case ftFloat: case ftCurrency: case ftFMTBcd: {
+    case ftFloat:
+    case ftCurrency:
+    case ftFMTBcd: {
       const double d = value.ToDouble(&ok);
       if (!ok) RaiseConvert(value, type);
       return TVariant(d);
@@ -431,7 +490,9 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
       if (!ok || !(std::fabs(d) < 9.2e14)) RaiseConvert(value, type);
       return TVariant::FromCurrency(std::llround(d * static_cast<double>(kCurrencyScale)));
     }
-    case ftDate: case ftTime: case ftDateTime: {
+    case ftDate:
+    case ftTime:
+    case ftDateTime: {
       double d = 0;
       if (value.IsString()) {
         ok = TryStrToDateTime(value.ToAnsi(), d);
@@ -449,7 +510,10 @@ TVariant TDataSet::ConvertValue(TFieldType type, const TVariant& value) {
       }
       return TVariant::FromDate(d);
     }
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic:
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
       if (value.VarType() == varString) return value;
       return TVariant(value.ToAnsi());
     case ftUnknown:

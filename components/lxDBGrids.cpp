@@ -10,7 +10,9 @@ namespace {
 
 // The width of an average character of a font in pixels: half the font's
 // pixel height is close to the digit width of the usual sans-serif faces.
-int AverageCharWidth(const TFont& font) { return std::max(1, static_cast<int>(std::lround(std::abs(font.Height()) * 0.5))); }
+int AverageCharWidth(const TFont& font) {
+  return std::max(1, static_cast<int>(std::lround(std::abs(font.Height()) * 0.5)));
+}
 
 // Pixels added to a column's text width for the cell margins.
 constexpr int kColumnMargin = 4;

@@ -29,7 +29,9 @@ inline constexpr TColor clDefault = 0x20000000;
 
 // The flag that marks a system colour; the low byte is the system index.
 inline constexpr uint32_t kSystemColorFlag = 0x80000000u;
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(kSystemColorFlag | (static_cast<uint32_t>(index) & 0xFFu)); }
+constexpr TColor SystemColor(int index) {
+  return static_cast<TColor>(kSystemColorFlag | (static_cast<uint32_t>(index) & 0xFFu));
+}
 
 inline constexpr TColor clScrollBar = SystemColor(0);
 inline constexpr TColor clBackground = SystemColor(1);

@@ -113,7 +113,6 @@ TNumberFormatStep NumberFormatStep(const TField& field, std::string& format, std
   }
 }
 
-
 // Keeps a dataset's controls disabled and its cursor saved while an export
 // walks it; the cursor and the controls come back also when an event handler
 // stops the export.
@@ -258,8 +257,8 @@ void TGridToXLS::Export(bool newSheet, int32_t row, int32_t column) {
   WriteDetails();
 
   if (afterExport_ && headerRows_ + detailRows_ > 0 && visibleCount_ > 0) {
-    XLSPtr<IXLSRange> block = Block(originRow_ + 1, originColumn_ + 1, originRow_ + headerRows_ + detailRows_,
-                                    originColumn_ + visibleCount_);
+    XLSPtr<IXLSRange> block =
+        Block(originRow_ + 1, originColumn_ + 1, originRow_ + headerRows_ + detailRows_, originColumn_ + visibleCount_);
     afterExport_(this, block.Get());
     ++generation_;
   }
@@ -400,8 +399,7 @@ void TGridToXLS::WriteDetailCell(int32_t row, int32_t column, const TDetailColum
   if (entry.timeStyle >= 0 && HasTimeOfDay(field->AsDateTime())) style = entry.timeStyle;
   styler_.Apply(*sheet_, row - 1, column - 1, style);
   if (entry.booleanText)
-    SetCellValue(*sheet_, row - 1, column - 1,
-                 TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
+    SetCellValue(*sheet_, row - 1, column - 1, TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
 }
 
 void TGridToXLS::SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k) {

@@ -178,7 +178,7 @@ class TGridToXLS : public TComponent {
     bool groupColumn = false;
     TField* field = nullptr;
     TFieldType type = ftUnknown;
-    uint8_t charset = 0;  // of the detail font, for text values
+    uint8_t charset = 0;      // of the detail font, for text values
     bool keepsAscii = false;  // TextKeepsAscii
     int32_t style = -1;
     // Date-times without a display format: the style with the short time,

@@ -224,8 +224,7 @@ void TXLSGroupStorage::WriteTitles(const TXLSGroupTitleStyle& style, int32_t& ro
   style.sheet->RowInfo().SetRowOutlineLevel(std::clamp(row - 1, 0, kXLSMaxRow), Count() + 1);
 }
 
-void TXLSGroupStorage::WriteTitle(const TXLSGroupTitleStyle& style, int32_t index, const TVariant& value,
-                                  int32_t row) {
+void TXLSGroupStorage::WriteTitle(const TXLSGroupTitleStyle& style, int32_t index, const TVariant& value, int32_t row) {
   TXLSGroupItem& item = Item(index);
   SetTitle(item, row, value);
   const int32_t first = style.startColumn + item.VisiblePosition() + 1;

@@ -60,7 +60,9 @@ class TFormatOptions {
   friend constexpr bool operator==(TFormatOptions, TFormatOptions) = default;
 
  private:
-  static constexpr uint8_t Bit(TFormatOption option) { return static_cast<uint8_t>(1u << static_cast<unsigned>(option)); }
+  static constexpr uint8_t Bit(TFormatOption option) {
+    return static_cast<uint8_t>(1u << static_cast<unsigned>(option));
+  }
   uint8_t bits_ = 0;
 };
 

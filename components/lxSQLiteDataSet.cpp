@@ -30,8 +30,8 @@ bool TSQLiteDatabase::Open(const std::string& fileName) {
   // A connection serves one thread at a time, as every object of the
   // framework does, so it goes without SQLite's locking of each call (a
   // fifth of the time of reading a table row by row).
-  const int rc = sqlite3_open_v2(fileName.c_str(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc =
+      sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
@@ -140,8 +140,8 @@ TFieldType FieldTypeFromDeclaredType(std::string_view declared, int& size) {
   if (is({"DATE"})) return ftDate;
   if (is({"TIME"})) return ftTime;
   if (is({"DATETIME", "TIMESTAMP", "SMALLDATETIME"})) return ftDateTime;
-  if (is({"NCHAR", "NVARCHAR", "NVARCHAR2", "NTEXT", "NATIONAL CHARACTER", "NATIVE CHARACTER",
-          "NATIONAL VARCHAR", "WVARCHAR", "WIDESTRING"})) {
+  if (is({"NCHAR", "NVARCHAR", "NVARCHAR2", "NTEXT", "NATIONAL CHARACTER", "NATIVE CHARACTER", "NATIONAL VARCHAR",
+          "WVARCHAR", "WIDESTRING"})) {
     size = std::max(first, 0);
     return ftWideString;
   }
@@ -396,8 +396,6 @@ std::string_view DemoScript() {
   return std::string_view(reinterpret_cast<const char*>(kDemoScriptData), kDemoScriptSize);
 }
 
-bool OpenDemoDatabase(TSQLiteDatabase& database) {
-  return database.OpenMemory() && database.ExecScript(DemoScript());
-}
+bool OpenDemoDatabase(TSQLiteDatabase& database) { return database.OpenMemory() && database.ExecScript(DemoScript()); }
 
 }  // namespace lx

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "lxClasses.h"
@@ -103,18 +103,26 @@ std::string FormatDateTimeAt(std::string_view format, double dateTime, const TFo
         continue;
       case 'd': {
         const int weekday = static_cast<int>(((static_cast<int64_t>(std::floor(dateTime)) % 7) + 7 + 6) % 7);
-        if (n <= 2) out += Padded(day, static_cast<int>(n));
-        else if (n == 3) out += settings.ShortDayNames[weekday];
-        else if (n == 4) out += settings.LongDayNames[weekday];
-        else out += Nested(settings.ShortDateFormat, dateTime, settings, depth);
+        if (n <= 2)
+          out += Padded(day, static_cast<int>(n));
+        else if (n == 3)
+          out += settings.ShortDayNames[weekday];
+        else if (n == 4)
+          out += settings.LongDayNames[weekday];
+        else
+          out += Nested(settings.ShortDateFormat, dateTime, settings, depth);
         afterHour = false;
         break;
       }
       case 'm':
-        if (afterHour && n <= 2) out += Padded(minute, static_cast<int>(n));
-        else if (n <= 2) out += Padded(month, static_cast<int>(n));
-        else if (n == 3) out += settings.ShortMonthNames[month - 1];
-        else out += settings.LongMonthNames[month - 1];
+        if (afterHour && n <= 2)
+          out += Padded(minute, static_cast<int>(n));
+        else if (n <= 2)
+          out += Padded(month, static_cast<int>(n));
+        else if (n == 3)
+          out += settings.ShortMonthNames[month - 1];
+        else
+          out += settings.LongMonthNames[month - 1];
         afterHour = false;
         break;
       case 'y':
@@ -170,10 +178,10 @@ constexpr int kMaxIntegerZeros = 64;
 
 struct TNumberSection {
   std::string_view text;
-  int intZeros = 0;       // '0' placeholders from the first '0' to the point
+  int intZeros = 0;  // '0' placeholders from the first '0' to the point
   int intPlaceholders = 0;
-  int minDecimals = 0;    // '0' after the point
-  int maxDecimals = 0;    // '0' and '#' after the point
+  int minDecimals = 0;  // '0' after the point
+  int maxDecimals = 0;  // '0' and '#' after the point
   bool thousands = false;
   bool exponent = false;
   int exponentDigits = 0;
@@ -283,8 +291,10 @@ std::string FormatSection(const TNumberSection& s, double value, const TFormatSe
   for (size_t i = 0; i < s.text.size(); ++i) {
     const char c = s.text[i];
     if (quote) {
-      if (c == quote) quote = 0;
-      else out += c;
+      if (c == quote)
+        quote = 0;
+      else
+        out += c;
       continue;
     }
     if (c == '\'' || c == '"') {
@@ -292,8 +302,10 @@ std::string FormatSection(const TNumberSection& s, double value, const TFormatSe
     } else if ((c == 'E' || c == 'e') && s.exponent && i + 1 < s.text.size() &&
                (s.text[i + 1] == '+' || s.text[i + 1] == '-')) {
       out += c;
-      if (exponent < 0) out += '-';
-      else if (s.exponentPlus) out += '+';
+      if (exponent < 0)
+        out += '-';
+      else if (s.exponentPlus)
+        out += '+';
       out += Padded(std::abs(exponent), std::max(1, s.exponentDigits));
       i += 1 + static_cast<size_t>(s.exponentDigits);
     } else if (c == '.' && !afterPoint) {
@@ -337,8 +349,10 @@ std::string FormatFloat(std::string_view format, double value, const TFormatSett
   std::string_view section = sections[0];
   bool minus = false;
   if (value < 0) {
-    if (sections.size() >= 2 && !sections[1].empty()) section = sections[1];
-    else minus = true;
+    if (sections.size() >= 2 && !sections[1].empty())
+      section = sections[1];
+    else
+      minus = true;
   } else if (value == 0 && sections.size() >= 3 && !sections[2].empty()) {
     section = sections[2];
   }
@@ -384,16 +398,21 @@ bool TryStrToDateTime(std::string_view text, double& dateTime, const TFormatSett
   int digits[3];
   for (int k = 0; k < 3; ++k) {
     if (k > 0) {
-      if (i < text.size() && (text[i] == '/' || text[i] == '.' || text[i] == '-')) ++i;
-      else if (i < text.size() && text[i] == ' ') skipBlanks();
-      else return false;
+      if (i < text.size() && (text[i] == '/' || text[i] == '.' || text[i] == '-'))
+        ++i;
+      else if (i < text.size() && text[i] == ' ')
+        skipBlanks();
+      else
+        return false;
     }
     if (!number(parts[k], digits[k])) return false;
   }
   int day = 0, month = 0, year = 0, yearDigits = 0;
   for (int k = 0; k < 3; ++k) {
-    if (order[static_cast<size_t>(k)] == 'd') day = parts[k];
-    else if (order[static_cast<size_t>(k)] == 'm') month = parts[k];
+    if (order[static_cast<size_t>(k)] == 'd')
+      day = parts[k];
+    else if (order[static_cast<size_t>(k)] == 'm')
+      month = parts[k];
     else {
       year = parts[k];
       yearDigits = digits[k];

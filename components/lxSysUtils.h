@@ -45,14 +45,12 @@ std::string FormatDateTime(std::string_view format, double dateTime,
 // integer part groups thousands, E+ E- e+ e- an exponent, 'text' "text"
 // literal, any other character copied. An empty format gives the shortest
 // text that reads back as the same number.
-std::string FormatFloat(std::string_view format, double value,
-                        const TFormatSettings& settings = FormatSettings());
+std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings = FormatSettings());
 
 // Reads a date, optionally followed by a time, typed in the order of the
 // short date format (month, day, year for "M/d/yyyy"): numbers separated by
 // '/', '.', '-' or blanks, then h[:mm[:ss]] with an optional AM or PM. Years
 // below 100 are taken as 2000-2049 or 1950-1999. False for anything else.
-bool TryStrToDateTime(std::string_view text, double& dateTime,
-                      const TFormatSettings& settings = FormatSettings());
+bool TryStrToDateTime(std::string_view text, double& dateTime, const TFormatSettings& settings = FormatSettings());
 
 }  // namespace lx

@@ -205,9 +205,8 @@ int main(int argc, char** argv) {
   // The XLS files hold every sheet; the delimited-text files the active one,
   // Values.
   const std::pair<int32_t, const char*> saves[] = {
-      {kSaveBiff8, "showcase8.xls"},      {kSaveBiff5, "showcase5.xls"},
-      {kSaveCSV, "showcase.csv"},         {kSaveTSV, "showcase.tsv"},
-      {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"}};
+      {kSaveBiff8, "showcase8.xls"}, {kSaveBiff5, "showcase5.xls"},           {kSaveCSV, "showcase.csv"},
+      {kSaveTSV, "showcase.tsv"},    {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"}};
   for (const auto& [format, name] : saves) {
     const std::u16string path = Utf8ToUtf16(directory + "/" + name);
     const int32_t result = book->SaveAs(path, format);

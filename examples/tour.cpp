@@ -24,8 +24,7 @@ int main() {
     std::printf("%02X%s", bytes[i], (i % 16 == 15 || i + 1 == bytes.size()) ? "\n" : " ");
   }
   for (int32_t index = 1; index <= strings.HighestIndex(); ++index) {
-    std::printf("SST position %d: %s\n", strings.GetSSTIndex(index),
-                lx::Utf16ToUtf8(strings.GetString(index)).c_str());
+    std::printf("SST position %d: %s\n", strings.GetSSTIndex(index), lx::Utf16ToUtf8(strings.GetString(index)).c_str());
   }
   return 0;
 }

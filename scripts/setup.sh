@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain and test frameworks
-  build-essential cmake g++ clang libclang-rt-14-dev
+  build-essential cmake g++ clang libclang-rt-14-dev clang-format-14
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui python3-uno gnumeric

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Sets up, builds the test build (-O1 -g, AddressSanitizer and
-# UndefinedBehaviorSanitizer, warnings as errors) and runs every test.
+# Sets up, checks the formatting of the sources, builds the test build (-O1
+# -g, AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors)
+# and runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LX_TEST_BUILD_DIR:-$root/build/test}
 
 bash "$root/scripts/setup.sh"
+
+# The C++ sources are formatted as the root .clang-format says.
+bash "$root/scripts/check_format.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \

@@ -20,14 +20,18 @@ QFont ToQFont(const TFont& font) {
 QColor ToQColor(TColor color) {
   if (color == clNone || color == clDefault) return QColor();
   const uint32_t rgb = ColorToRGB(color);
-  return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>((rgb >> 16) & 0xFF));
+  return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                static_cast<int>((rgb >> 16) & 0xFF));
 }
 
 Qt::Alignment ToQtAlignment(TAlignment alignment) {
   switch (alignment) {
-    case taRightJustify: return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify: break;
+    case taRightJustify:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case taCenter:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    case taLeftJustify:
+      break;
   }
   return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -86,10 +90,14 @@ QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int 
   const TColumn* column = GridColumn(section);
   if (!column) return {};
   switch (role) {
-    case Qt::DisplayRole: return AnsiToQString(column->Title().Caption());
-    case Qt::TextAlignmentRole: return QVariant::fromValue(ToQtAlignment(column->Title().Alignment()));
-    case Qt::FontRole: return ToQFont(column->Title().Font());
-    default: return {};
+    case Qt::DisplayRole:
+      return AnsiToQString(column->Title().Caption());
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(ToQtAlignment(column->Title().Alignment()));
+    case Qt::FontRole:
+      return ToQFont(column->Title().Font());
+    default:
+      return {};
   }
 }
 
@@ -100,8 +108,7 @@ void TDBGridModel::Refresh() {
   Load(columns, texts);
   if (columns == columns_ && texts.size() == texts_.size()) {
     texts_.swap(texts);
-    if (!columns_.empty() && !texts_.empty())
-      Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (!columns_.empty() && !texts_.empty()) Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     return;
   }

@@ -112,12 +112,18 @@ TQuillonOptions ParseQuillonArguments(const std::vector<std::string>& arguments)
 
 std::string QuillonResultText(int32_t result) {
   switch (result) {
-    case kResultOk: return "success";
-    case kResultFail: return "failed: no workbook, a bad file name or an output the engine cannot write";
-    case kResultCreateFileFailed: return "failed: the file could not be created";
-    case kResultCreateMemoryFailed: return "failed: the document could not be built in memory";
-    case kResultAborted: return "the export was aborted";
-    default: return "failed";
+    case kResultOk:
+      return "success";
+    case kResultFail:
+      return "failed: no workbook, a bad file name or an output the engine cannot write";
+    case kResultCreateFileFailed:
+      return "failed: the file could not be created";
+    case kResultCreateMemoryFailed:
+      return "failed: the document could not be built in memory";
+    case kResultAborted:
+      return "the export was aborted";
+    default:
+      return "failed";
   }
 }
 

@@ -60,7 +60,8 @@ TForm1::TForm1(TQuillonData& data, QWidget* parent)
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  for (int i = 0; i < model_->columnCount(); ++i) grid_->horizontalHeader()->resizeSection(i, model_->GridColumn(i)->Width());
+  for (int i = 0; i < model_->columnCount(); ++i)
+    grid_->horizontalHeader()->resizeSection(i, model_->GridColumn(i)->Width());
   grid_->setGeometry(0, 0, width(), kQuillonGridHeight);
 
   button_->setGeometry(kQuillonButtonLeft, kQuillonButtonTop, kQuillonButtonWidth, kQuillonButtonHeight);
@@ -104,8 +105,8 @@ void TForm1::Button1Click() {
     // same name) would mislead; say what happened instead.
     QMessageBox::warning(this, windowTitle(),
                          QStringLiteral("%1 was not written: %2 (result %3).")
-                             .arg(QDir::toNativeSeparators(fileName),
-                                  QString::fromStdString(QuillonResultText(result)), QString::number(result)));
+                             .arg(QDir::toNativeSeparators(fileName), QString::fromStdString(QuillonResultText(result)),
+                                  QString::number(result)));
     return;
   }
   OfferToOpen(fileName);

@@ -60,7 +60,7 @@ class TForm1 : public QWidget {
   TQuillonData& data_;  // not owned
   // Destroyed before the data it reads; the view drops it when it goes.
   std::unique_ptr<TDBGridModel> model_;
-  QTableView* grid_;         // child widgets, owned by the window
+  QTableView* grid_;  // child widgets, owned by the window
   QPushButton* button_;
   QFileDialog* saveDialog_;
 };

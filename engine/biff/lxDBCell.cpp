@@ -12,7 +12,7 @@ namespace {
 
 // The lowest 34 bits of a double that the RK form drops.
 constexpr uint64_t kRKDroppedBits = (uint64_t{1} << 34) - 1;
-constexpr double kRKIntegerLimit = 536870912.0;  // 2^29
+constexpr double kRKIntegerLimit = 536870912.0;     // 2^29
 constexpr double kRKMagnitudeLimit = 2147483648.0;  // 2^31
 constexpr uint32_t kRKScaled = 0x01;
 constexpr uint32_t kRKInteger = 0x02;

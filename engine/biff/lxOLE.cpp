@@ -207,8 +207,8 @@ void TXLSContainer::TakeSnapshots(int32_t fileFormat, std::unique_ptr<TXLSFileSt
   const TCompoundReadStorage root = reader_.Root();
   // A snapshot that cannot be read whole is dropped without a word.
   try {
-    auto project = std::make_unique<TXLSFileStorage>(
-        fileFormat == kSaveBiff5 ? kVbaProjectStorageBiff5 : kVbaProjectStorageBiff8);
+    auto project =
+        std::make_unique<TXLSFileStorage>(fileFormat == kSaveBiff5 ? kVbaProjectStorageBiff5 : kVbaProjectStorageBiff8);
     if (project->LoadFrom(root) == kResultOk) storage = std::move(project);
   } catch (const std::exception&) {
   }

@@ -66,8 +66,7 @@ class TXLSFileStream final : public TXLSFileItem {
   // A stream whose size is found when it is loaded.
   explicit TXLSFileStream(std::u16string name) : TXLSFileItem(std::move(name)) {}
   // A stream whose size enumeration reported.
-  TXLSFileStream(std::u16string name, int32_t size)
-      : TXLSFileItem(std::move(name)), size_(size), sizeKnown_(true) {}
+  TXLSFileStream(std::u16string name, int32_t size) : TXLSFileItem(std::move(name)), size_(size), sizeKnown_(true) {}
 
   int32_t Size() const { return size_; }
   bool SizeKnown() const { return sizeKnown_; }
@@ -85,8 +84,7 @@ class TXLSFileStream final : public TXLSFileItem {
 class TXLSFileStorage final : public TXLSFileItem {
  public:
   // depth is 0 for a storage taken from the root.
-  explicit TXLSFileStorage(std::u16string name, uint32_t depth = 0)
-      : TXLSFileItem(std::move(name)), depth_(depth) {}
+  explicit TXLSFileStorage(std::u16string name, uint32_t depth = 0) : TXLSFileItem(std::move(name)), depth_(depth) {}
 
   // The children in the order the storage enumerated them; owned.
   const std::vector<std::unique_ptr<TXLSFileItem>>& Items() const { return items_; }

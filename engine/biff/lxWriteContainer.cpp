@@ -3,8 +3,8 @@
 // declarations meet nothing but the record lists.
 #include <span>
 
-#include "lxOLE.h"
 #include "lxConstants.h"
+#include "lxOLE.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {

@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "lxCodePage.h"
+#include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
 #include "lxPageSetup.h"
 #include "lxProtect.h"
-#include "lxConstants.h"
 #include "lxStringTable.h"
 
 namespace lx {
@@ -215,9 +215,8 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
   // units); equal names keep sheet order.
   std::vector<const TSheetEntry*> order;
   for (const auto& entry : sheets_) order.push_back(entry.get());
-  std::stable_sort(order.begin(), order.end(), [](const TSheetEntry* a, const TSheetEntry* b) {
-    return a->sheet->Name() < b->sheet->Name();
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [](const TSheetEntry* a, const TSheetEntry* b) { return a->sheet->Name() < b->sheet->Name(); });
   for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles}) {
     for (const TSheetEntry* entry : order) {
       const TXLSPageSetup* setup = entry->parts.pageSetup;
@@ -230,8 +229,8 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
       } else {
         if (!setup->HasPrintTitles()) continue;
         if (setup->TitleFirstColumn() > 0)
-          areas.push_back({0, biff8 ? kLastRowBiff8 : kLastRowBiff5, setup->TitleFirstColumn() - 1,
-                           setup->TitleLastColumn() - 1});
+          areas.push_back(
+              {0, biff8 ? kLastRowBiff8 : kLastRowBiff5, setup->TitleFirstColumn() - 1, setup->TitleLastColumn() - 1});
         if (setup->TitleFirstRow() > 0)
           areas.push_back({setup->TitleFirstRow() - 1, setup->TitleLastRow() - 1, 0, kXLSMaxColumn});
       }

@@ -58,8 +58,8 @@ inline constexpr uint16_t kCodePageUtf16 = 1200;
 // name is not used. Results: 1; -1 for an unknown code, an empty name without
 // a stream or a failed write; -2 / -3 when the document cannot be created on
 // disk / in memory.
-[[nodiscard]] int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream, int32_t formatCode,
-                     TXLSSaveNotes* notes = nullptr);
+[[nodiscard]] int32_t SaveWorkbook(TXLSWorkbook& book, const std::u16string& fileName, TStream* stream,
+                                   int32_t formatCode, TXLSSaveNotes* notes = nullptr);
 
 // Creates the document, calls produce to build the record lists (which must
 // stay alive until this returns), writes them into the workbook stream and
@@ -67,7 +67,7 @@ inline constexpr uint16_t kCodePageUtf16 = 1200;
 // created tells that the document could be created.
 using TXLSListProducer = std::function<int32_t(std::vector<const TXLSBlobList*>& lists)>;
 [[nodiscard]] int32_t WriteXLSContainer(const std::u16string& fileName, TStream* stream, int32_t fileFormat,
-                          const TXLSListProducer& produce, bool& created);
+                                        const TXLSListProducer& produce, bool& created);
 
 class TXLSGlobalsWriter {
  public:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lxCodePage.h"
+#include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
 #include "lxOutline.h"
@@ -13,7 +14,6 @@
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
-#include "lxConstants.h"
 #include "lxStringTable.h"
 
 namespace lx {
@@ -160,9 +160,9 @@ uint16_t TXLSSheetWriter::RecordXF(int32_t formatIndex) const {
 double TXLSSheetWriter::WrittenValue(const TXLSCellRef& cell, int32_t row, int32_t column) const {
   double value = cell.Number;
   if (!context_.workbook->Date1904()) return value;
-  const bool isDate = cell.Kind == ckDate ||
-                      (cell.Kind == ckNumber &&
-                       context_.workbook->Formats().IsXFDateFormat(sheet_.EffectiveFormat(row, column)));
+  const bool isDate =
+      cell.Kind == ckDate ||
+      (cell.Kind == ckNumber && context_.workbook->Formats().IsXFDateFormat(sheet_.EffectiveFormat(row, column)));
   if (isDate) value = value >= k1904DateOffset ? value - k1904DateOffset : 0.0;
   return value;
 }
@@ -327,7 +327,7 @@ void TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int3
 }
 
 void TXLSSheetWriter::WriteMergedArea(const TXLSCellRef& owner, int32_t top, int32_t left, int32_t bottom,
-                                         int32_t right) {
+                                      int32_t right) {
   const TXLSCellHeap& heap = sheet_.CellHeap();
   WriteSingleCell(owner, top, left);
   bottom = std::min(bottom, kXLSMaxRow);
@@ -564,8 +564,8 @@ void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   const uint32_t bofSize = bof->Length();
   AddSheetRecord(std::move(bof), lkHead);
   if (index_.HasRows()) {
-    const uint32_t cellListStart = streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) +
-                                   lists_[lkSettings].Total();
+    const uint32_t cellListStart =
+        streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) + lists_[lkSettings].Total();
     AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
   }
   WriteTail();

@@ -26,8 +26,6 @@ TWFileStream::TWFileStream(const std::u16string& fileName, uint16_t mode) {
 
 int64_t TWFileStream::Read(void* buffer, int64_t count) { return canRead_ ? file_->Read(buffer, count) : -1; }
 
-int64_t TWFileStream::Write(const void* buffer, int64_t count) {
-  return canWrite_ ? file_->Write(buffer, count) : -1;
-}
+int64_t TWFileStream::Write(const void* buffer, int64_t count) { return canWrite_ ? file_->Write(buffer, count) : -1; }
 
 }  // namespace lx

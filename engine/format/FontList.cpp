@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "HexKey.h"
-#include "lxConstants.h"
 #include "lxCodePage.h"
+#include "lxConstants.h"
 #include "lxList.h"
 
 namespace lx {
@@ -25,7 +25,6 @@ constexpr size_t kSuperscriptAt = 16;
 constexpr size_t kFamilyAt = 17;
 constexpr size_t kCharsetAt = 19;
 constexpr size_t kNameAt = 21;
-
 
 constexpr uint16_t kWeightNormal = 400;
 constexpr uint16_t kWeightBold = 700;

@@ -17,9 +17,12 @@ inline uint32_t Read(std::u16string_view key, size_t at, size_t width) {
     const size_t p = at + i;
     const char16_t c = p < key.size() ? key[p] : u'0';
     uint32_t digit = 0;
-    if (c >= u'0' && c <= u'9') digit = static_cast<uint32_t>(c - u'0');
-    else if (c >= u'A' && c <= u'F') digit = static_cast<uint32_t>(c - u'A' + 10);
-    else if (c >= u'a' && c <= u'f') digit = static_cast<uint32_t>(c - u'a' + 10);
+    if (c >= u'0' && c <= u'9')
+      digit = static_cast<uint32_t>(c - u'0');
+    else if (c >= u'A' && c <= u'F')
+      digit = static_cast<uint32_t>(c - u'A' + 10);
+    else if (c >= u'a' && c <= u'f')
+      digit = static_cast<uint32_t>(c - u'a' + 10);
     value = (value << 4) | digit;
   }
   return value;

@@ -27,9 +27,7 @@ constexpr uint32_t kDefaultPalette[TXLSPalette::kEntries] = {
 };
 
 // 0xRRGGBB to the engine's 0x00BBGGRR.
-constexpr uint32_t FromRgb(uint32_t rgb) {
-  return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-}
+constexpr uint32_t FromRgb(uint32_t rgb) { return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16); }
 
 int Red(uint32_t color) { return static_cast<int>(color & 0xFF); }
 int Green(uint32_t color) { return static_cast<int>((color >> 8) & 0xFF); }
@@ -50,7 +48,8 @@ void TXLSPalette::SetPaletteColor(int32_t colorIndex, uint32_t color) {
 
 uint32_t TXLSPalette::GetPaletteColor(int32_t colorIndex) const {
   if (colorIndex == 0) return colors_[0];
-  if (colorIndex >= 1 && colorIndex <= kUserColors) return colors_[static_cast<size_t>(colorIndex + kFirstUserEntry - 1)];
+  if (colorIndex >= 1 && colorIndex <= kUserColors)
+    return colors_[static_cast<size_t>(colorIndex + kFirstUserEntry - 1)];
   if (colorIndex == kColorIndexTooltip) return GetSysColor(TSysColor::scInfoBk);
   if (colorIndex < 0 || colorIndex > kUserColors + 1) {
     const int32_t low = colorIndex & 0xFFFF;

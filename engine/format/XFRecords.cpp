@@ -105,9 +105,9 @@ WideString TlxFormatList::ExportFormat(int32_t index) const {
   }
   const WideString fontKey = fonts_->GetKey(GetXFFont(index)).substr(0, kMaxPortableField);
   const int32_t numFormat = GetXFNumberFormat(index);
-  const WideString formatText = (numFormat < kPortableBuiltInLimit ? DecimalText(numFormat)
-                                                                   : numFormats_->GetAt(numFormat))
-                                    .substr(0, kMaxPortableField);
+  const WideString formatText =
+      (numFormat < kPortableBuiltInLimit ? DecimalText(numFormat) : numFormats_->GetAt(numFormat))
+          .substr(0, kMaxPortableField);
   WideString text;
   text.reserve(kPortableHeader + kPortableTail + fontKey.size() + formatText.size());
   hexkey::Append(text, 4, static_cast<uint32_t>(fontKey.size()));

@@ -66,7 +66,7 @@ constexpr int32_t kFirstUserColor = 8;
 // Where each side keeps its line code and colour in the two border words.
 struct TSide {
   int32_t Edge;
-  int StyleShift;       // in word 1
+  int StyleShift;  // in word 1
   bool ColorInWord2;
   int ColorShift;
 };
@@ -87,7 +87,8 @@ int32_t SideStyle(const TXLSXFFields& f, const TSide& s) {
   return static_cast<int32_t>((f.Border1 >> s.StyleShift) & kStyleMask);
 }
 void SetSideStyle(TXLSXFFields& f, const TSide& s, int32_t code) {
-  f.Border1 = (f.Border1 & ~(kStyleMask << s.StyleShift)) | ((static_cast<uint32_t>(code) & kStyleMask) << s.StyleShift);
+  f.Border1 =
+      (f.Border1 & ~(kStyleMask << s.StyleShift)) | ((static_cast<uint32_t>(code) & kStyleMask) << s.StyleShift);
 }
 int32_t SideColor(const TXLSXFFields& f, const TSide& s) {
   const uint32_t word = s.ColorInWord2 ? f.Border2 : f.Border1;
@@ -226,7 +227,9 @@ void EdgeCodeAndColor(const TXLSXFFields& f, int32_t edge, int32_t& code, int32_
       return;
     }
   }
-  const uint32_t bits = (edge & kXFEdgeDiagonalDown) ? kDiagonalDownBit : (edge & kXFEdgeDiagonalUp) ? kDiagonalUpBit : 0;
+  const uint32_t bits = (edge & kXFEdgeDiagonalDown) ? kDiagonalDownBit
+                        : (edge & kXFEdgeDiagonalUp) ? kDiagonalUpBit
+                                                     : 0;
   if (bits != 0 && (f.Border1 & bits) != 0) {
     code = DiagonalStyle(f);
     color = DiagonalColor(f);
@@ -423,8 +426,7 @@ int32_t TlxFormatList::SetXFFontUnderline(int32_t index, int32_t value, bool rel
   return ChangeFont(index, release, [&](TXLSFontList& f, int32_t font) { return f.SetFontUnderline(font, value); });
 }
 int32_t TlxFormatList::SetXFFontStrikethrough(int32_t index, bool value, bool release) {
-  return ChangeFont(index, release,
-                    [&](TXLSFontList& f, int32_t font) { return f.SetFontStrikethrough(font, value); });
+  return ChangeFont(index, release, [&](TXLSFontList& f, int32_t font) { return f.SetFontStrikethrough(font, value); });
 }
 int32_t TlxFormatList::SetXFFontSuperscript(int32_t index, bool value, bool release) {
   return ChangeFont(index, release, [&](TXLSFontList& f, int32_t font) { return f.SetFontSuperscript(font, value); });
@@ -459,9 +461,7 @@ int32_t TlxFormatList::SetXFNumberFormat(int32_t index, const WideString& format
   return Commit(index, group, kXFUsedNumFormat, release);
 }
 
-int32_t TlxFormatList::GetXFNumberFormat(int32_t index) const {
-  return Effective(index, kXFUsedNumFormat).NumFormat;
-}
+int32_t TlxFormatList::GetXFNumberFormat(int32_t index) const { return Effective(index, kXFUsedNumFormat).NumFormat; }
 
 WideString TlxFormatList::GetXFNumberFormatText(int32_t index) const {
   return numFormats_->GetAt(GetXFNumberFormat(index));

@@ -57,11 +57,11 @@ inline constexpr int32_t kXFSystemBackground = 65;
 struct TXLSXFFields {
   uint16_t Font = 0;
   uint16_t NumFormat = 0;
-  uint8_t Protection = 1;  // bit 0 locked, bit 1 formula hidden
-  uint16_t Parent = 0;     // 0xFFFF (any xFFF) marks a style XF
+  uint8_t Protection = 1;    // bit 0 locked, bit 1 formula hidden
+  uint16_t Parent = 0;       // 0xFFFF (any xFFF) marks a style XF
   uint8_t Alignment = 0x20;  // high digit vertical (+8 justify last), low horizontal (+8 wrap)
   uint8_t Rotation = 0;
-  uint8_t Indent = 0;      // high digit: bit 0 shrink, bits 2-3 reading order; low: level
+  uint8_t Indent = 0;  // high digit: bit 0 shrink, bits 2-3 reading order; low: level
   uint32_t Border1 = 0;
   uint32_t Border2 = 0;
   uint8_t Pattern = 0;

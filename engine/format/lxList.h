@@ -218,8 +218,8 @@ class TXLSStringList {
 
 // Attributes of a font, as spelled out in a font key.
 struct TXLSFontFields {
-  uint16_t Height = 200;        // twips
-  uint16_t Color = 0x7FFF;      // palette index; 0x7FFF automatic
+  uint16_t Height = 200;    // twips
+  uint16_t Color = 0x7FFF;  // palette index; 0x7FFF automatic
   bool Bold = false;
   bool Italic = false;
   bool Strikeout = false;
@@ -252,7 +252,7 @@ class TXLSFontList : public TXLSKeyList {
   // o - 1 for output indexes 1..4, o from 5 on, 0 for fonts not written.
   int32_t OutputIndex(int32_t index) const override;
 
-  double GetFontSize(int32_t index) const;  // points
+  double GetFontSize(int32_t index) const;    // points
   int32_t GetFontColor(int32_t index) const;  // -4105 for automatic
   bool GetFontBold(int32_t index) const;
   bool GetFontItalic(int32_t index) const;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "lxBLOB.h"
-#include "lxHash.h"
 #include "lxConstants.h"
+#include "lxHash.h"
 #include "lxText.h"
 
 namespace lx {
@@ -55,7 +55,10 @@ void TXLSStringTable::GrowBuckets() {
       const int32_t next = entry.next;
       const uint32_t target = entry.hash & mask_;
       if (target != b) {
-        if (previous == 0) buckets_[b] = next; else Entry(previous).next = next;
+        if (previous == 0)
+          buckets_[b] = next;
+        else
+          Entry(previous).next = next;
         entry.next = buckets_[target];
         buckets_[target] = i;
       } else {
@@ -155,13 +158,9 @@ const std::u16string& TXLSStringTable::GetString(int32_t index) const {
   return Valid(index) ? Entry(index).text : kEmptyText;
 }
 
-int32_t TXLSStringTable::GetSSTIndex(int32_t index) const {
-  return Valid(index) ? Entry(index).sstIndex : -1;
-}
+int32_t TXLSStringTable::GetSSTIndex(int32_t index) const { return Valid(index) ? Entry(index).sstIndex : -1; }
 
-int32_t TXLSStringTable::RefCount(int32_t index) const {
-  return Valid(index) ? Entry(index).refCount : 0;
-}
+int32_t TXLSStringTable::RefCount(int32_t index) const { return Valid(index) ? Entry(index).refCount : 0; }
 
 void TXLSStringTable::AssignSSTIndexes() {
   int32_t position = 0;
@@ -175,7 +174,9 @@ void TXLSStringTable::AssignSSTIndexes() {
 class TXLSStringTable::TWriter {
  public:
   TWriter(const TXLSStringTable& table, TXLSBlobList& list, uint32_t streamOffset)
-      : table_(table), list_(list), limit_(table.maxRecordData_ + uint32_t{kRecordHeaderSize}),
+      : table_(table),
+        list_(list),
+        limit_(table.maxRecordData_ + uint32_t{kRecordHeaderSize}),
         position_(streamOffset) {}
 
   void WriteText(const std::u16string& text, uint32_t ordinal) {

@@ -89,9 +89,7 @@ class TXLSStringTable {
   class TWriter;
 
   TEntry& Entry(int32_t index) { return (*blocks_[index / kBlockSize])[index % kBlockSize]; }
-  const TEntry& Entry(int32_t index) const {
-    return (*blocks_[index / kBlockSize])[index % kBlockSize];
-  }
+  const TEntry& Entry(int32_t index) const { return (*blocks_[index / kBlockSize])[index % kBlockSize]; }
   bool Valid(int32_t index) const { return index >= 1 && index <= highestIndex_; }
   int32_t Lookup(std::u16string_view text, uint32_t hash) const;
   void GrowBuckets();

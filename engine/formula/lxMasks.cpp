@@ -81,15 +81,24 @@ std::u16string TXLSFormater::EscapeHTML(std::u16string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     switch (text[i]) {
-      case u'&': out += u"&amp;"; break;
-      case u'<': out += u"&lt;"; break;
-      case u'>': out += u"&gt;"; break;
-      case u'"': out += u"&quot;"; break;
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      case u'"':
+        out += u"&quot;";
+        break;
       case u'\r':
         out += u"<br>";
         if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         break;
-      default: out += text[i];
+      default:
+        out += text[i];
     }
   }
   return out;
@@ -137,8 +146,10 @@ TXLSFormater::TSection TXLSFormater::ParseSection(std::u16string_view section) {
       out += c;
       escaped = false;
     } else if (quoted) {
-      if (c == u'"') quoted = false;
-      else out += c;
+      if (c == u'"')
+        quoted = false;
+      else
+        out += c;
     } else if (phase == 1 && kCoreStart.find(c) != std::u16string_view::npos) {
       phase = 2;
       --i;  // the same character, as core
@@ -181,8 +192,10 @@ const TXLSFormater::TParsed& TXLSFormater::Parse(std::u16string_view format) {
     for (size_t i = count; i < parsed.texts.size(); ++i) parsed.texts[i] = parsed.texts[0];
     for (size_t i = 0; i < parsed.texts.size(); ++i) {
       parsed.sections[i] = ParseSection(parsed.texts[i]);
-      if (parsed.isDate) LayOutDate(parsed.sections[i]);
-      else LayOutNumber(parsed.sections[i]);
+      if (parsed.isDate)
+        LayOutDate(parsed.sections[i]);
+      else
+        LayOutNumber(parsed.sections[i]);
     }
     found = parsed_.emplace(std::move(key), std::move(parsed)).first;
   }
@@ -237,8 +250,10 @@ void TXLSFormater::AppendValue(const TVariant& value, std::u16string_view format
     if (!section->core.empty()) RenderDate(*section, number, out);
   } else {
     if (section->multiplier > 1) number *= section->multiplier;
-    if (section->core.empty()) RenderGeneral(number, out);
-    else RenderNumber(*section, number, out);
+    if (section->core.empty())
+      RenderGeneral(number, out);
+    else
+      RenderNumber(*section, number, out);
   }
   out += section->suffix;
   if (!html) return;
@@ -248,8 +263,10 @@ void TXLSFormater::AppendValue(const TVariant& value, std::u16string_view format
   const bool colored = section->color >= 0;
   if (colored) out += u"<font color=\"" + std::u16string(kColorNames[section->color]) + u"\">";
   for (const char16_t c : EscapeHTML(text)) {
-    if (c == u' ') out += u"&nbsp;";
-    else out += c;
+    if (c == u' ')
+      out += u"&nbsp;";
+    else
+      out += c;
   }
   if (colored) out += u"</font>";
 }
@@ -301,8 +318,8 @@ void TXLSFormater::RenderGeneral(double value, std::u16string& out) const {
 
 void TXLSFormater::RenderFifteenDigits(double value, std::u16string& out) const {
   char digits[32];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific,
-                                 kGeneralDigits - 1);
+  auto [end, ec] =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, kGeneralDigits - 1);
   *end = '\0';
   out += FloatToText(std::strtod(digits, nullptr));
 }
@@ -364,8 +381,10 @@ void TXLSFormater::RenderNumber(const TSection& section, double value, std::u16s
   for (size_t k = intPattern.size(); k-- > 0;) {
     const char16_t c = intPattern[k];
     if (IsPlaceholder(c)) {
-      if (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
-      else if (c == u'0') emit(u'0');
+      if (left > 0)
+        emit(static_cast<char16_t>(intDigits[--left]));
+      else if (c == u'0')
+        emit(u'0');
       if (k == section.leftmost)
         while (left > 0) emit(static_cast<char16_t>(intDigits[--left]));
     } else if (c != u',') {
@@ -385,8 +404,10 @@ void TXLSFormater::RenderNumber(const TSection& section, double value, std::u16s
   for (size_t k = fracPattern.size(); k-- > 0 && shown > 0;) {
     const char16_t c = fracPattern[k];
     if (!IsPlaceholder(c)) continue;
-    if (c == u'#' && fracDigits[static_cast<size_t>(shown - 1)] == '0') --shown;
-    else break;
+    if (c == u'#' && fracDigits[static_cast<size_t>(shown - 1)] == '0')
+      --shown;
+    else
+      break;
   }
   int next = 0;
   for (const char16_t c : fracPattern) {
@@ -478,24 +499,54 @@ void TXLSFormater::RenderDate(const TSection& section, double serial, std::u16st
   const std::u16string_view core = section.core;
   for (const TDateToken& token : section.tokens) {
     switch (token.kind) {
-      case T::dkDay: AppendNumber(out, day, token.width); break;
-      case T::dkWeekdayShort: out += shortDays_[weekday]; break;
-      case T::dkWeekdayLong: out += longDays_[weekday]; break;
-      case T::dkMonth: AppendNumber(out, month, token.width); break;
-      case T::dkMonthShort: out += shortMonths_[month - 1]; break;
-      case T::dkMonthLong: out += longMonths_[month - 1]; break;
-      case T::dkMinute: AppendNumber(out, minute, token.width); break;
-      case T::dkYear2: AppendNumber(out, year % 100, 2); break;
-      case T::dkYear4: AppendNumber(out, year, 4); break;
+      case T::dkDay:
+        AppendNumber(out, day, token.width);
+        break;
+      case T::dkWeekdayShort:
+        out += shortDays_[weekday];
+        break;
+      case T::dkWeekdayLong:
+        out += longDays_[weekday];
+        break;
+      case T::dkMonth:
+        AppendNumber(out, month, token.width);
+        break;
+      case T::dkMonthShort:
+        out += shortMonths_[month - 1];
+        break;
+      case T::dkMonthLong:
+        out += longMonths_[month - 1];
+        break;
+      case T::dkMinute:
+        AppendNumber(out, minute, token.width);
+        break;
+      case T::dkYear2:
+        AppendNumber(out, year % 100, 2);
+        break;
+      case T::dkYear4:
+        AppendNumber(out, year, 4);
+        break;
       case T::dkHour:
         AppendNumber(out, section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour, token.width);
         break;
-      case T::dkSecond: AppendNumber(out, second, token.width); break;
-      case T::dkAmPm: out += core.substr(hour < 12 ? token.at : token.at + 3u, 2); break;
-      case T::dkAP: out += core[hour < 12 ? token.at : token.at + 2u]; break;
-      case T::dkDateSeparator: out += dateSeparator_; break;
-      case T::dkTimeSeparator: out += timeSeparator_; break;
-      case T::dkLiteral: out += core[token.at]; break;
+      case T::dkSecond:
+        AppendNumber(out, second, token.width);
+        break;
+      case T::dkAmPm:
+        out += core.substr(hour < 12 ? token.at : token.at + 3u, 2);
+        break;
+      case T::dkAP:
+        out += core[hour < 12 ? token.at : token.at + 2u];
+        break;
+      case T::dkDateSeparator:
+        out += dateSeparator_;
+        break;
+      case T::dkTimeSeparator:
+        out += timeSeparator_;
+        break;
+      case T::dkLiteral:
+        out += core[token.at];
+        break;
     }
   }
 }

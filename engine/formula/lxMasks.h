@@ -44,8 +44,22 @@ class TXLSFormater {
   // literal character at a position of the core.
   struct TDateToken {
     enum TKind : uint8_t {
-      dkDay, dkWeekdayShort, dkWeekdayLong, dkMonth, dkMonthShort, dkMonthLong, dkMinute,
-      dkYear2, dkYear4, dkHour, dkSecond, dkAmPm, dkAP, dkDateSeparator, dkTimeSeparator, dkLiteral
+      dkDay,
+      dkWeekdayShort,
+      dkWeekdayLong,
+      dkMonth,
+      dkMonthShort,
+      dkMonthLong,
+      dkMinute,
+      dkYear2,
+      dkYear4,
+      dkHour,
+      dkSecond,
+      dkAmPm,
+      dkAP,
+      dkDateSeparator,
+      dkTimeSeparator,
+      dkLiteral
     };
     TKind kind;
     uint8_t width;

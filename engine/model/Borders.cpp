@@ -213,8 +213,7 @@ class TXLSBorderWalk {
           continue;
         }
         const TXLSColumnInfo* column = columns.Find(c);
-        if (!column || column->FormatIndex == 0 || column->FormatIndex == TlxFormatList::kDefaultCellFormat)
-          continue;
+        if (!column || column->FormatIndex == 0 || column->FormatIndex == TlxFormatList::kDefaultCellFormat) continue;
         const int32_t combined = change_(column->FormatIndex, sides, false);
         TXLSCellRef* created = cells.GetCell(r, c);
         // The new cell took a use of the row's format; it holds the

@@ -43,9 +43,7 @@ int32_t TXLSRange::FontColorIndex() {
   return stored;
 }
 
-uint32_t TXLSRange::FontColor() {
-  return Worksheet()->Workbook()->GetPaletteColor(FontColorIndex());
-}
+uint32_t TXLSRange::FontColor() { return Worksheet()->Workbook()->GetPaletteColor(FontColorIndex()); }
 
 bool TXLSRange::FontBold() { return Fonts(*this).GetFontBold(TopLeftFont(*this)); }
 bool TXLSRange::FontItalic() { return Fonts(*this).GetFontItalic(TopLeftFont(*this)); }
@@ -70,12 +68,8 @@ int32_t TXLSRange::FontUnderline() {
 
 bool TXLSRange::FontSubscript() { return Fonts(*this).GetFontSubscript(TopLeftFont(*this)); }
 bool TXLSRange::FontSuperscript() { return Fonts(*this).GetFontSuperscript(TopLeftFont(*this)); }
-uint8_t TXLSRange::FontCharset() {
-  return static_cast<uint8_t>(Fonts(*this).GetFontCharset(TopLeftFont(*this)));
-}
-uint8_t TXLSRange::FontFamily() {
-  return static_cast<uint8_t>(Fonts(*this).GetFontFamily(TopLeftFont(*this)));
-}
+uint8_t TXLSRange::FontCharset() { return static_cast<uint8_t>(Fonts(*this).GetFontCharset(TopLeftFont(*this))); }
+uint8_t TXLSRange::FontFamily() { return static_cast<uint8_t>(Fonts(*this).GetFontFamily(TopLeftFont(*this))); }
 
 void TXLSRange::SetFontSize(float points) {
   // The font list rounds points x 20 to whole twips.
@@ -96,18 +90,12 @@ void TXLSRange::SetFontColorIndex(int32_t value) {
   ChangeFont(*this, &TlxFormatList::SetXFFontColor, stored);
 }
 
-void TXLSRange::SetFontColor(uint32_t rgb) {
-  SetFontColorIndex( Worksheet()->Workbook()->NearestColorIndex(rgb));
-}
+void TXLSRange::SetFontColor(uint32_t rgb) { SetFontColorIndex(Worksheet()->Workbook()->NearestColorIndex(rgb)); }
 
 void TXLSRange::SetFontBold(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontBold, value); }
 void TXLSRange::SetFontItalic(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontItalic, value); }
-void TXLSRange::SetFontStrikethrough(bool value) {
-  ChangeFont(*this, &TlxFormatList::SetXFFontStrikethrough, value);
-}
-void TXLSRange::SetFontOutline(bool value) {
-  ChangeFont(*this, &TlxFormatList::SetXFFontOutline, value);
-}
+void TXLSRange::SetFontStrikethrough(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontStrikethrough, value); }
+void TXLSRange::SetFontOutline(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontOutline, value); }
 void TXLSRange::SetFontShadow(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontShadow, value); }
 
 void TXLSRange::SetFontUnderline(int32_t value) {
@@ -134,12 +122,8 @@ void TXLSRange::SetFontUnderline(int32_t value) {
   ChangeFont(*this, &TlxFormatList::SetXFFontUnderline, stored);
 }
 
-void TXLSRange::SetFontSubscript(bool value) {
-  ChangeFont(*this, &TlxFormatList::SetXFFontSubscript, value);
-}
-void TXLSRange::SetFontSuperscript(bool value) {
-  ChangeFont(*this, &TlxFormatList::SetXFFontSuperscript, value);
-}
+void TXLSRange::SetFontSubscript(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontSubscript, value); }
+void TXLSRange::SetFontSuperscript(bool value) { ChangeFont(*this, &TlxFormatList::SetXFFontSuperscript, value); }
 void TXLSRange::SetFontName(const WideString& name) {
   ChangeFont(*this, &TlxFormatList::SetXFFontName, ReplaceLoneSurrogates(name));
 }

@@ -12,8 +12,8 @@ constexpr int32_t kUserColors = 56;
 constexpr int32_t kLastPattern = 18;
 
 // Patterns 1..8 by their automation constants; 9..18 are written as they are.
-constexpr std::array<int32_t, 9> kPatternConstants{xlNone, xlSolid, xlGray50, xlGray75, xlGray25,
-                                                   xlHorizontal, xlVertical, xlDown, xlUp};
+constexpr std::array<int32_t, 9> kPatternConstants{xlNone,       xlSolid,    xlGray50, xlGray75, xlGray25,
+                                                   xlHorizontal, xlVertical, xlDown,   xlUp};
 
 // The palette index a colour index is stored as, or -1 when the value is not
 // accepted. Automatic stands for the system colour the fill or the pattern
@@ -38,9 +38,7 @@ TXLSInterior::TXLSInterior(TXLSRange* range) : TXLSStyleObject(range) {}
 
 XLSPtr<IXLSInterior> TXLSInterior::Create(TXLSRange* range) { return MakeXLS<TXLSInterior>(range); }
 
-void TXLSInterior::SetColor(uint32_t rgb) {
-  SetColorIndex(Range().Worksheet()->Workbook()->NearestColorIndex(rgb));
-}
+void TXLSInterior::SetColor(uint32_t rgb) { SetColorIndex(Range().Worksheet()->Workbook()->NearestColorIndex(rgb)); }
 
 uint32_t TXLSInterior::Color() { return Range().Worksheet()->Workbook()->GetPaletteColor(ColorIndex()); }
 
@@ -48,9 +46,7 @@ void TXLSInterior::SetPatternColor(uint32_t rgb) {
   SetPatternColorIndex(Range().Worksheet()->Workbook()->NearestColorIndex(rgb));
 }
 
-uint32_t TXLSInterior::PatternColor() {
-  return Range().Worksheet()->Workbook()->GetPaletteColor(PatternColorIndex());
-}
+uint32_t TXLSInterior::PatternColor() { return Range().Worksheet()->Workbook()->GetPaletteColor(PatternColorIndex()); }
 
 void TXLSInterior::SetColorIndex(int32_t value) {
   const int32_t stored = StoredColor(value, kXFSystemBackground);

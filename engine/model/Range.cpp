@@ -170,9 +170,7 @@ XLSPtr<IXLSRange> TXLSRange::Item(int32_t row, int32_t column) {
 
 XLSPtr<IXLSRowsRange> TXLSRange::EntireRow() { return CreateRows(sheet_, firstRow_, 0, lastRow_, kXLSMaxColumn); }
 
-XLSPtr<IXLSColsRange> TXLSRange::EntireColumn() {
-  return CreateCols(sheet_, 0, firstColumn_, kXLSMaxRow, lastColumn_);
-}
+XLSPtr<IXLSColsRange> TXLSRange::EntireColumn() { return CreateCols(sheet_, 0, firstColumn_, kXLSMaxRow, lastColumn_); }
 
 XLSPtr<IXLSRowsRange> TXLSRange::Rows() { return XLSPtr<IXLSRowsRange>(this); }
 XLSPtr<IXLSColsRange> TXLSRange::Columns() { return XLSPtr<IXLSColsRange>(this); }

@@ -240,8 +240,8 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
         const TXLSColumnInfo* info = from->ColumnInfo().Find(sc);
         sheet_->ColumnInfo().Get(dc)->Width = info ? info->Width : from->ColumnInfo().DefaultColumn().Width;
       }
-      const bool any = fromCells.FindCell(sr, sc) || toCells.FindCell(dr, dc) ||
-                       from->EffectiveFormat(sr, sc) != 0 || sheet_->EffectiveFormat(dr, dc) != 0;
+      const bool any = fromCells.FindCell(sr, sc) || toCells.FindCell(dr, dc) || from->EffectiveFormat(sr, sc) != 0 ||
+                       sheet_->EffectiveFormat(dr, dc) != 0;
       if (any) copyPair(dr, dc, sr, sc);
     }
   }

@@ -11,9 +11,14 @@ namespace lx {
 namespace {
 
 // Alignment constants in the order of their stored codes.
-constexpr std::array<int32_t, 8> kHorizontalConstants{
-    xlHAlignGeneral, xlHAlignLeft, xlHAlignCenter, xlHAlignRight,
-    xlHAlignFill,    xlHAlignJustify, xlHAlignCenterAcrossSelection, xlHAlignDistributed};
+constexpr std::array<int32_t, 8> kHorizontalConstants{xlHAlignGeneral,
+                                                      xlHAlignLeft,
+                                                      xlHAlignCenter,
+                                                      xlHAlignRight,
+                                                      xlHAlignFill,
+                                                      xlHAlignJustify,
+                                                      xlHAlignCenterAcrossSelection,
+                                                      xlHAlignDistributed};
 constexpr std::array<int32_t, 5> kVerticalConstants{xlVAlignTop, xlVAlignCenter, xlVAlignBottom, xlVAlignJustify,
                                                     xlVAlignDistributed};
 constexpr int32_t kStackedRotation = 255;
@@ -115,8 +120,7 @@ void TXLSRange::ApplyFormatChange(const TChange& change) {
         const TXLSColumnInfo* column = columns.Find(c);
         // Only a column with a format of its own has to combine with the
         // row; elsewhere the row's new format shows through.
-        if (!column || column->FormatIndex == 0 || column->FormatIndex == TlxFormatList::kDefaultCellFormat)
-          continue;
+        if (!column || column->FormatIndex == 0 || column->FormatIndex == TlxFormatList::kDefaultCellFormat) continue;
         const int32_t combined = change(column->FormatIndex, false);
         TXLSCellRef* created = cells.GetCell(r, c);
         Formats().ReleaseReference(created->FormatIndex);

@@ -113,15 +113,13 @@ void TXLSRange::ShrinkToWholeMergedAreas() {
     for (int32_t r = std::max(r1, cells.FirstRow()); r <= std::min(r2, cells.LastRow()) && c1 <= c2; ++r) {
       if (cells.MergedAreaOf(cells.FindCell(r, c1), top, left, bottom, right) && left < c1)
         c1 = right + 1, changed = true;
-      if (c1 <= c2 && cells.MergedAreaOf(cells.FindCell(r, c2), top, left, bottom, right) && right > c2 &&
-          left >= c1)
+      if (c1 <= c2 && cells.MergedAreaOf(cells.FindCell(r, c2), top, left, bottom, right) && right > c2 && left >= c1)
         c2 = left - 1, changed = true;
     }
     for (int32_t c = std::max(c1, cells.FirstColumn()); c <= std::min(c2, cells.LastColumn()) && r1 <= r2; ++c) {
       if (cells.MergedAreaOf(cells.FindCell(r1, c), top, left, bottom, right) && top < r1)
         r1 = bottom + 1, changed = true;
-      if (r1 <= r2 && cells.MergedAreaOf(cells.FindCell(r2, c), top, left, bottom, right) && bottom > r2 &&
-          top >= r1)
+      if (r1 <= r2 && cells.MergedAreaOf(cells.FindCell(r2, c), top, left, bottom, right) && bottom > r2 && top >= r1)
         r2 = top - 1, changed = true;
     }
   }

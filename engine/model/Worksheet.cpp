@@ -65,8 +65,7 @@ XLSPtr<IXLSRange> IXLSWorksheet::Range(const WideString& firstCell, const WideSt
   return TXLSRange::Create(this, r1, c1, r2, c2);
 }
 
-XLSPtr<IXLSRange> IXLSWorksheet::RangeOf(int32_t firstRow, int32_t firstColumn, int32_t lastColumn,
-                                         int32_t lastRow) {
+XLSPtr<IXLSRange> IXLSWorksheet::RangeOf(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {
   auto clampRow = [](int32_t r) { return std::clamp(r, 1, kXLSMaxRow + 1) - 1; };
   auto clampColumn = [](int32_t c) { return std::clamp(c, 1, kXLSMaxColumn + 1) - 1; };
   return TXLSRange::Create(this, clampRow(firstRow), clampColumn(firstColumn), clampRow(lastRow),
@@ -75,8 +74,7 @@ XLSPtr<IXLSRange> IXLSWorksheet::RangeOf(int32_t firstRow, int32_t firstColumn, 
 
 XLSPtr<IXLSRange> IXLSWorksheet::UsedRange() {
   if (cells_->Empty()) return TXLSRange::Create(this, 0, 0, 0, 0);
-  return TXLSRange::Create(this, cells_->FirstRow(), cells_->FirstColumn(), cells_->LastRow(),
-                           cells_->LastColumn());
+  return TXLSRange::Create(this, cells_->FirstRow(), cells_->FirstColumn(), cells_->LastRow(), cells_->LastColumn());
 }
 
 XLSPtr<IXLSRange> IXLSWorksheet::ActiveCell() { return activeCell_; }

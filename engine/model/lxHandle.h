@@ -2,10 +2,9 @@
 //
 // A TXLSWorkbook, held through IXLSWorkBook, owns an ordered collection of
 // worksheets (IXLSWorkSheets), the cell-format list, the shared string table,
-// the external-sheet table (lxExternSheet.h) and the palette. Each worksheet (IXLSWorksheet) owns its cell store and its
-// row and column records (lxCellHeap.h), its page setup (lxPageSetup.h),
-// panes, protection, page breaks and outline. Cells are read and written through
-// ranges: Cells()->Item(row, column) gives a single-cell range, Range("A1",
+// the external-sheet table (lxExternSheet.h) and the palette. Each worksheet (IXLSWorksheet) owns its cell store and
+// its row and column records (lxCellHeap.h), its page setup (lxPageSetup.h), panes, protection, page breaks and
+// outline. Cells are read and written through ranges: Cells()->Item(row, column) gives a single-cell range, Range("A1",
 // "C3") a block; a range's Value, NumberFormat, alignment, merge, copy,
 // insert and delete operations work on the worksheet (lxRange.h holds the
 // implementation).
@@ -38,7 +37,6 @@
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
-#include "lxConstants.h"
 #include "lxText.h"
 #include "lxVariant.h"
 
@@ -80,90 +78,90 @@ class IXLSNames : public IXLSUnknown {};
 // Slots 3 to 86, shared by the four views of a range.
 class IXLSRangeBase : public IXLSUnknown {
  public:
-  virtual void CopyFrom(IXLSRange* source, int32_t what, bool keepSource) = 0;   // 3
-  virtual XLSPtr<IXLSRange> Item(int32_t row, int32_t column) = 0;                // 4
-  virtual void SetValue(const TVariant& value) = 0;                               // 5
-  virtual TVariant Value() = 0;                                                   // 6
-  virtual TVariant Formula() = 0;                                                 // 7
-  virtual XLSPtr<IXLSRowsRange> EntireRow() = 0;                                  // 8
-  virtual XLSPtr<IXLSColsRange> EntireColumn() = 0;                               // 9
-  virtual XLSPtr<IXLSRowsRange> Rows() = 0;                                       // 10
-  virtual XLSPtr<IXLSColsRange> Columns() = 0;                                    // 11
-  virtual XLSPtr<IXLSRange> Offset(int32_t rowOffset, int32_t columnOffset) = 0;  // 12
-  virtual void MoveTo(int32_t row, int32_t column) = 0;                           // 13
-  virtual int32_t Row() = 0;                                                      // 14
-  virtual int32_t Column() = 0;                                                   // 15
-  virtual int32_t Count() = 0;                                                    // 16
-  virtual XLSPtr<IXLSFont> Font() = 0;                                            // 17
-  virtual XLSPtr<IXLSInterior> Interior() = 0;                                    // 18
-  virtual TVariant ColumnWidth() = 0;                                             // 19
-  virtual void SetColumnWidth(const TVariant& value) = 0;                         // 20
-  virtual TVariant RowHeight() = 0;                                               // 21
-  virtual void SetRowHeight(const TVariant& value) = 0;                           // 22
-  virtual TVariant WrapText() = 0;                                                // 23
-  virtual void SetWrapText(const TVariant& value) = 0;                            // 24
-  virtual TVariant Orientation() = 0;                                             // 25
-  virtual void SetOrientation(const TVariant& value) = 0;                         // 26
-  virtual XLSPtr<IXLSBorders> Borders() = 0;                                      // 27
-  virtual WideString NumberFormat() = 0;                                          // 28
-  virtual void SetNumberFormat(const WideString& value) = 0;                      // 29
-  virtual bool Locked() = 0;                                                      // 30
-  virtual void SetLocked(bool value) = 0;                                         // 31
-  virtual bool FormulaHidden() = 0;                                               // 32
-  virtual void SetFormulaHidden(bool value) = 0;                                  // 33
-  virtual bool ShrinkToFit() = 0;                                                 // 34
-  virtual void SetShrinkToFit(bool value) = 0;                                    // 35
-  virtual int32_t ReadingOrder() = 0;                                             // 36
-  virtual void SetReadingOrder(uint8_t value) = 0;                                // 37
-  virtual int32_t HorizontalAlignment() = 0;                                      // 38
-  virtual void SetHorizontalAlignment(int32_t value) = 0;                         // 39
-  virtual int32_t VerticalAlignment() = 0;                                        // 40
-  virtual void SetVerticalAlignment(int32_t value) = 0;                           // 41
-  virtual XLSPtr<IXLSRange> Cells() = 0;                                          // 42
-  virtual void ExpandToMergedAreas() = 0;                                         // 43
-  virtual void ShrinkToWholeMergedAreas() = 0;                                    // 44
-  virtual bool HasFormula() = 0;                                                  // 45
-  virtual void AutoFilter() = 0;                                                  // 46
-  virtual void Reserved47() = 0;                                                  // 47
-  virtual void Reserved48(int32_t value) = 0;                                     // 48
-  virtual void Reserved49(const TVariant& value) = 0;                             // 49
-  virtual void Reserved50(int32_t a, int32_t b, const TVariant& value) = 0;       // 50
-  virtual void Merge(const TVariant& across) = 0;                                 // 51
-  virtual void Merge() = 0;                                                       // 52
-  virtual void Activate() = 0;                                                    // 53
-  virtual void ClearContents() = 0;                                               // 54
-  virtual void Clear() = 0;                                                       // 55
-  virtual void Insert(const TVariant& shift, TVariant& done) = 0;                 // 56
-  virtual void Delete(const TVariant& shift, TVariant& done) = 0;                 // 57
-  virtual void Cut(IXLSRange* destination) = 0;                                   // 58
-  virtual void Copy(IXLSRange* destination) = 0;                                  // 59
-  virtual void Cut(IXLSRange* destination, int32_t what) = 0;                     // 60
-  virtual void Copy(IXLSRange* destination, int32_t what) = 0;                    // 61
-  virtual XLSPtr<IXLSComment> AddComment() = 0;                                   // 62
-  virtual XLSPtr<IXLSComment> AddComment(const WideString& text) = 0;             // 63
-  virtual void ClearComments() = 0;                                               // 64
-  virtual XLSPtr<IXLSComment> Comment() = 0;                                      // 65
-  virtual XLSPtr<IXLSHyperlinks> Hyperlinks() = 0;                                // 66
-  virtual int32_t FirstColumn() = 0;                                              // 67
-  virtual int32_t LastColumn() = 0;                                               // 68
-  virtual int32_t FirstRow() = 0;                                                 // 69
-  virtual int32_t LastRow() = 0;                                                  // 70
-  virtual void UnMerge() = 0;                                                     // 71
-  virtual bool MergeCells() = 0;                                                  // 72
-  virtual void SetMergeCells(bool value) = 0;                                     // 73
-  virtual XLSPtr<IXLSRange> MergeArea() = 0;                                      // 74
-  virtual int32_t FormatIndex() = 0;                                              // 75
-  virtual IXLSWorksheet* Worksheet() = 0;                                         // 76
-  virtual void AutoFit(bool columns) = 0;                                         // 77
-  virtual void Group(bool rows) = 0;                                              // 78
-  virtual void Ungroup(bool rows) = 0;                                            // 79
-  virtual void ClearOutline() = 0;                                                // 80
-  virtual int32_t OutlineLevel() = 0;                                             // 81
-  virtual void SetOutlineLevel(int32_t level) = 0;                                // 82
-  virtual int32_t IndentLevel() = 0;                                              // 83
-  virtual void SetIndentLevel(int32_t level) = 0;                                 // 84
-  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;         // 85
-  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                    // 86
+  virtual void CopyFrom(IXLSRange* source, int32_t what, bool keepSource) = 0;           // 3
+  virtual XLSPtr<IXLSRange> Item(int32_t row, int32_t column) = 0;                       // 4
+  virtual void SetValue(const TVariant& value) = 0;                                      // 5
+  virtual TVariant Value() = 0;                                                          // 6
+  virtual TVariant Formula() = 0;                                                        // 7
+  virtual XLSPtr<IXLSRowsRange> EntireRow() = 0;                                         // 8
+  virtual XLSPtr<IXLSColsRange> EntireColumn() = 0;                                      // 9
+  virtual XLSPtr<IXLSRowsRange> Rows() = 0;                                              // 10
+  virtual XLSPtr<IXLSColsRange> Columns() = 0;                                           // 11
+  virtual XLSPtr<IXLSRange> Offset(int32_t rowOffset, int32_t columnOffset) = 0;         // 12
+  virtual void MoveTo(int32_t row, int32_t column) = 0;                                  // 13
+  virtual int32_t Row() = 0;                                                             // 14
+  virtual int32_t Column() = 0;                                                          // 15
+  virtual int32_t Count() = 0;                                                           // 16
+  virtual XLSPtr<IXLSFont> Font() = 0;                                                   // 17
+  virtual XLSPtr<IXLSInterior> Interior() = 0;                                           // 18
+  virtual TVariant ColumnWidth() = 0;                                                    // 19
+  virtual void SetColumnWidth(const TVariant& value) = 0;                                // 20
+  virtual TVariant RowHeight() = 0;                                                      // 21
+  virtual void SetRowHeight(const TVariant& value) = 0;                                  // 22
+  virtual TVariant WrapText() = 0;                                                       // 23
+  virtual void SetWrapText(const TVariant& value) = 0;                                   // 24
+  virtual TVariant Orientation() = 0;                                                    // 25
+  virtual void SetOrientation(const TVariant& value) = 0;                                // 26
+  virtual XLSPtr<IXLSBorders> Borders() = 0;                                             // 27
+  virtual WideString NumberFormat() = 0;                                                 // 28
+  virtual void SetNumberFormat(const WideString& value) = 0;                             // 29
+  virtual bool Locked() = 0;                                                             // 30
+  virtual void SetLocked(bool value) = 0;                                                // 31
+  virtual bool FormulaHidden() = 0;                                                      // 32
+  virtual void SetFormulaHidden(bool value) = 0;                                         // 33
+  virtual bool ShrinkToFit() = 0;                                                        // 34
+  virtual void SetShrinkToFit(bool value) = 0;                                           // 35
+  virtual int32_t ReadingOrder() = 0;                                                    // 36
+  virtual void SetReadingOrder(uint8_t value) = 0;                                       // 37
+  virtual int32_t HorizontalAlignment() = 0;                                             // 38
+  virtual void SetHorizontalAlignment(int32_t value) = 0;                                // 39
+  virtual int32_t VerticalAlignment() = 0;                                               // 40
+  virtual void SetVerticalAlignment(int32_t value) = 0;                                  // 41
+  virtual XLSPtr<IXLSRange> Cells() = 0;                                                 // 42
+  virtual void ExpandToMergedAreas() = 0;                                                // 43
+  virtual void ShrinkToWholeMergedAreas() = 0;                                           // 44
+  virtual bool HasFormula() = 0;                                                         // 45
+  virtual void AutoFilter() = 0;                                                         // 46
+  virtual void Reserved47() = 0;                                                         // 47
+  virtual void Reserved48(int32_t value) = 0;                                            // 48
+  virtual void Reserved49(const TVariant& value) = 0;                                    // 49
+  virtual void Reserved50(int32_t a, int32_t b, const TVariant& value) = 0;              // 50
+  virtual void Merge(const TVariant& across) = 0;                                        // 51
+  virtual void Merge() = 0;                                                              // 52
+  virtual void Activate() = 0;                                                           // 53
+  virtual void ClearContents() = 0;                                                      // 54
+  virtual void Clear() = 0;                                                              // 55
+  virtual void Insert(const TVariant& shift, TVariant& done) = 0;                        // 56
+  virtual void Delete(const TVariant& shift, TVariant& done) = 0;                        // 57
+  virtual void Cut(IXLSRange* destination) = 0;                                          // 58
+  virtual void Copy(IXLSRange* destination) = 0;                                         // 59
+  virtual void Cut(IXLSRange* destination, int32_t what) = 0;                            // 60
+  virtual void Copy(IXLSRange* destination, int32_t what) = 0;                           // 61
+  virtual XLSPtr<IXLSComment> AddComment() = 0;                                          // 62
+  virtual XLSPtr<IXLSComment> AddComment(const WideString& text) = 0;                    // 63
+  virtual void ClearComments() = 0;                                                      // 64
+  virtual XLSPtr<IXLSComment> Comment() = 0;                                             // 65
+  virtual XLSPtr<IXLSHyperlinks> Hyperlinks() = 0;                                       // 66
+  virtual int32_t FirstColumn() = 0;                                                     // 67
+  virtual int32_t LastColumn() = 0;                                                      // 68
+  virtual int32_t FirstRow() = 0;                                                        // 69
+  virtual int32_t LastRow() = 0;                                                         // 70
+  virtual void UnMerge() = 0;                                                            // 71
+  virtual bool MergeCells() = 0;                                                         // 72
+  virtual void SetMergeCells(bool value) = 0;                                            // 73
+  virtual XLSPtr<IXLSRange> MergeArea() = 0;                                             // 74
+  virtual int32_t FormatIndex() = 0;                                                     // 75
+  virtual IXLSWorksheet* Worksheet() = 0;                                                // 76
+  virtual void AutoFit(bool columns) = 0;                                                // 77
+  virtual void Group(bool rows) = 0;                                                     // 78
+  virtual void Ungroup(bool rows) = 0;                                                   // 79
+  virtual void ClearOutline() = 0;                                                       // 80
+  virtual int32_t OutlineLevel() = 0;                                                    // 81
+  virtual void SetOutlineLevel(int32_t level) = 0;                                       // 82
+  virtual int32_t IndentLevel() = 0;                                                     // 83
+  virtual void SetIndentLevel(int32_t level) = 0;                                        // 84
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;  // 85
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;             // 86
 
  protected:
   ~IXLSRangeBase() = default;
@@ -178,14 +176,14 @@ class IXLSRange : public IXLSRangeBase {
  public:
   static constexpr TXLSGuid kIID{0x6C780001, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x01}};
   using IXLSRangeBase::Item;
-  virtual int32_t ItemCount() = 0;                      // 87 number of rows
-  virtual TVariant Hidden() = 0;                        // 88 column hidden flags
-  virtual void SetHidden(const TVariant& value) = 0;    // 89
-  virtual XLSPtr<IXLSRowRange> Item(int32_t n) = 0;     // 90 row n
-  virtual void ColumnsAutoFit(bool columns) = 0;        // 91
-  virtual void ColumnsGroup(bool rows) = 0;             // 92
-  virtual void ColumnsUngroup(bool rows) = 0;           // 93
-  virtual int32_t ColumnsOutlineLevel() = 0;            // 94
+  virtual int32_t ItemCount() = 0;                         // 87 number of rows
+  virtual TVariant Hidden() = 0;                           // 88 column hidden flags
+  virtual void SetHidden(const TVariant& value) = 0;       // 89
+  virtual XLSPtr<IXLSRowRange> Item(int32_t n) = 0;        // 90 row n
+  virtual void ColumnsAutoFit(bool columns) = 0;           // 91
+  virtual void ColumnsGroup(bool rows) = 0;                // 92
+  virtual void ColumnsUngroup(bool rows) = 0;              // 93
+  virtual int32_t ColumnsOutlineLevel() = 0;               // 94
   virtual void SetColumnsOutlineLevel(int32_t level) = 0;  // 95
 
  protected:
@@ -396,40 +394,40 @@ class IXLSWorkBook : public IXLSUnknown {
  public:
   static constexpr TXLSGuid kIID{0x6C780001, 0x0000, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x00}};
 
-  virtual uint32_t Colors(int32_t index) = 0;                                    // 3
-  virtual void SetColors(int32_t index, uint32_t color) = 0;                     // 4
-  virtual IXLSWorkSheets* Worksheets() = 0;                                      // 5
-  virtual IXLSWorksheet* ActiveSheet() = 0;                                      // 6
-  virtual int32_t Reserved() = 0;                                                // 7
-  virtual bool ProtectStructure() = 0;                                           // 8
-  virtual int32_t ResetColors() = 0;                                             // 9
-  virtual void Protect() = 0;                                                    // 10
-  virtual void Protect(const AnsiString& password) = 0;                          // 11
-  virtual bool Unprotect() = 0;                                                  // 12
-  virtual bool Unprotect(const AnsiString& password) = 0;                        // 13
-  virtual bool Unprotect(const WideString& password) = 0;                        // 14
-  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName) = 0;                        // 15
-  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;        // 16
-  [[nodiscard]] virtual int32_t SaveAs(TStream& stream) = 0;                                   // 17
-  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                   // 18
-  [[nodiscard]] virtual int32_t Save() = 0;                                                    // 19
-  [[nodiscard]] virtual int32_t SaveAsHTML(const WideString& fileName) = 0;                    // 20
-  [[nodiscard]] virtual int32_t SaveAsRTF(const WideString& fileName) = 0;                     // 21
-  [[nodiscard]] virtual int32_t SaveAsRTF(TStream& stream) = 0;                                // 22
-  virtual void Evaluate(const WideString& formula, TVariant& result) = 0;        // 23
-  virtual bool FullPrecision() = 0;                                              // 24
-  virtual XLSPtr<IXLSNames> Names() = 0;                                         // 25
-  virtual bool Date1904() = 0;                                                   // 26
-  virtual void SetDate1904(bool value) = 0;                                      // 27
-  virtual void SetFullPrecision(int32_t value) = 0;                              // 28
-  [[nodiscard]] virtual int32_t Open(TStream& stream) = 0;                                     // 29
-  [[nodiscard]] virtual int32_t Open(const WideString& fileName) = 0;                          // 30
-  [[nodiscard]] virtual int32_t Open(TStream& stream, const AnsiString& password) = 0;         // 31
+  virtual uint32_t Colors(int32_t index) = 0;                                                      // 3
+  virtual void SetColors(int32_t index, uint32_t color) = 0;                                       // 4
+  virtual IXLSWorkSheets* Worksheets() = 0;                                                        // 5
+  virtual IXLSWorksheet* ActiveSheet() = 0;                                                        // 6
+  virtual int32_t Reserved() = 0;                                                                  // 7
+  virtual bool ProtectStructure() = 0;                                                             // 8
+  virtual int32_t ResetColors() = 0;                                                               // 9
+  virtual void Protect() = 0;                                                                      // 10
+  virtual void Protect(const AnsiString& password) = 0;                                            // 11
+  virtual bool Unprotect() = 0;                                                                    // 12
+  virtual bool Unprotect(const AnsiString& password) = 0;                                          // 13
+  virtual bool Unprotect(const WideString& password) = 0;                                          // 14
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName) = 0;                            // 15
+  [[nodiscard]] virtual int32_t SaveAs(const WideString& fileName, int32_t format) = 0;            // 16
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream) = 0;                                       // 17
+  [[nodiscard]] virtual int32_t SaveAs(TStream& stream, int32_t format) = 0;                       // 18
+  [[nodiscard]] virtual int32_t Save() = 0;                                                        // 19
+  [[nodiscard]] virtual int32_t SaveAsHTML(const WideString& fileName) = 0;                        // 20
+  [[nodiscard]] virtual int32_t SaveAsRTF(const WideString& fileName) = 0;                         // 21
+  [[nodiscard]] virtual int32_t SaveAsRTF(TStream& stream) = 0;                                    // 22
+  virtual void Evaluate(const WideString& formula, TVariant& result) = 0;                          // 23
+  virtual bool FullPrecision() = 0;                                                                // 24
+  virtual XLSPtr<IXLSNames> Names() = 0;                                                           // 25
+  virtual bool Date1904() = 0;                                                                     // 26
+  virtual void SetDate1904(bool value) = 0;                                                        // 27
+  virtual void SetFullPrecision(int32_t value) = 0;                                                // 28
+  [[nodiscard]] virtual int32_t Open(TStream& stream) = 0;                                         // 29
+  [[nodiscard]] virtual int32_t Open(const WideString& fileName) = 0;                              // 30
+  [[nodiscard]] virtual int32_t Open(TStream& stream, const AnsiString& password) = 0;             // 31
   [[nodiscard]] virtual int32_t Open(const WideString& fileName, const AnsiString& password) = 0;  // 32
-  virtual void Close() = 0;                                                      // 33
-  virtual bool IsOpen() = 0;                                                     // 34
-  virtual bool UserFlag() = 0;                                                   // 35
-  virtual void SetUserFlag(bool value) = 0;                                      // 36
+  virtual void Close() = 0;                                                                        // 33
+  virtual bool IsOpen() = 0;                                                                       // 34
+  virtual bool UserFlag() = 0;                                                                     // 35
+  virtual void SetUserFlag(bool value) = 0;                                                        // 36
 
  protected:
   ~IXLSWorkBook() = default;
@@ -491,7 +489,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   std::shared_ptr<TXLSCompiledFormula> CompileFormula(const AnsiString& text, int32_t sheetIdentifier);
   AnsiString FormulaText(const TXLSCompiledFormula* formula, int32_t row, int32_t sheetIdentifier, int32_t column);
   [[nodiscard]] int32_t EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
-                          int32_t column, int32_t row);
+                                        int32_t column, int32_t row);
   [[nodiscard]] int32_t CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond);
   int32_t SheetCountPlusOne() const { return sheets_->Count() + 1; }
   WideString SheetNameAt(int32_t position) const;
@@ -567,8 +565,8 @@ XLSPtr<TXLSWorkbook> CreateXLSWorkbook();
 
 WideString CellName(int32_t row, int32_t column);  // 0-based
 WideString RangeName(int32_t row1, int32_t column1, int32_t row2, int32_t column2);
-WideString ColumnLetters(int32_t column);          // 1-based
-int32_t ColumnNumber(const WideString& letters);   // 1-based or -1
+WideString ColumnLetters(int32_t column);         // 1-based
+int32_t ColumnNumber(const WideString& letters);  // 1-based or -1
 bool ParseCellName(const WideString& text, int32_t& row, int32_t& column);
 bool ParseRangeName(const WideString& text, int32_t& row1, int32_t& column1, int32_t& row2, int32_t& column2);
 bool ParseRowSpan(const WideString& text, int32_t& first, int32_t& last);

@@ -44,8 +44,7 @@ struct TXLSWorkbookLinks {
   std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream)> saveRTF;
   // Replaces the workbook's content with a file's or a stream's; password is
   // null when none was given.
-  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream,
-                        const AnsiString* password)>
+  std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream, const AnsiString* password)>
       open;
   // A formula text compiled for a sheet; null when it does not compile.
   std::function<std::shared_ptr<TXLSCompiledFormula>(TXLSWorkbook& book, const AnsiString& text,

@@ -32,9 +32,7 @@ TVariant TXLSPageSetup::FitToPagesWide() const {
   return fitWide_ == 0 ? TVariant(false) : TVariant(static_cast<int32_t>(fitWide_));
 }
 
-TVariant TXLSPageSetup::Zoom() const {
-  return fitToPage_ ? TVariant(false) : TVariant(static_cast<int32_t>(scale_));
-}
+TVariant TXLSPageSetup::Zoom() const { return fitToPage_ ? TVariant(false) : TVariant(static_cast<int32_t>(scale_)); }
 
 void TXLSPageSetup::SetOrientation(int32_t value) {
   if (value == kOrientationPortrait) portrait_ = true;
@@ -90,8 +88,7 @@ void TXLSPageSetup::SetPrintArea(std::string_view value) {
   int32_t row1, column1, row2, column2;
   if (!ParseRangeName(Wide(value), row1, column1, row2, column2)) return;
   // Corners given the other way round name the same rectangle.
-  SetPrintAreaCells(std::min(row1, row2), std::min(column1, column2), std::max(column1, column2),
-                    std::max(row1, row2));
+  SetPrintAreaCells(std::min(row1, row2), std::min(column1, column2), std::max(column1, column2), std::max(row1, row2));
 }
 
 void TXLSPageSetup::SetPrintAreaCells(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {

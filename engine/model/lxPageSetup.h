@@ -294,8 +294,8 @@ std::unique_ptr<TXLSBlob> BuildBuiltInName(uint8_t code, uint16_t options, int32
 // null when the sheet has nothing to name; -1 (no record) when BIFF8 is
 // written and the sheet's external-sheet entry has no REF index.
 [[nodiscard]] int32_t BuildPrintAreaName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
-                           int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
+                                         int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
 [[nodiscard]] int32_t BuildPrintTitlesName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
-                             int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
+                                           int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record);
 
 }  // namespace lx

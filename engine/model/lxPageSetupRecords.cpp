@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "lxCodePage.h"
+#include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxPageSetup.h"
-#include "lxConstants.h"
 
 namespace lx {
 
@@ -175,8 +175,8 @@ std::unique_ptr<TXLSBlob> BuildBuiltInName(uint8_t code, uint16_t options, int32
   return blob;
 }
 
-int32_t BuildPrintAreaName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
-                           int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record) {
+int32_t BuildPrintAreaName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets, int32_t sheetPosition,
+                           bool biff8, std::unique_ptr<TXLSBlob>& record) {
   record.reset();
   if (!setup.HasPrintArea()) return kResultOk;
   const int32_t refIndex = PrintNameRefIndex(setup, externSheets, biff8);
@@ -187,8 +187,8 @@ int32_t BuildPrintAreaName(const TXLSPageSetup& setup, const TlxExternSheetSheet
   return kResultOk;
 }
 
-int32_t BuildPrintTitlesName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets,
-                             int32_t sheetPosition, bool biff8, std::unique_ptr<TXLSBlob>& record) {
+int32_t BuildPrintTitlesName(const TXLSPageSetup& setup, const TlxExternSheetSheet& externSheets, int32_t sheetPosition,
+                             bool biff8, std::unique_ptr<TXLSBlob>& record) {
   record.reset();
   if (!setup.HasPrintTitles()) return kResultOk;
   const int32_t refIndex = PrintNameRefIndex(setup, externSheets, biff8);

@@ -89,8 +89,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   TXLSRange(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2, int32_t column2);
 
   // New range objects handed out through one view.
-  static XLSPtr<IXLSRange> Create(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
-                                  int32_t column2);
+  static XLSPtr<IXLSRange> Create(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2, int32_t column2);
   static XLSPtr<IXLSRowRange> CreateRow(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
                                         int32_t column2);
   static XLSPtr<IXLSRowsRange> CreateRows(IXLSWorksheet* sheet, int32_t row1, int32_t column1, int32_t row2,
@@ -108,10 +107,10 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   static void operator delete(void* memory, std::size_t size) noexcept;
 
   // The views' slot 90 stays reachable through each view.
-  using TXLSPlainView::Item;
-  using TXLSRowView::Item;
   using TXLSColsView::Item;
+  using TXLSPlainView::Item;
   using TXLSRowsView::Item;
+  using TXLSRowView::Item;
 
   // Slots 3 to 86.
   void CopyFrom(IXLSRange* source, int32_t what, bool keepSource) override;

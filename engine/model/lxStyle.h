@@ -85,15 +85,15 @@ class IXLSBorder : public IXLSUnknown {
 
 class IXLSBorders : public IXLSUnknown {
  public:
-  virtual uint32_t Color() = 0;                         // 3 of the top edge
-  virtual int32_t ColorIndex() = 0;                     // 4
-  virtual int32_t LineStyle() = 0;                      // 5
-  virtual void SetColor(uint32_t rgb) = 0;              // 6 all sides of every cell
-  virtual void SetColorIndex(int32_t value) = 0;        // 7
-  virtual void SetLineStyle(int32_t value) = 0;         // 8
-  virtual int32_t Weight() = 0;                         // 9
-  virtual void SetWeight(int32_t value) = 0;            // 10
-  virtual XLSPtr<IXLSBorder> Item(int32_t edge) = 0;    // 11
+  virtual uint32_t Color() = 0;                       // 3 of the top edge
+  virtual int32_t ColorIndex() = 0;                   // 4
+  virtual int32_t LineStyle() = 0;                    // 5
+  virtual void SetColor(uint32_t rgb) = 0;            // 6 all sides of every cell
+  virtual void SetColorIndex(int32_t value) = 0;      // 7
+  virtual void SetLineStyle(int32_t value) = 0;       // 8
+  virtual int32_t Weight() = 0;                       // 9
+  virtual void SetWeight(int32_t value) = 0;          // 10
+  virtual XLSPtr<IXLSBorder> Item(int32_t edge) = 0;  // 11
 
  protected:
   ~IXLSBorders() = default;
@@ -101,16 +101,16 @@ class IXLSBorders : public IXLSUnknown {
 
 class IXLSInterior : public IXLSUnknown {
  public:
-  virtual void SetColor(uint32_t rgb) = 0;                // 3
-  virtual uint32_t Color() = 0;                           // 4
-  virtual void SetPatternColor(uint32_t rgb) = 0;         // 5
-  virtual uint32_t PatternColor() = 0;                    // 6
-  virtual void SetColorIndex(int32_t value) = 0;          // 7
-  virtual void SetPatternColorIndex(int32_t value) = 0;   // 8
-  virtual void SetPattern(int32_t value) = 0;             // 9
-  virtual int32_t ColorIndex() = 0;                       // 10
-  virtual int32_t PatternColorIndex() = 0;                // 11
-  virtual int32_t Pattern() = 0;                          // 12
+  virtual void SetColor(uint32_t rgb) = 0;               // 3
+  virtual uint32_t Color() = 0;                          // 4
+  virtual void SetPatternColor(uint32_t rgb) = 0;        // 5
+  virtual uint32_t PatternColor() = 0;                   // 6
+  virtual void SetColorIndex(int32_t value) = 0;         // 7
+  virtual void SetPatternColorIndex(int32_t value) = 0;  // 8
+  virtual void SetPattern(int32_t value) = 0;            // 9
+  virtual int32_t ColorIndex() = 0;                      // 10
+  virtual int32_t PatternColorIndex() = 0;               // 11
+  virtual int32_t Pattern() = 0;                         // 12
 
  protected:
   ~IXLSInterior() = default;

@@ -92,15 +92,12 @@ const TCodePageName* FindCodePage(uint32_t codePage) {
 // 0x80-0x9F of code page 1252; the rest of the page is Latin-1. The five
 // bytes the page leaves undefined map to the C1 control of the same number,
 // as the platform does, so that any byte string survives a round trip.
-constexpr char16_t k1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t k1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-const char* NativeUtf16Name() {
-  return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-}
+const char* NativeUtf16Name() { return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE"; }
 
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 constexpr size_t kIconvError = static_cast<size_t>(-1);
@@ -283,8 +280,8 @@ class TConverterCache {
       converter->Build1252();
       built = true;
     } else if (name != nullptr && name->iconvName != nullptr) {
-      built = name->doubleByte ? converter->OpenDoubleByte(name->iconvName)
-                               : converter->BuildSingleByte(name->iconvName);
+      built =
+          name->doubleByte ? converter->OpenDoubleByte(name->iconvName) : converter->BuildSingleByte(name->iconvName);
     }
     // A page the C library cannot provide falls back to the system page.
     if (!built) return Get(kSystemCodePage);

@@ -248,8 +248,7 @@ struct TFlatEntry {
 // depth d red (they exist only when the tree is not perfect) gives every path
 // the same number of black nodes and never two reds in a row, so the result
 // is a valid red-black tree with a black top.
-uint32_t LinkSiblings(std::vector<TFlatEntry>& entries, uint32_t lo, uint32_t hi, uint32_t depth,
-                      uint32_t redDepth) {
+uint32_t LinkSiblings(std::vector<TFlatEntry>& entries, uint32_t lo, uint32_t hi, uint32_t depth, uint32_t redDepth) {
   if (lo >= hi) return kNoStream;
   const uint32_t mid = lo + (hi - lo) / 2;
   entries[mid].left = LinkSiblings(entries, lo, mid, depth + 1, redDepth);
@@ -269,8 +268,7 @@ uint64_t CeilDiv(uint64_t a, uint64_t b) { return (a + b - 1) / b; }
 
 // Flattens the tree breadth-first: entry 0 is the root, and the children of
 // each storage get consecutive entries in sibling order.
-std::vector<TFlatEntry> Flatten(const TCompoundWriteStorage& root,
-                                const std::u16string& rootName, auto childrenOf) {
+std::vector<TFlatEntry> Flatten(const TCompoundWriteStorage& root, const std::u16string& rootName, auto childrenOf) {
   std::vector<TFlatEntry> entries;
   TFlatEntry top;
   top.name = &rootName;
@@ -282,9 +280,8 @@ std::vector<TFlatEntry> Flatten(const TCompoundWriteStorage& root,
     const auto& children = childrenOf(*entries[e].storage);
     std::vector<size_t> order(children.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return CompareCompoundNames(children[a].name, children[b].name) < 0;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return CompareCompoundNames(children[a].name, children[b].name) < 0; });
     const auto first = static_cast<uint32_t>(entries.size());
     for (size_t i : order) {
       TFlatEntry entry;
@@ -342,8 +339,8 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
   const uint64_t streamLimit = version_ == TCompoundVersion::cvVersion4 ? (uint64_t{1} << 48) : 0x80000000u;
 
   const std::u16string rootName(kRootName);
-  std::vector<TFlatEntry> entries =
-      Flatten(root_, rootName, [](const TCompoundWriteStorage& s) -> const auto& { return s.children_; });
+  std::vector<TFlatEntry> entries = Flatten(
+      root_, rootName, [](const TCompoundWriteStorage& s) -> const auto& { return s.children_; });
 
   // Small streams go to the mini stream, one after the other.
   uint64_t miniSectors = 0;
@@ -462,8 +459,7 @@ bool TCompoundFileWriter::Commit(TStream& target) const {
       if (entry.stream == nullptr || entry.size == 0 || entry.size >= kCompoundMiniStreamCutoff) continue;
       LinkChain(miniFat, entry.start, CeilDiv(entry.size, kMiniSectorSize));
       // A small stream fits in its first block.
-      std::memcpy(mini.data() + uint64_t{entry.start} * kMiniSectorSize, entry.stream->Blocks()[0].data(),
-                  entry.size);
+      std::memcpy(mini.data() + uint64_t{entry.start} * kMiniSectorSize, entry.stream->Blocks()[0].data(), entry.size);
     }
     if (!WriteTable(target, miniFat)) return false;
     if (!target.WriteAll(mini.data(), static_cast<int64_t>(mini.size()))) return false;

@@ -54,9 +54,7 @@ char16_t CompoundUpperCase(char16_t c);
 // The sibling order of the directory tree: a shorter name sorts first; names
 // of equal length compare by their upper-cased code units. <0, 0 or >0.
 int CompareCompoundNames(std::u16string_view a, std::u16string_view b);
-inline bool SameCompoundName(std::u16string_view a, std::u16string_view b) {
-  return CompareCompoundNames(a, b) == 0;
-}
+inline bool SameCompoundName(std::u16string_view a, std::u16string_view b) { return CompareCompoundNames(a, b) == 0; }
 
 // ---------------------------------------------------------------------------
 // Writer
@@ -160,8 +158,7 @@ class TCompoundWriteStorage {
 
 class TCompoundFileWriter {
  public:
-  explicit TCompoundFileWriter(TCompoundVersion version = TCompoundVersion::cvVersion3)
-      : version_(version) {}
+  explicit TCompoundFileWriter(TCompoundVersion version = TCompoundVersion::cvVersion3) : version_(version) {}
 
   TCompoundWriteStorage& Root() { return root_; }
   TCompoundVersion Version() const { return version_; }
@@ -186,16 +183,16 @@ class TCompoundFileWriter {
 // Why a file was refused; cfNone after a successful open.
 enum class TCompoundError : uint8_t {
   cfNone,
-  cfTruncated,       // shorter than its header, or than a structure it declares
-  cfSignature,       // not a compound file
-  cfByteOrder,       // byte order mark other than FFFE
-  cfVersion,         // unknown version, sector size or mini-sector size
-  cfSectorIndex,     // a sector number outside the file
-  cfChain,           // a chain that loops, shares sectors or ends too early
-  cfStreamSize,      // a declared size larger than the file
-  cfDirectory,       // bad directory index, cycle or entry type
-  cfTooLarge,        // larger than memory allows
-  cfIO,              // the file or stream could not be read
+  cfTruncated,    // shorter than its header, or than a structure it declares
+  cfSignature,    // not a compound file
+  cfByteOrder,    // byte order mark other than FFFE
+  cfVersion,      // unknown version, sector size or mini-sector size
+  cfSectorIndex,  // a sector number outside the file
+  cfChain,        // a chain that loops, shares sectors or ends too early
+  cfStreamSize,   // a declared size larger than the file
+  cfDirectory,    // bad directory index, cycle or entry type
+  cfTooLarge,     // larger than memory allows
+  cfIO,           // the file or stream could not be read
 };
 
 namespace detail {

@@ -410,11 +410,10 @@ int64_t TCompoundReadStream::Read(void* buffer, int64_t count) {
   const TCompoundNode& node = image_->nodes[node_];
   const TCompoundRun* runs = image_->runs.data() + node.firstRun;
   const auto pos = static_cast<uint64_t>(position_);
-  if (run_ >= node.runCount || pos < runs[run_].streamOffset ||
-      pos >= runs[run_].streamOffset + runs[run_].length) {
+  if (run_ >= node.runCount || pos < runs[run_].streamOffset || pos >= runs[run_].streamOffset + runs[run_].length) {
     // Runs are sorted by stream offset and cover the stream without gaps.
     const TCompoundRun* after = std::upper_bound(runs, runs + node.runCount, pos,
-        [](uint64_t p, const TCompoundRun& r) { return p < r.streamOffset; });
+                                                 [](uint64_t p, const TCompoundRun& r) { return p < r.streamOffset; });
     run_ = static_cast<size_t>(after - runs) - 1;
   }
   auto* out = static_cast<uint8_t*>(buffer);

@@ -131,22 +131,50 @@ std::string StrftimeToFormat(std::string_view pattern, bool shortTime) {
     // The alternative-digit and era modifiers change nothing here.
     if ((c == 'E' || c == 'O') && i + 1 < pattern.size()) c = pattern[++i];
     switch (c) {
-      case 'd': out += "dd"; break;
-      case 'e': out += "d"; break;
-      case 'm': out += "MM"; break;
-      case 'y': out += "yy"; break;
+      case 'd':
+        out += "dd";
+        break;
+      case 'e':
+        out += "d";
+        break;
+      case 'm':
+        out += "MM";
+        break;
+      case 'y':
+        out += "yy";
+        break;
       case 'Y':
-      case 'G': out += "yyyy"; break;
+      case 'G':
+        out += "yyyy";
+        break;
       case 'b':
-      case 'h': out += "MMM"; break;
-      case 'B': out += "MMMM"; break;
-      case 'a': out += "ddd"; break;
-      case 'A': out += "dddd"; break;
-      case 'H': out += "HH"; break;
-      case 'k': out += "H"; break;
-      case 'I': out += "hh"; break;
-      case 'l': out += "h"; break;
-      case 'M': out += "mm"; break;
+      case 'h':
+        out += "MMM";
+        break;
+      case 'B':
+        out += "MMMM";
+        break;
+      case 'a':
+        out += "ddd";
+        break;
+      case 'A':
+        out += "dddd";
+        break;
+      case 'H':
+        out += "HH";
+        break;
+      case 'k':
+        out += "H";
+        break;
+      case 'I':
+        out += "hh";
+        break;
+      case 'l':
+        out += "h";
+        break;
+      case 'M':
+        out += "mm";
+        break;
       case 'S':
         if (shortTime) {
           while (!out.empty() && !std::isalpha(static_cast<unsigned char>(out.back())) && out.back() != '"')
@@ -156,16 +184,33 @@ std::string StrftimeToFormat(std::string_view pattern, bool shortTime) {
         }
         break;
       case 'p':
-      case 'P': out += "AMPM"; break;
-      case 'r': out += shortTime ? "hh:mm AMPM" : "hh:mm:ss AMPM"; break;
-      case 'T': out += shortTime ? "HH:mm" : "HH:mm:ss"; break;
-      case 'R': out += "HH:mm"; break;
-      case 'D': out += "MM/dd/yy"; break;
-      case 'F': out += "yyyy-MM-dd"; break;
+      case 'P':
+        out += "AMPM";
+        break;
+      case 'r':
+        out += shortTime ? "hh:mm AMPM" : "hh:mm:ss AMPM";
+        break;
+      case 'T':
+        out += shortTime ? "HH:mm" : "HH:mm:ss";
+        break;
+      case 'R':
+        out += "HH:mm";
+        break;
+      case 'D':
+        out += "MM/dd/yy";
+        break;
+      case 'F':
+        out += "yyyy-MM-dd";
+        break;
       case 'n':
-      case 't': out += ' '; break;
-      case '%': out += '%'; break;
-      default: break;  // time zones, week numbers and the like have no counterpart
+      case 't':
+        out += ' ';
+        break;
+      case '%':
+        out += '%';
+        break;
+      default:
+        break;  // time zones, week numbers and the like have no counterpart
     }
   }
   return out;

@@ -24,9 +24,7 @@ struct TXLSGuid {
   uint16_t data3;
   uint8_t data4[8];
 
-  friend bool operator==(const TXLSGuid& a, const TXLSGuid& b) {
-    return std::memcmp(&a, &b, sizeof(TXLSGuid)) == 0;
-  }
+  friend bool operator==(const TXLSGuid& a, const TXLSGuid& b) { return std::memcmp(&a, &b, sizeof(TXLSGuid)) == 0; }
 };
 
 inline constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002u);
@@ -114,8 +112,8 @@ class XLSPtr {
   XLSPtr(const XLSPtr& other) noexcept : XLSPtr(other.p_) {}
   XLSPtr(XLSPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  XLSPtr(const XLSPtr<U>& other) noexcept : XLSPtr(other.Get()) {}
+  requires std::is_convertible_v<U*, T*> XLSPtr(const XLSPtr<U>& other)
+  noexcept : XLSPtr(other.Get()) {}
   ~XLSPtr() { Reset(); }
 
   XLSPtr& operator=(const XLSPtr& other) noexcept {

@@ -54,7 +54,10 @@ class TMemoryStream final : public TStream {
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   std::vector<uint8_t>& Bytes() { return bytes_; }
-  void Clear() { bytes_.clear(); position_ = 0; }
+  void Clear() {
+    bytes_.clear();
+    position_ = 0;
+  }
 
  private:
   std::vector<uint8_t> bytes_;
@@ -62,9 +65,9 @@ class TMemoryStream final : public TStream {
 };
 
 enum class TFileMode {
-  fmOpenRead,   // existing file, read only
+  fmOpenRead,       // existing file, read only
   fmOpenReadWrite,  // existing file, read and write
-  fmCreate,     // create or truncate, read and write
+  fmCreate,         // create or truncate, read and write
 };
 
 // A stream over a file on disk; the name is wide text.

@@ -84,8 +84,8 @@ void SetOk(bool* ok, bool value) {
 }  // namespace
 
 double EncodeDate(int year, int month, int day, bool* ok) {
-  const bool valid = year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-                     day <= DaysInMonth(year, month);
+  const bool valid =
+      year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
   SetOk(ok, valid);
   if (!valid) return 0;
   return static_cast<double>(DaysFromCivil(year, month, day) - kOriginFrom1970);
@@ -100,8 +100,7 @@ double EncodeTime(int hour, int minute, int second, int millisecond, bool* ok) {
   return static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
 
-double EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond,
-                      bool* ok) {
+double EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond, bool* ok) {
   bool dateOk = false;
   bool timeOk = false;
   const double date = EncodeDate(year, month, day, &dateOk);
@@ -212,8 +211,8 @@ std::u16string LayOutShortest(std::string_view scientific) {
   }
   int exponent = 0;
   if (pos < scientific.size()) {
-    std::from_chars(scientific.data() + pos + 1 + (scientific[pos + 1] == '+'),
-                    scientific.data() + scientific.size(), exponent);
+    std::from_chars(scientific.data() + pos + 1 + (scientific[pos + 1] == '+'), scientific.data() + scientific.size(),
+                    exponent);
   }
   auto put = [&](const char* from, size_t n) {
     std::memcpy(at, from, n);
@@ -553,8 +552,8 @@ bool TVariant::ToBool(bool* ok) const {
       return std::get<bool>(value_);
     case varOleStr:
     case varString: {
-      std::u16string text = type_ == varOleStr ? std::get<std::u16string>(value_)
-                                               : AsciiToWide(std::get<std::string>(value_));
+      std::u16string text =
+          type_ == varOleStr ? std::get<std::u16string>(value_) : AsciiToWide(std::get<std::string>(value_));
       std::u16string_view view(text);
       while (!view.empty() && (view.front() == u' ' || view.front() == u'\t')) view.remove_prefix(1);
       while (!view.empty() && (view.back() == u' ' || view.back() == u'\t')) view.remove_suffix(1);

@@ -118,9 +118,9 @@ struct TVariantArray;
 
 // The integer types a variant takes as numbers (character types are not).
 template <class T>
-concept IsVariantInteger = std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char> &&
-                           !std::same_as<T, wchar_t> && !std::same_as<T, char8_t> &&
-                           !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
+concept IsVariantInteger =
+    std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, wchar_t> &&
+    !std::same_as<T, char8_t> && !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
 
 class TVariant {
  public:
@@ -135,13 +135,12 @@ class TVariant {
   // Every integer type gets the type code of its size and sign; an unsigned
   // 64-bit value too large for varInt64 becomes a double.
   template <class T>
-    requires(IsVariantInteger<T> && !(sizeof(T) == 8 && std::is_unsigned_v<T>))
-  TVariant(T value)
+  requires(IsVariantInteger<T> && !(sizeof(T) == 8 && std::is_unsigned_v<T>)) TVariant(T value)
       : type_(IntegerType(sizeof(T), std::is_signed_v<T>)),
         value_(std::in_place_type<int64_t>, static_cast<int64_t>(value)) {}
   template <class T>
-    requires(IsVariantInteger<T> && sizeof(T) == 8 && std::is_unsigned_v<T>)
-  TVariant(T value) : TVariant(FromUnsigned64(value)) {}
+  requires(IsVariantInteger<T> && sizeof(T) == 8 && std::is_unsigned_v<T>) TVariant(T value)
+      : TVariant(FromUnsigned64(value)) {}
   TVariant(float value) : type_(varSingle), value_(std::in_place_type<double>, value) {}
   TVariant(double value) : type_(varDouble), value_(std::in_place_type<double>, value) {}
   TVariant(std::u16string value) : type_(varOleStr), value_(std::move(value)) {}
@@ -227,8 +226,8 @@ class TVariant {
   };
   using TArrayPtr = std::unique_ptr<TVariantArray, TArrayDeleter>;
   static TArrayPtr NewArray();
-  using TStorage = std::variant<std::monostate, bool, int64_t, double, std::u16string, std::string, TArrayPtr,
-                                XLSPtr<IXLSUnknown>>;
+  using TStorage =
+      std::variant<std::monostate, bool, int64_t, double, std::u16string, std::string, TArrayPtr, XLSPtr<IXLSUnknown>>;
 
   TVariant(TVarType type, TStorage value);
   static TVariant FromUnsigned64(uint64_t value);

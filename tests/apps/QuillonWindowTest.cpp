@@ -167,8 +167,7 @@ TEST_F(QuillonWindow, CancellingTheSaveDialogChangesNothing) {
     ASSERT_NE(files, nullptr) << "expected the save dialog";
     EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(files->defaultSuffix(), "xls");
-    EXPECT_EQ(files->nameFilters(),
-              QStringList({"Excel file (*.xls)", "HTML file (*.html)", "RTF file (*.rtf)"}));
+    EXPECT_EQ(files->nameFilters(), QStringList({"Excel file (*.xls)", "HTML file (*.html)", "RTF file (*.rtf)"}));
     EXPECT_EQ(files->selectedNameFilter(), "Excel file (*.xls)");
     EXPECT_EQ(fs::path(files->directory().absolutePath().toStdString()), fs::canonical(dir_));
     ASSERT_EQ(files->selectedFiles().size(), 1);
@@ -261,7 +260,8 @@ TEST_F(QuillonWindow, FailedExportsAreReportedAndNotOfferedForOpening) {
   EXPECT_TRUE(window.form.Button1()->isEnabled());
 
   // Any other error is shown, and the button works again afterwards.
-  window.data.GridToXLS1().SetAfterDetailRow([](TGridToXLS*, IXLSRange*, int32_t) { throw EDatabaseError("disk gone"); });
+  window.data.GridToXLS1().SetAfterDetailRow(
+      [](TGridToXLS*, IXLSRange*, int32_t) { throw EDatabaseError("disk gone"); });
   SaveAs(window.answers, "broken.xls");
   window.answers.ExpectMessageBox([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);

@@ -33,8 +33,7 @@ TEST(Blob, StoresLittleEndianAndPatchesWithoutMovingLength) {
   blob.AddAnsi("Ab");
   blob.AddWide(u"\u0416");
   blob.PutWord(2, static_cast<uint16_t>(blob.Length() - 4));
-  EXPECT_EQ(ToHex(BlobBytes(blob)),
-            "09 08 10 00 78 56 34 12 00 00 00 00 00 00 F8 3F 41 62 16 04");
+  EXPECT_EQ(ToHex(BlobBytes(blob)), "09 08 10 00 78 56 34 12 00 00 00 00 00 00 F8 3F 41 62 16 04");
   // Growth is exact: no spare room beyond what was stored.
   EXPECT_EQ(blob.Capacity(), 20u);
   EXPECT_EQ(blob.GetWord(0), 0x0809);
@@ -98,7 +97,7 @@ TEST(BlobList, ChunksFillExactlyAndRecordsStraddleChunkEnds) {
   EXPECT_EQ(list.Item(0)->Length(), 4048u);
   list.AddRecord(MakeRecord(2, 4038));  // 4042 bytes: six bytes of room stay
   EXPECT_EQ(list.Count(), 2u);
-  list.AddRecord(MakeRecord(3, 6));     // 10 bytes: split 6 + 4
+  list.AddRecord(MakeRecord(3, 6));  // 10 bytes: split 6 + 4
   ASSERT_EQ(list.Count(), 3u);
   EXPECT_EQ(list.Item(1)->Length(), 4048u);
   EXPECT_EQ(list.Item(2)->Length(), 4u);
@@ -196,12 +195,11 @@ TEST_P(SplitRecordTest, PiecesHaveTheExpectedHeadersAndBytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Thresholds, SplitRecordTest,
-    ::testing::Values(SplitCase{8224, 8224, {8224}}, SplitCase{8224, 8225, {8224, 1}},
-                      SplitCase{8224, 20000, {8224, 8224, 3552}},
-                      SplitCase{8224, 16448, {8224, 8224}}, SplitCase{2080, 2080, {2080}},
-                      SplitCase{2080, 2081, {2080, 1}}, SplitCase{2080, 5000, {2080, 2080, 840}}));
+INSTANTIATE_TEST_SUITE_P(Thresholds, SplitRecordTest,
+                         ::testing::Values(SplitCase{8224, 8224, {8224}}, SplitCase{8224, 8225, {8224, 1}},
+                                           SplitCase{8224, 20000, {8224, 8224, 3552}},
+                                           SplitCase{8224, 16448, {8224, 8224}}, SplitCase{2080, 2080, {2080}},
+                                           SplitCase{2080, 2081, {2080, 1}}, SplitCase{2080, 5000, {2080, 2080, 840}}));
 
 TEST(Blob, WriteToStreamReportsShortWrites) {
   class FullStream : public TStream {

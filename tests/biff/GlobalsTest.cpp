@@ -78,9 +78,8 @@ TEST(Globals, NewWorkbookBiff8HoldsTheFixedRecordsInOrder) {
   TXLSGlobalsWriter writer(*book, kSaveBiff8);
   ASSERT_EQ(writer.WriteWorkbook(), 1);
   const auto records = Globals(writer);
-  std::vector<uint16_t> expected{kRecBOF,        kRecCodePage, kRecDSF,    kRecWindow1,
-                                 kRecBackup,     kRecDateMode, kRecPrecision, kRecRefMode,
-                                 kRecFnGroupCount, kRecBookBool};
+  std::vector<uint16_t> expected{kRecBOF,      kRecCodePage,  kRecDSF,     kRecWindow1,      kRecBackup,
+                                 kRecDateMode, kRecPrecision, kRecRefMode, kRecFnGroupCount, kRecBookBool};
   expected = Repeat(expected, 0x0031, 4);   // FONT
   expected = Repeat(expected, 0x00E0, 21);  // XF
   expected = Repeat(expected, 0x0293, 6);   // STYLE
@@ -108,9 +107,8 @@ TEST(Globals, NewWorkbookBiff5HasExternSheetsAndNoBiff8Records) {
   TXLSGlobalsWriter writer(*book, kSaveBiff5);
   ASSERT_EQ(writer.WriteWorkbook(), 1);
   const auto records = Globals(writer);
-  std::vector<uint16_t> expected{kRecBOF,    kRecCodePage, 0x0016,        0x0017,      0x0017,
-                                 kRecWindow1, kRecBackup,  kRecDateMode, kRecPrecision, kRecRefMode,
-                                 kRecBookBool};
+  std::vector<uint16_t> expected{kRecBOF,    kRecCodePage, 0x0016,        0x0017,      0x0017,      kRecWindow1,
+                                 kRecBackup, kRecDateMode, kRecPrecision, kRecRefMode, kRecBookBool};
   expected = Repeat(expected, 0x0031, 4);
   expected = Repeat(expected, 0x00E0, 21);
   expected = Repeat(expected, 0x0293, 6);
@@ -121,8 +119,7 @@ TEST(Globals, NewWorkbookBiff5HasExternSheetsAndNoBiff8Records) {
   EXPECT_EQ(records[2].payload, Hex("02 00"));
   const TRecord& bound = *Find(records, kRecBoundSheet);
   EXPECT_EQ(DWordAt(bound.payload, 0), writer.FirstList().Total() + writer.SecondList().Total());
-  EXPECT_EQ(std::vector<uint8_t>(bound.payload.begin() + 4, bound.payload.end()),
-            Hex("00 00 06 53 68 65 65 74 31"));
+  EXPECT_EQ(std::vector<uint8_t>(bound.payload.begin() + 4, bound.payload.end()), Hex("00 00 06 53 68 65 65 74 31"));
 }
 
 TEST(Globals, SheetPositionsPointAtEachBofAndCarryVisibility) {
@@ -221,7 +218,8 @@ TEST(Globals, BuiltInNamesVisitSheetsByName) {
   EXPECT_EQ(names[0].payload, Hex("20 00 00 01 15 00 02 00 02 00 00 00 00 00 06"
                                   "3B FE FF 00 00 00 00 87 10 05 80 01 00 01 00 01 00 01 00 01 01"));
   // In BIFF5 the names follow the external sheets, before WINDOW1.
-  EXPECT_LT(reinterpret_cast<uintptr_t>(Find(records5, 0x0018)), reinterpret_cast<uintptr_t>(Find(records5, kRecWindow1)));
+  EXPECT_LT(reinterpret_cast<uintptr_t>(Find(records5, 0x0018)),
+            reinterpret_cast<uintptr_t>(Find(records5, kRecWindow1)));
 }
 
 TEST(SaveDriver, FileAndStreamSavesGiveTheSameDocument) {

@@ -104,8 +104,8 @@ TEST(Container, SaveResultCodes) {
   EXPECT_EQ(container.CreateContainer(u"", nullptr), -1);
   EXPECT_EQ(container.CreateContainer(u"   ", nullptr), -1);
   EXPECT_EQ(container.WriteWorkbookStream(kSaveBiff8, {}), -1) << "no document";
-  const std::u16string missing = Utf8ToUtf16(
-      (std::filesystem::temp_directory_path() / "lx_no_such_dir" / "x" / "book.xls").string());
+  const std::u16string missing =
+      Utf8ToUtf16((std::filesystem::temp_directory_path() / "lx_no_such_dir" / "x" / "book.xls").string());
   EXPECT_EQ(container.CreateContainer(missing, nullptr), -2);
   EXPECT_EQ(container.WriteRoot(), nullptr);
   // A storage already holding the name: the workbook stream cannot be created.
@@ -159,9 +159,7 @@ class ContainerFiles : public ::testing::Test {
     std::ifstream in(target_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  size_t FileCount() const {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
-  }
+  size_t FileCount() const { return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {})); }
   std::filesystem::path dir_;
   std::filesystem::path target_;
 };
@@ -227,7 +225,8 @@ void Describe(const TCompoundReadStorage& storage, const std::string& prefix, st
       Describe(*storage.OpenStorage(e.Name), path + "/", out);
     } else {
       const std::vector<uint8_t> bytes = ReadAll(*storage.OpenStream(e.Name));
-      out += path + " " + std::to_string(bytes.size()) + " " + std::string(bytes.begin(), bytes.begin() + std::min<size_t>(3, bytes.size())) + "\n";
+      out += path + " " + std::to_string(bytes.size()) + " " +
+             std::string(bytes.begin(), bytes.begin() + std::min<size_t>(3, bytes.size())) + "\n";
     }
   }
 }
@@ -274,8 +273,7 @@ TEST(Snapshots, MacroProjectAndControlsTravelToASaveInTheSameFormat) {
       EXPECT_EQ(root.EnumElements().size(), 1u) << "another format drops the carried content";
     }
   }
-  EXPECT_EQ(expected,
-            "VBA/\nVBA/dir 300 ddd\nVBA/Empty/\nVBA/ThisWorkbook 4096 ttt\nPROJECT 8 ID=\nPROJECTwm 0 \n");
+  EXPECT_EQ(expected, "VBA/\nVBA/dir 300 ddd\nVBA/Empty/\nVBA/ThisWorkbook 4096 ttt\nPROJECT 8 ID=\nPROJECTwm 0 \n");
 }
 
 TEST(Snapshots, MissingOrUnreadableContentIsNotKept) {

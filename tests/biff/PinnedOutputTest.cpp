@@ -52,11 +52,21 @@ void FillData(IXLSWorksheet& sheet) {
     for (int32_t c = 1; c <= columns; ++c) {
       TVariant value;
       switch (c % 5) {
-        case 0: value = TVariant(r / 8.0 + c); break;                    // RK x100 or NUMBER
-        case 1: value = TVariant(r * 10 + c); break;                     // integer RK
-        case 2: value = TVariant(Numbered("Item ", (r * 7 + c) % 700)); break;  // repeated texts
-        case 3: value = TVariant(43831.0 + (r + c) % 3000); break;       // dates
-        default: value = TVariant(1e10 + r); break;                      // beyond RK: NUMBER
+        case 0:
+          value = TVariant(r / 8.0 + c);
+          break;  // RK x100 or NUMBER
+        case 1:
+          value = TVariant(r * 10 + c);
+          break;  // integer RK
+        case 2:
+          value = TVariant(Numbered("Item ", (r * 7 + c) % 700));
+          break;  // repeated texts
+        case 3:
+          value = TVariant(43831.0 + (r + c) % 3000);
+          break;  // dates
+        default:
+          value = TVariant(1e10 + r);
+          break;  // beyond RK: NUMBER
       }
       // Leave holes so rows split into several runs.
       if ((r + c) % 97 != 0) cells->Item(r, c)->SetValue(value);

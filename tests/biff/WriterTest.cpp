@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 #include <fstream>
+#include <limits>
 
-#include "support/Hex.h"
-#include "support/Records.h"
 #include "lxDBCell.h"
 #include "lxHandle.h"
 #include "lxOutline.h"
@@ -20,6 +18,8 @@
 #include "lxStreams.h"
 #include "lxWriteGlobals.h"
 #include "lxWriteSheet.h"
+#include "support/Hex.h"
+#include "support/Records.h"
 
 namespace lx {
 namespace {
@@ -157,7 +157,7 @@ TEST(SheetCells, FormattedBlanksFormMulBlankAndPlainBlankWritesNothing) {
   Book b;
   const XLSPtr<IXLSRange> range = b.sheet->Range(u"A1", u"C1");
   range->SetHorizontalAlignment(-4108);  // centre: one new cell format, XF 21
-  b.Set(3, 1, u"");  // a blank cell without a format
+  b.Set(3, 1, u"");                      // a blank cell without a format
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   std::vector<uint16_t> numbers = Numbers(cells);
   EXPECT_EQ(numbers, (std::vector<uint16_t>{kRecRow, kRecRow, kRecMulBlank, kRecDBCell}));
@@ -228,7 +228,7 @@ TEST(SheetCells, GapsBetweenRowsGiveEmptyBlocks) {
     ASSERT_EQ(writer.WriteWorkbook(), 1);
     const auto cells = Walk(writer.Sheet(1)->List(TXLSSheetWriter::lkCells).Bytes());
     EXPECT_EQ(Numbers(cells), (std::vector<uint16_t>{kRecRow, kRecRK, kRecDBCell, kRecDBCell, kRecDBCell, kRecRow,
-                                                      kRecRK, kRecDBCell}));
+                                                     kRecRK, kRecDBCell}));
     EXPECT_EQ(cells[3].payload, Hex("00 00 00 00"));
     EXPECT_EQ(cells[4].payload, Hex("00 00 00 00"));
     const auto head = Walk(writer.Sheet(1)->List(TXLSSheetWriter::lkHead).Bytes());
@@ -316,7 +316,7 @@ TEST(SheetCells, MergedAreaWritesEveryCellThenMergedCells) {
   b.Set(1, 1, u"Title");
   const auto cells = SheetList(*b.book, kSaveBiff8, TXLSSheetWriter::lkCells);
   EXPECT_EQ(Numbers(cells), (std::vector<uint16_t>{kRecRow, kRecRow, kRecLabelSST, kRecBlank, kRecBlank, kRecBlank,
-                                                    kRecMergedCells, kRecDBCell}));
+                                                   kRecMergedCells, kRecDBCell}));
   EXPECT_EQ(Whole(cells[2]), Hex("FD 00 0A 00  00 00 00 00 15 00  00 00 00 00"));
   EXPECT_EQ(Whole(cells[3]), Hex("01 02 06 00  00 00 01 00 15 00"));
   EXPECT_EQ(Whole(cells[4]), Hex("01 02 06 00  01 00 00 00 15 00"));
@@ -333,8 +333,7 @@ TEST(SheetCells, Biff5LabelCarriesTheTextInTheCodePage) {
   // CR LF becomes CR; the text converts to the 8-bit code page.
   EXPECT_EQ(Whole(cells[1]).size(), 4u + 8u + 4u);
   EXPECT_EQ(cells[1].number, kRecLabel);
-  EXPECT_EQ(std::vector<uint8_t>(cells[1].payload.begin() + 6, cells[1].payload.end()),
-            Hex("04 00 61 0D 62 E9"));
+  EXPECT_EQ(std::vector<uint8_t>(cells[1].payload.begin() + 6, cells[1].payload.end()), Hex("04 00 61 0D 62 E9"));
   EXPECT_EQ(Whole(cells[2]), Hex("05 02 08 00  00 00 01 00 0F 00  01 00"));
 
   b.Set(1, 1, std::u16string(300, u'x'));
@@ -459,19 +458,18 @@ TEST(SheetRecords, SheetOptionsGoWhereTheirRecordsBelong) {
     ASSERT_EQ(writer.WriteWorkbook(), 1);
     const TXLSSheetWriter& sheet = *writer.Sheet(1);
     const auto settings = Walk(sheet.List(TXLSSheetWriter::lkSettings).Bytes());
-    std::vector<uint16_t> expected{kRecCalcMode, kRecCalcCount, kRecRefMode, kRecIteration, kRecDelta,
-                                   kRecSaveRecalc, kRecDefColWidth, kRecDefaultRowHeight};
+    std::vector<uint16_t> expected{kRecCalcMode, kRecCalcCount,  kRecRefMode,     kRecIteration,
+                                   kRecDelta,    kRecSaveRecalc, kRecDefColWidth, kRecDefaultRowHeight};
     if (!biff8) expected.insert(expected.end(), {0x0016, 0x0017, 0x0017});  // EXTERNCOUNT, self, book
-    expected.insert(expected.end(), {0x002A, 0x002B, 0x0082, kRecGuts, 0x0081, 0x001B, 0x00A1, 0x0012, 0x00DD,
-                                     0x0063, 0x0013, kRecDimensions});
+    expected.insert(expected.end(), {0x002A, 0x002B, 0x0082, kRecGuts, 0x0081, 0x001B, 0x00A1, 0x0012, 0x00DD, 0x0063,
+                                     0x0013, kRecDimensions});
     EXPECT_EQ(Numbers(settings), expected);
     if (!biff8) {
       EXPECT_EQ(settings[9].payload, Hex("01 02")) << "the sheet's own EXTERNSHEET";
     }
 
     const auto tail = Walk(sheet.List(TXLSSheetWriter::lkTail).Bytes());
-    expected = {0x0029, 0x0028, 0x0027, 0x0026, 0x0084, 0x0083, 0x0015, 0x0014, kRecWindow2, 0x0041,
-                kRecSelection};
+    expected = {0x0029, 0x0028, 0x0027, 0x0026, 0x0084, 0x0083, 0x0015, 0x0014, kRecWindow2, 0x0041, kRecSelection};
     if (biff8) expected.push_back(0x0867);
     expected.push_back(kRecEOF);
     EXPECT_EQ(Numbers(tail), expected);
@@ -480,8 +478,9 @@ TEST(SheetRecords, SheetOptionsGoWhereTheirRecordsBelong) {
     EXPECT_EQ(tail[8].payload[0], 0xBE);
     EXPECT_EQ(tail[9].payload, Hex("00 00 01 00 01 00 00 00 02 00"));
     EXPECT_EQ(tail[10].payload[0], 0x02);
-    EXPECT_EQ(sheet.Total(), sheet.List(TXLSSheetWriter::lkHead).Total() + sheet.List(TXLSSheetWriter::lkSettings).Total() +
-                                 sheet.List(TXLSSheetWriter::lkCells).Total() + sheet.List(TXLSSheetWriter::lkTail).Total());
+    EXPECT_EQ(sheet.Total(),
+              sheet.List(TXLSSheetWriter::lkHead).Total() + sheet.List(TXLSSheetWriter::lkSettings).Total() +
+                  sheet.List(TXLSSheetWriter::lkCells).Total() + sheet.List(TXLSSheetWriter::lkTail).Total());
   }
 }
 

@@ -43,8 +43,7 @@ struct TScenario {
 };
 
 // Rows of `columns` cells, each written before it is styled as an exporter does.
-std::vector<std::array<int32_t, 3>> Block(int32_t top, int32_t rows, int32_t left, int32_t columns,
-                                          int32_t styles) {
+std::vector<std::array<int32_t, 3>> Block(int32_t top, int32_t rows, int32_t left, int32_t columns, int32_t styles) {
   std::vector<std::array<int32_t, 3>> cells;
   for (int32_t r = top; r < top + rows; ++r)
     for (int32_t c = left; c < left + columns; ++c) cells.push_back({r, c, (r * 7 + c) % styles});
@@ -70,10 +69,12 @@ std::vector<uint8_t> Styled(const TScenario& scenario, bool remember) {
 
 TEST(CellStyler, RememberedOutcomesLeaveTheSameWorkbook) {
   const std::vector<TScenario> scenarios = {
-      {"rows of thin lines", nullptr,
+      {"rows of thin lines",
+       nullptr,
        {Style(BorderStyleSingleThin, 0, 9, u"#,##0.00"), Style(BorderStyleSingleThin, 0, 9, u"M/d/yyyy")},
        Block(1, 40, 2, 3, 2)},
-      {"every border style and colour", nullptr,
+      {"every border style and colour",
+       nullptr,
        {Style(BorderStyleSingleHair, 10), Style(BorderStyleSingleThick), Style(BorderStyleDouble, 4),
         Style(BorderStyleNone, 12), Style(BorderStyleNone)},
        Block(0, 30, 0, 5, 5)},
@@ -85,8 +86,10 @@ TEST(CellStyler, RememberedOutcomesLeaveTheSameWorkbook) {
          BordersOf(around.Get())->SetLineStyle(xlDash);
          InteriorOf(sheet.RangeOf(10, 1, 8, 12).Get())->SetColorIndex(6);
        },
-       {Style(BorderStyleSingleThin), Style(BorderStyleDouble, 5)}, Block(2, 20, 1, 4, 2)},
-      {"written over twice and from the bottom up", nullptr,
+       {Style(BorderStyleSingleThin), Style(BorderStyleDouble, 5)},
+       Block(2, 20, 1, 4, 2)},
+      {"written over twice and from the bottom up",
+       nullptr,
        {Style(BorderStyleSingleThin, 0, 0, u"0.0"), Style(BorderStyleSingleThick, 3)},
        [] {
          auto cells = Block(0, 12, 0, 3, 2);
@@ -102,7 +105,8 @@ TEST(CellStyler, RememberedOutcomesLeaveTheSameWorkbook) {
          BordersOf(row->EntireRow().Get())->Item(xlEdgeBottom)->SetLineStyle(xlContinuous);
          InteriorOf(sheet.RangeOf(1, 4, 4, 1)->EntireColumn().Get())->SetColorIndex(8);
        },
-       {Style(BorderStyleSingleThin, 0, 7), Style(BorderStyleSingleHair)}, Block(0, 14, 0, 5, 2)},
+       {Style(BorderStyleSingleThin, 0, 7), Style(BorderStyleSingleHair)},
+       Block(0, 14, 0, 5, 2)},
   };
   for (const TScenario& scenario : scenarios) {
     EXPECT_EQ(Styled(scenario, true), Styled(scenario, false)) << scenario.name;

@@ -40,10 +40,10 @@ TEST(GridExportEvents, ChangesMadeByAnEventApplyToTheCellsAfterIt) {
        1, [](IXLSRange* c) { return std::to_string(InteriorOf(c)->Color()); }, "16777215", "65535"},
       {"column font", [](TGridToXLS&, TDBGrid& g) { g.Columns()[0]->SetFont(TFont("Courier New", 9)); }, 1,
        [](IXLSRange* c) { return Utf16ToUtf8(FontOf(c)->Name()); }, "MS Sans Serif", "Courier New"},
-      {"palette",
-       [](TGridToXLS& e, TDBGrid&) { e.Workbook()->SetColors(2, 0x000000); },
-       1, [](IXLSRange* c) { return std::to_string(InteriorOf(c)->ColorIndex() == 2); }, "1", "0"},
-      {"locale", [](TGridToXLS&, TDBGrid&) {
+      {"palette", [](TGridToXLS& e, TDBGrid&) { e.Workbook()->SetColors(2, 0x000000); }, 1,
+       [](IXLSRange* c) { return std::to_string(InteriorOf(c)->ColorIndex() == 2); }, "1", "0"},
+      {"locale",
+       [](TGridToXLS&, TDBGrid&) {
          TFormatSettings changed = FormatSettings();
          changed.ShortDateFormat = "yyyy-MM-dd";
          SetFormatSettings(changed);

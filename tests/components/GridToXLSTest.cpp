@@ -98,9 +98,8 @@ TEST_F(GridExport, HiddenColumnsAreSkippedAndEventsGetGridIndexes) {
     EXPECT_EQ(column->Index(), index);
     EXPECT_EQ(cell->Row(), 1);
   });
-  export_.SetAfterDetailCell([&](TGridToXLS*, IXLSRange*, int32_t row, int32_t index, TColumn*) {
-    detailIndexes.emplace_back(row, index);
-  });
+  export_.SetAfterDetailCell(
+      [&](TGridToXLS*, IXLSRange*, int32_t row, int32_t index, TColumn*) { detailIndexes.emplace_back(row, index); });
   auto name = [&](const char* what) {
     return [&ranges, what](TGridToXLS*, IXLSRange* r, auto...) {
       ranges.push_back(std::string(what) + " " +
@@ -122,8 +121,8 @@ TEST_F(GridExport, HiddenColumnsAreSkippedAndEventsGetGridIndexes) {
   EXPECT_EQ(sheet->Cells()->Item(3, 2)->Value().ToInt32(), 1002);
   EXPECT_EQ(headerIndexes, (std::vector<int32_t>{0, 2}));
   EXPECT_EQ(detailIndexes, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}, {1, 2}, {2, 0}, {2, 2}}));
-  EXPECT_EQ(ranges, (std::vector<std::string>{"header A1:B1", "row A2:B2", "row A3:B3", "detail A2:B3",
-                                              "export A1:B3"}));
+  EXPECT_EQ(ranges,
+            (std::vector<std::string>{"header A1:B1", "row A2:B2", "row A3:B3", "detail A2:B3", "export A1:B3"}));
   EXPECT_EQ(data_.RecNo(), 2);
   EXPECT_FALSE(data_.ControlsDisabled());
 }
@@ -463,9 +462,8 @@ TEST_F(SaveByExtension, SilentAbortGivesMinus100AndNoWorkbook) {
   EXPECT_EQ(data_.RecNo(), 2);
 
   // Other errors pass to the caller, and the half-written workbook goes.
-  export_.SetAfterDetailCell([](TGridToXLS*, IXLSRange*, int32_t, int32_t, TColumn*) {
-    throw EDatabaseError("broken");
-  });
+  export_.SetAfterDetailCell(
+      [](TGridToXLS*, IXLSRange*, int32_t, int32_t, TColumn*) { throw EDatabaseError("broken"); });
   EXPECT_THROW(static_cast<void>(export_.ExportToFile(Path("broken.xls"))), EDatabaseError);
   EXPECT_EQ(export_.Workbook(), nullptr);
 

@@ -16,22 +16,38 @@ TEST(DeclaredTypes, NamesMapToFieldTypes) {
     TFieldType type;
     int size;
   } cases[] = {
-      {"INTEGER", ftInteger, 0},          {"int", ftInteger, 0},
-      {"SMALLINT", ftSmallint, 0},        {"BIGINT", ftLargeint, 0},
-      {"WORD", ftWord, 0},                {"AUTOINC", ftAutoInc, 0},
-      {"REAL", ftFloat, 0},               {"FLOAT", ftFloat, 0},
-      {"DOUBLE PRECISION", ftFloat, 0},   {"CURRENCY", ftCurrency, 0},
-      {"Money", ftCurrency, 0},           {"DECIMAL(10,2)", ftCurrency, 0},
-      {"NUMERIC(12, 4)", ftBCD, 0},       {"DECIMAL(18,6)", ftFMTBcd, 0},
-      {"DATE", ftDate, 0},                {"TIME", ftTime, 0},
-      {"DATETIME", ftDateTime, 0},        {"TIMESTAMP", ftDateTime, 0},
-      {"BOOLEAN", ftBoolean, 0},          {"VARCHAR(30)", ftString, 30},
-      {"varchar (7)", ftString, 7},       {"TEXT", ftString, 0},
-      {"CHAR(2)", ftFixedChar, 2},        {"NVARCHAR(40)", ftWideString, 40},
-      {"MEMO", ftMemo, 0},                {"CLOB", ftMemo, 0},
-      {"BLOB", ftBlob, 0},                {"GRAPHIC", ftGraphic, 0},
-      {"UNSIGNED INTEGER", ftInteger, 0}, {"VARYING TEXT(12)", ftString, 12},
-      {"REAL NUMBER", ftFloat, 0},        {"", ftUnknown, 0},
+      {"INTEGER", ftInteger, 0},
+      {"int", ftInteger, 0},
+      {"SMALLINT", ftSmallint, 0},
+      {"BIGINT", ftLargeint, 0},
+      {"WORD", ftWord, 0},
+      {"AUTOINC", ftAutoInc, 0},
+      {"REAL", ftFloat, 0},
+      {"FLOAT", ftFloat, 0},
+      {"DOUBLE PRECISION", ftFloat, 0},
+      {"CURRENCY", ftCurrency, 0},
+      {"Money", ftCurrency, 0},
+      {"DECIMAL(10,2)", ftCurrency, 0},
+      {"NUMERIC(12, 4)", ftBCD, 0},
+      {"DECIMAL(18,6)", ftFMTBcd, 0},
+      {"DATE", ftDate, 0},
+      {"TIME", ftTime, 0},
+      {"DATETIME", ftDateTime, 0},
+      {"TIMESTAMP", ftDateTime, 0},
+      {"BOOLEAN", ftBoolean, 0},
+      {"VARCHAR(30)", ftString, 30},
+      {"varchar (7)", ftString, 7},
+      {"TEXT", ftString, 0},
+      {"CHAR(2)", ftFixedChar, 2},
+      {"NVARCHAR(40)", ftWideString, 40},
+      {"MEMO", ftMemo, 0},
+      {"CLOB", ftMemo, 0},
+      {"BLOB", ftBlob, 0},
+      {"GRAPHIC", ftGraphic, 0},
+      {"UNSIGNED INTEGER", ftInteger, 0},
+      {"VARYING TEXT(12)", ftString, 12},
+      {"REAL NUMBER", ftFloat, 0},
+      {"", ftUnknown, 0},
       // SQLite's own rule: a name containing INT has integer affinity.
       {"FLOATING POINT", ftInteger, 0},
   };
@@ -76,8 +92,8 @@ TEST_F(TSQLiteFixture, FieldsTakeTheirTypesFromTheTable) {
   ds.SetTableName("t");
   ds.Open();
   ASSERT_EQ(ds.FieldCount(), 11);
-  const TFieldType expected[] = {ftInteger, ftString, ftString,   ftCurrency, ftFloat, ftDate,
-                                 ftDateTime, ftTime,  ftBoolean, ftMemo,     ftSmallint};
+  const TFieldType expected[] = {ftInteger,  ftString, ftString,  ftCurrency, ftFloat,   ftDate,
+                                 ftDateTime, ftTime,   ftBoolean, ftMemo,     ftSmallint};
   for (int i = 0; i < 11; ++i) EXPECT_EQ(ds.Fields(i)->DataType(), expected[i]) << ds.Fields(i)->FieldName();
   EXPECT_EQ(ds.FieldByName("Name")->Size(), 12);
   EXPECT_EQ(ds.FieldByName("Note")->Size(), 13) << "no declared length: the longest value";
@@ -100,8 +116,8 @@ TEST_F(TSQLiteFixture, FieldsTakeTheirTypesFromTheTable) {
 TEST_F(TSQLiteFixture, DateColumnsReadSQLiteNumbersAndIgnoreJunk) {
   Exec(
       "CREATE TABLE d (At DATETIME);"
-      "INSERT INTO d VALUES (2449518.5);"   // Julian day of 1994-06-15 00:00
-      "INSERT INTO d VALUES (86400);"       // one day after 1 January 1970
+      "INSERT INTO d VALUES (2449518.5);"  // Julian day of 1994-06-15 00:00
+      "INSERT INTO d VALUES (86400);"      // one day after 1 January 1970
       "INSERT INTO d VALUES ('soon');");
   ds.SetSQL("SELECT At FROM d ORDER BY rowid");
   ds.Open();
@@ -173,8 +189,8 @@ TEST(DemoDatabase, OrdersAndCustomersAreLoadedFromTheEmbeddedScript) {
   customers.SetTableName(kDemoCustomerTable);
   customers.Open();
   EXPECT_GE(customers.RecordCount(), 100);
-  const char* const names[] = {"CustNo", "Company", "Addr1", "City", "State",
-                               "Zip", "Country", "Phone", "Contact", "LastInvoiceDate"};
+  const char* const names[] = {"CustNo", "Company", "Addr1", "City",    "State",
+                               "Zip",    "Country", "Phone", "Contact", "LastInvoiceDate"};
   ASSERT_EQ(customers.FieldCount(), 10);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(customers.Fields(i)->FieldName(), names[i]);
   EXPECT_EQ(customers.FieldByName("CustNo")->DataType(), ftFloat);

@@ -108,7 +108,9 @@ TEST_F(CSVFiles, WorkbookAndRangeSaveTheirCellsByCode) {
   EXPECT_EQ(Read("range.tsv"), "first\r\n");
   TMemoryStream stream;
   EXPECT_EQ(range->SaveAs(stream, kSaveCSVUnicode), kResultOk);
-  EXPECT_EQ(Bytes(stream), std::string("\xFF\xFE" "f\0i\0r\0s\0t\0\r\0\n\0", 16));
+  EXPECT_EQ(Bytes(stream), std::string("\xFF\xFE"
+                                       "f\0i\0r\0s\0t\0\r\0\n\0",
+                                       16));
   EXPECT_EQ(range->SaveAs(Path("range.x"), kSaveBiff8), kResultFail);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "range.x"));
 }

@@ -298,8 +298,8 @@ TEST(NumFormats, DateDetectionLooksForDoubledDateLetters) {
   for (const char16_t* text : {u"dd/mm", u"[Red]0 \"mm\"", u"yy", u"[hh]", u"ss.0", u"Mmm", u"d.m.yyyy"}) {
     EXPECT_TRUE(TXLSNumFormatList::LooksLikeDate(text)) << Utf16ToUtf8(text);
   }
-  for (const char16_t* text : {u"0.00E+00", u"#,##0;[Red]-#,##0", u"@", u"[Blue]0%", u"d-m", u"0 \"Days\"",
-                               u"[Magenta]0", u"[Yellow]0"}) {
+  for (const char16_t* text :
+       {u"0.00E+00", u"#,##0;[Red]-#,##0", u"@", u"[Blue]0%", u"d-m", u"0 \"Days\"", u"[Magenta]0", u"[Yellow]0"}) {
     EXPECT_FALSE(TXLSNumFormatList::LooksLikeDate(text)) << Utf16ToUtf8(text);
   }
 }

@@ -118,10 +118,9 @@ TEST(StringTable, SmallTableBytes) {
   table.AddString(u"Ab");
   table.AddString(u"Ab");
   table.AddString(u"x");
-  EXPECT_EQ(ToHex(Write(table, 100)),
-            ToHex(Hex("FC 00 14 00  03 00 00 00  02 00 00 00"
-                      "  02 00 01 41 00 62 00   01 00 01 78 00"
-                      "FF 00 0A 00  08 00  70 00 00 00 0C 00 00 00")));
+  EXPECT_EQ(ToHex(Write(table, 100)), ToHex(Hex("FC 00 14 00  03 00 00 00  02 00 00 00"
+                                                "  02 00 01 41 00 62 00   01 00 01 78 00"
+                                                "FF 00 0A 00  08 00  70 00 00 00 0C 00 00 00")));
 }
 
 TEST(StringTable, FewerThanFiveBytesLeftMovesTheTextToANewContinue) {
@@ -129,10 +128,9 @@ TEST(StringTable, FewerThanFiveBytesLeftMovesTheTextToANewContinue) {
   table.SetMaxRecordData(20);
   table.AddString(u"abc");  // leaves 3 bytes of room in the SST record
   table.AddString(u"xy");
-  EXPECT_EQ(ToHex(Write(table, 0)),
-            ToHex(Hex("FC 00 11 00  02 00 00 00 02 00 00 00  03 00 01 61 00 62 00 63 00"
-                      "3C 00 07 00  02 00 01 78 00 79 00"
-                      "FF 00 0A 00  08 00  0C 00 00 00 0C 00 00 00")));
+  EXPECT_EQ(ToHex(Write(table, 0)), ToHex(Hex("FC 00 11 00  02 00 00 00 02 00 00 00  03 00 01 61 00 62 00 63 00"
+                                              "3C 00 07 00  02 00 01 78 00 79 00"
+                                              "FF 00 0A 00  08 00  0C 00 00 00 0C 00 00 00")));
 }
 
 TEST(StringTable, LongTextsSplitIntoContinuationPiecesWithTheirOwnOptionByte) {
@@ -182,8 +180,7 @@ TEST(StringTable, FiveThousandCharactersFillTheSSTRecordAndContinue) {
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].first, kRecSST);
   EXPECT_EQ(records[0].second.size(), 8223u);  // 8 + 3 + 2 * 4106; one byte of room stays empty
-  EXPECT_EQ(ToHex(std::vector<uint8_t>(records[0].second.begin() + 8, records[0].second.begin() + 11)),
-            "88 13 01");
+  EXPECT_EQ(ToHex(std::vector<uint8_t>(records[0].second.begin() + 8, records[0].second.begin() + 11)), "88 13 01");
   EXPECT_EQ(records[1].first, kRecContinue);
   EXPECT_EQ(records[1].second.size(), 1u + 2 * 894);
   EXPECT_EQ(records[1].second[0], 0x01);

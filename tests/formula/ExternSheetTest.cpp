@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "lxExternSheet.h"
 #include "lxConstants.h"
+#include "lxExternSheet.h"
 #include "support/Hex.h"
 
 namespace lx {
@@ -21,8 +21,7 @@ std::string Norm(std::string_view hex) { return test::ToHex(test::Hex(hex)); }
 // A workbook stand-in: sheets in position order with their identifiers.
 class ExternSheet : public ::testing::Test {
  protected:
-  ExternSheet()
-      : table_(test::FakeSheetLinks(&sheets_)) {}
+  ExternSheet() : table_(test::FakeSheetLinks(&sheets_)) {}
 
   test::TFakeSheets sheets_{{1, u"Sheet1"}, {2, u"Sheet2"}, {3, u"Sheet3"}};
   TlxExternSheetSheet table_;
@@ -100,14 +99,12 @@ TEST_F(ExternSheet, MovedSheetsChangeOnlyThePositionsWritten) {
   ASSERT_EQ(table_.XtiCount(), 2);
   EXPECT_EQ(table_.RefIndex(sheet1), 1);
   EXPECT_EQ(table_.RefIndex(range), 2);
-  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()),
-            Norm("17 00 0E 00 02 00 00 00 00 00 00 00 00 00 01 00 02 00"));
+  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()), Norm("17 00 0E 00 02 00 00 00 00 00 00 00 00 00 01 00 02 00"));
 
   // Sheet1 moves to the end: order 2, 3, 1. The range's positions stay ordered.
   std::rotate(sheets_.begin(), sheets_.begin() + 1, sheets_.end());
   table_.PrepareForSave();
-  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()),
-            Norm("17 00 0E 00 02 00 00 00 02 00 02 00 00 00 00 00 01 00"));
+  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()), Norm("17 00 0E 00 02 00 00 00 02 00 02 00 00 00 00 00 01 00"));
   int32_t book, first, last;
   ASSERT_EQ(table_.Resolve(range, book, first, last), kResultOk);
   EXPECT_EQ(book, 0);
@@ -184,8 +181,8 @@ TEST_F(ExternSheet, EntriesReadFromAFile) {
   ASSERT_EQ(books.Item(0)->sheetNames.size(), 2u);
   EXPECT_EQ(books.Item(0)->sheetNames[1], u"B");
 
-  EXPECT_EQ(table_.AddFromFile(1, 1, 3, 2), 1);  // Sheet3:Sheet2 of this workbook
-  EXPECT_EQ(table_.AddFromFile(2, 0, 2, 1), 2);  // sheets 1..2 of x.xls
+  EXPECT_EQ(table_.AddFromFile(1, 1, 3, 2), 1);   // Sheet3:Sheet2 of this workbook
+  EXPECT_EQ(table_.AddFromFile(2, 0, 2, 1), 2);   // sheets 1..2 of x.xls
   EXPECT_EQ(table_.AddFromFile(3, 7, 1, 1), -1);  // no such supporting workbook
   // Formulas typed later find the entries read.
   EXPECT_EQ(table_.FindOrAddSheetNames(u"Sheet2", u"Sheet3"), 1);
@@ -198,8 +195,7 @@ TEST_F(ExternSheet, EntriesReadFromAFile) {
   EXPECT_EQ(last, 2);
 
   table_.PrepareForSave();
-  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()),
-            Norm("17 00 0E 00 02 00 01 00 01 00 02 00 00 00 00 00 01 00"));
+  EXPECT_EQ(RecordHex(*table_.BuildExternSheetBiff8()), Norm("17 00 0E 00 02 00 01 00 01 00 02 00 00 00 00 00 01 00"));
   auto supbooks = table_.BuildSupBookRecords();
   ASSERT_EQ(supbooks.size(), 2u);
   EXPECT_EQ(RecordHex(*supbooks[0]), Norm("AE 01 19 00 02 00 05 00 01 78 00 2E 00 78 00 6C 00 73 00"

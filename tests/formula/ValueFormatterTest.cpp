@@ -34,10 +34,10 @@ TEST(ValueFormatter, SectionsAndNumbers) {
       {1234567.891, u"#,##0.00", u"1,234,567.89"},
       {1234.5, u"0.00%", u"123450.00%"},  // the multiplier applies before the core
       {0.5, u"0%", u"50%"},
-      {-5, u"0;(0)", u"(5)"},             // its own section: no minus sign
-      {-5, u"0", u"-5"},                  // the first section serves: a minus sign
-      {0, u"0;-0;\"zero\"", u"zero0"},    // a section without placeholders prints the number
-      {0, u"0.0;(0.0)", u"0.0"},          // two sections: zero takes the first
+      {-5, u"0;(0)", u"(5)"},           // its own section: no minus sign
+      {-5, u"0", u"-5"},                // the first section serves: a minus sign
+      {0, u"0;-0;\"zero\"", u"zero0"},  // a section without placeholders prints the number
+      {0, u"0.0;(0.0)", u"0.0"},        // two sections: zero takes the first
       {0.5, u"General", u"0.5"},
       {1234.5, u"0.00E+00", u"1234.50E+00"},  // no exponents: literal suffix
       {0.125, u"0.00", u"0.12"},              // ties to even
@@ -51,14 +51,14 @@ TEST(ValueFormatter, SectionsAndNumbers) {
       {5, u"0_)", u"5 "},
       {5, u"\\$0", u"$5"},
       {5, u"\"Total: \"0 \"kg\"", u"Total: 5 kg"},
-      {5, u"d", u"5d"},  // a lone d is no date code
+      {5, u"d", u"5d"},                             // a lone d is no date code
       {1234.5, u"[Cyan]0.00", u"1234.5Cyan]0.00"},  // unknown colours stay, and end the core
       {int16_t{12}, u"0.0", u"12.0"},
       {TVariant::FromCurrency(12345), u"0.00", u"1.23"},  // 1.2345 rounds to 1.23
       {true, u"0.00", u"True"},
       {false, u"", u"False"},
       {u"text", u"0;0;0;@", u"text"},  // text is always plain
-      {int64_t{42}, u"0.00", u"42"},    // 64-bit integers are plain
+      {int64_t{42}, u"0.00", u"42"},   // 64-bit integers are plain
       {TVariant::Null(), u"0.00", u""},
       {1.0 / 3.0, u"", u"0.333333333333333"},  // fifteen digits in general
   });

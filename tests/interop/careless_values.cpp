@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
     second->SetName(upper);
   }
   const double inf = std::numeric_limits<double>::infinity();
-  const TVariant values[] = {TVariant(bad), TVariant(std::numeric_limits<double>::quiet_NaN()), TVariant(inf),
-                             TVariant(-inf), TVariant(1.5), TVariant(std::u16string{0xDC00})};
+  const TVariant values[] = {TVariant(bad), TVariant(std::numeric_limits<double>::quiet_NaN()),
+                             TVariant(inf), TVariant(-inf),
+                             TVariant(1.5), TVariant(std::u16string{0xDC00})};
   int32_t row = 1;
   for (const TVariant& value : values) first->Cells()->Item(row++, 1)->SetValue(value);
   first->PageSetup().SetCenterHeader(bad);

@@ -35,7 +35,8 @@ void List(const TCompoundReadStorage& storage, const std::string& prefix) {
       std::printf("storage\t%s\n", path.c_str());
       List(*storage.OpenStorage(e.Name), path + "/");
     } else {
-      std::printf("stream\t%s\t%" PRIu64 "\t%016" PRIx64 "\n", path.c_str(), e.Size, Fnv1a(*storage.OpenStream(e.Name)));
+      std::printf("stream\t%s\t%" PRIu64 "\t%016" PRIx64 "\n", path.c_str(), e.Size,
+                  Fnv1a(*storage.OpenStream(e.Name)));
     }
   }
 }

@@ -57,8 +57,7 @@ TEST(PageBreaks, HorizontalRecordsInListOrder) {
   breaks.Add(10);
   breaks.Add(5);
   EXPECT_EQ(RecordHex(*breaks.BuildRecord(false)), Norm("1B 00 06 00 02 00 05 00 0A 00"));
-  EXPECT_EQ(RecordHex(*breaks.BuildRecord(true)),
-            Norm("1B 00 0E 00 02 00 05 00 00 00 FF 00 0A 00 00 00 FF 00"));
+  EXPECT_EQ(RecordHex(*breaks.BuildRecord(true)), Norm("1B 00 0E 00 02 00 05 00 00 00 FF 00 0A 00 00 00 FF 00"));
 }
 
 TEST(PageBreaks, VerticalRecordsSpanAllRows) {

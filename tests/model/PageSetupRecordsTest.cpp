@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxPageSetup.h"
-#include "lxConstants.h"
 #include "support/Hex.h"
 
 namespace lx {
@@ -22,9 +22,8 @@ std::string Norm(std::string_view hex) { return test::ToHex(test::Hex(hex)); }
 
 TEST(PageSetupRecords, NewSheetRecords) {
   TXLSPageSetup setup;
-  EXPECT_EQ(RecordHex(BuildSetupRecord(setup)),
-            Norm("A1 00 22 00 00 00 64 00 01 00 00 00 00 00 02 00 58 02 58 02"
-                 "00 00 00 00 00 00 E0 3F 00 00 00 00 00 00 E0 3F 01 00"));
+  EXPECT_EQ(RecordHex(BuildSetupRecord(setup)), Norm("A1 00 22 00 00 00 64 00 01 00 00 00 00 00 02 00 58 02 58 02"
+                                                     "00 00 00 00 00 00 E0 3F 00 00 00 00 00 00 E0 3F 01 00"));
   EXPECT_EQ(RecordHex(BuildPrintHeadersRecord(setup)), Norm("2A 00 02 00 00 00"));
   EXPECT_EQ(RecordHex(BuildPrintGridlinesRecord(setup)), Norm("2B 00 02 00 01 00"));
   EXPECT_EQ(RecordHex(BuildGridSetRecord(setup)), Norm("82 00 02 00 00 00"));
@@ -62,9 +61,8 @@ TEST(PageSetupRecords, ChangedSettings) {
   setup.SetPrintGridlines(false);
   setup.SetPrintHeadings(true);
   setup.SetCenterHorizontally(true);
-  EXPECT_EQ(RecordHex(BuildSetupRecord(setup)),
-            Norm("A1 00 22 00 09 00 50 00 01 00 02 00 03 00 00 00 58 02 58 02"
-                 "00 00 00 00 00 00 D0 3F 00 00 00 00 00 00 00 40 01 00"));
+  EXPECT_EQ(RecordHex(BuildSetupRecord(setup)), Norm("A1 00 22 00 09 00 50 00 01 00 02 00 03 00 00 00 58 02 58 02"
+                                                     "00 00 00 00 00 00 D0 3F 00 00 00 00 00 00 00 40 01 00"));
   EXPECT_EQ(RecordHex(BuildPrintGridlinesRecord(setup)), Norm("2B 00 02 00 00 00"));
   EXPECT_EQ(RecordHex(BuildGridSetRecord(setup)), Norm("82 00 02 00 01 00"));
   EXPECT_EQ(RecordHex(BuildPrintHeadersRecord(setup)), Norm("2A 00 02 00 01 00"));

@@ -16,9 +16,7 @@ struct Book {
   XLSPtr<IXLSRange> At(int32_t row, int32_t column) { return sheet->Cells()->Item(row, column); }
   XLSPtr<IXLSRange> R(const char16_t* a, const char16_t* b) { return sheet->Range(a, b); }
   double Number(int32_t row, int32_t column) { return At(row, column)->Value().ToDouble(); }
-  bool Missing(int32_t row, int32_t column) {
-    return sheet->CellHeap().FindCell(row - 1, column - 1) == nullptr;
-  }
+  bool Missing(int32_t row, int32_t column) { return sheet->CellHeap().FindCell(row - 1, column - 1) == nullptr; }
 };
 
 TEST(Merge, KeepsTheTopLeftValueAndEmptiesTheRest) {

@@ -204,8 +204,8 @@ TEST(RangeFormat, WholeColumnChangesTheRecordAndUsedCellsOnly) {
 
 TEST(RangeFormat, WholeRowsCombineWithColumnFormats) {
   Book b;
-  b.sheet->Range(u"B1", u"B65536")->SetNumberFormat(u"0.0");  // column B
-  b.At(2, 3)->SetValue(TVariant(1));                            // C2 exists
+  b.sheet->Range(u"B1", u"B65536")->SetNumberFormat(u"0.0");     // column B
+  b.At(2, 3)->SetValue(TVariant(1));                             // C2 exists
   b.sheet->Range(u"A2", u"IV2")->SetHorizontalAlignment(-4108);  // row 2 centred
   const TXLSRowInfo* row = b.sheet->RowInfo().Find(1);
   ASSERT_NE(row, nullptr);

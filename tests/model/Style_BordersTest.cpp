@@ -112,7 +112,7 @@ TEST(StyleBorders, EdgeReadsTheNeighbourSideFirst) {
 
 TEST(StyleBorders, InsideEdgesNeedTwoColumnsOrTwoRows) {
   Book b;
-  b.Edge(1, 1, 3, 1, xlInsideVertical)->SetLineStyle(xlContinuous);  // B2:B4
+  b.Edge(1, 1, 3, 1, xlInsideVertical)->SetLineStyle(xlContinuous);    // B2:B4
   b.Edge(1, 3, 1, 5, xlInsideHorizontal)->SetLineStyle(xlContinuous);  // D2:F2
   EXPECT_EQ(b.sheet->CellHeap().CellCount(), 0);
   EXPECT_EQ(b.Edge(1, 1, 3, 1, xlInsideVertical)->LineStyle(), xlNone);
@@ -145,10 +145,18 @@ struct LineCase {
   int32_t weight;
 };
 constexpr LineCase kLines[] = {
-    {1, xlContinuous, xlThin},   {2, xlContinuous, xlMedium}, {3, xlDash, xlThin},
-    {4, xlDot, xlThin},          {5, xlContinuous, xlThick},  {6, xlDouble, xlThick},
-    {7, xlContinuous, xlHairline}, {8, xlDash, xlMedium},     {9, xlDashDot, xlThin},
-    {10, xlDashDot, xlMedium},   {11, xlDashDotDot, xlThin},  {12, xlDashDotDot, xlMedium},
+    {1, xlContinuous, xlThin},
+    {2, xlContinuous, xlMedium},
+    {3, xlDash, xlThin},
+    {4, xlDot, xlThin},
+    {5, xlContinuous, xlThick},
+    {6, xlDouble, xlThick},
+    {7, xlContinuous, xlHairline},
+    {8, xlDash, xlMedium},
+    {9, xlDashDot, xlThin},
+    {10, xlDashDot, xlMedium},
+    {11, xlDashDotDot, xlThin},
+    {12, xlDashDotDot, xlMedium},
     {13, xlSlantDashDot, xlMedium},
 };
 
@@ -235,7 +243,7 @@ TEST(StyleBorders, AllBordersWriteEverySideAndClearTheSurroundings) {
   EXPECT_EQ(b.Top(3, 2), 0);
   EXPECT_EQ(b.Right(1, 0), 0);
   EXPECT_EQ(b.Left(2, 3), 0);
-  EXPECT_EQ(b.Top(0, 1), kDouble);  // only the facing sides go
+  EXPECT_EQ(b.Top(0, 1), kDouble);     // only the facing sides go
   EXPECT_EQ(b.Bottom(0, 0), kDouble);  // diagonal neighbours are not touched
   EXPECT_EQ(b.Borders(1, 1, 2, 2)->Weight(), xlHairline);
 }

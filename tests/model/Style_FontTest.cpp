@@ -151,7 +151,7 @@ TEST(StyleFont, EachWriteChangesOneAttributeOfEveryCell) {
 TEST(StyleFont, WholeColumnsAndWholeRowsGoThroughTheirRecords) {
   Book b;
   TXLSCellHeap& cells = b.sheet->CellHeap();
-  cells.GetCell(4, 1);  // B5 exists before the write
+  cells.GetCell(4, 1);                         // B5 exists before the write
   b.Font(0, 1, kXLSMaxRow, 1)->SetBold(true);  // column B
   EXPECT_EQ(cells.CellCount(), 1);
   EXPECT_TRUE(b.Formats().Fonts().GetFontBold(b.Formats().GetXFFont(b.sheet->ColumnInfo().Find(1)->FormatIndex)));

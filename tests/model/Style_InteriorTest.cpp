@@ -33,11 +33,21 @@ TEST(StyleInterior, PatternTableBothWays) {
     int32_t written;
     int32_t stored;
     int32_t read;
-  } cases[] = {{xlSolid, 1, xlSolid},          {xlAutomatic, 1, xlSolid},     {xlGray50, 2, xlGray50},
-               {xlGray75, 3, xlGray75},        {xlGray25, 4, xlGray25},       {xlHorizontal, 5, xlHorizontal},
-               {xlVertical, 6, xlVertical},    {xlDown, 7, xlDown},           {xlUp, 8, xlUp},
-               {9, 9, 9},                      {18, 18, 18},                  {xlNone, 0, xlNone},
-               {19, 0, xlNone},                {2, 0, xlNone},                {-4127, 0, xlNone}};
+  } cases[] = {{xlSolid, 1, xlSolid},
+               {xlAutomatic, 1, xlSolid},
+               {xlGray50, 2, xlGray50},
+               {xlGray75, 3, xlGray75},
+               {xlGray25, 4, xlGray25},
+               {xlHorizontal, 5, xlHorizontal},
+               {xlVertical, 6, xlVertical},
+               {xlDown, 7, xlDown},
+               {xlUp, 8, xlUp},
+               {9, 9, 9},
+               {18, 18, 18},
+               {xlNone, 0, xlNone},
+               {19, 0, xlNone},
+               {2, 0, xlNone},
+               {-4127, 0, xlNone}};
   for (const auto& c : cases) {
     fill->SetPattern(xlGray50);
     fill->SetPattern(c.written);

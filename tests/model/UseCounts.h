@@ -31,8 +31,8 @@ inline std::string UseCountMismatch(TXLSWorkbook& book) {
     if (formats.IsDefault(index)) continue;
     const int32_t expected = uses.count(index) ? uses[index] : 0;
     if (formats.RefCount(index) != expected)
-      report += "format " + std::to_string(index) + ": counted " + std::to_string(formats.RefCount(index)) +
-                ", held " + std::to_string(expected) + "; ";
+      report += "format " + std::to_string(index) + ": counted " + std::to_string(formats.RefCount(index)) + ", held " +
+                std::to_string(expected) + "; ";
   }
   for (const auto& [index, count] : uses)
     if (!formats.Contains(index)) report += "unknown format " + std::to_string(index) + "; ";

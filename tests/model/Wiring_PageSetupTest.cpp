@@ -87,8 +87,8 @@ TEST(WiringPageSetup, VariantZoomAndFitCountsTakeOnlyBooleansAndNumbers) {
   TwoSheets b;
   TXLSPageSetup& setup = b.first->PageSetup();
   // Text, null, empty and dates are not numbers: nothing changes.
-  for (const TVariant& ignored : {TVariant(u"50"), TVariant("50"), TVariant::Null(), TVariant(),
-                                  TVariant::FromDate(50.0)}) {
+  for (const TVariant& ignored :
+       {TVariant(u"50"), TVariant("50"), TVariant::Null(), TVariant(), TVariant::FromDate(50.0)}) {
     setup.SetZoom(ignored);
     setup.SetFitToPagesWide(ignored);
     EXPECT_EQ(setup.Scale(), 100);

@@ -7,9 +7,9 @@
 
 #include "lxHandle.h"
 #include "lxRange.h"
+#include "lxStreams.h"
 #include "lxStringTable.h"
 #include "lxStyle.h"
-#include "lxStreams.h"
 
 namespace lx {
 namespace {
@@ -249,8 +249,8 @@ TEST(Values, RepeatedTextsShareOneStringEntry) {
 
 TEST(Dates, StoredSerialsBelowMarch1900AreOneDayLess) {
   Book b;
-  b.At(1, 1)->SetValue(TVariant::FromDate(EncodeDate(1900, 1, 1)));  // date value 2
-  b.At(2, 1)->SetValue(TVariant::FromDate(EncodeDate(1900, 3, 1)));  // date value 61
+  b.At(1, 1)->SetValue(TVariant::FromDate(EncodeDate(1900, 1, 1)));   // date value 2
+  b.At(2, 1)->SetValue(TVariant::FromDate(EncodeDate(1900, 3, 1)));   // date value 61
   b.At(3, 1)->SetValue(TVariant::FromDate(EncodeDate(1900, 2, 28)));  // 60
   b.At(4, 1)->SetValue(TVariant::FromDate(0.5));                      // time only
   TXLSCellHeap& cells = b.sheet->CellHeap();
@@ -480,9 +480,9 @@ TEST(Workbook, HigherLayersAreReachedThroughLinks) {
   cells->AutoFit(false);
   cells->Columns()->ColumnsAutoFit(true);
   EXPECT_EQ(cells->SaveAs(u"e.csv", kSaveCSV), kResultOk);
-  EXPECT_EQ(calls, (std::vector<std::string>{"save a.xls file 1", "save a.xls file 1", "save  stream 2",
-                                             "html b.htm", "open  stream -", "open c.xls file pw", "fit 1 rows",
-                                             "fit 1 columns", "range e.csv 5"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"save a.xls file 1", "save a.xls file 1", "save  stream 2", "html b.htm",
+                                             "open  stream -", "open c.xls file pw", "fit 1 rows", "fit 1 columns",
+                                             "range e.csv 5"}));
 }
 
 TEST(Workbook, GenerationSkipsMinusOneAndCellValueReportsBeyond) {

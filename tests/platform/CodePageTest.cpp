@@ -119,8 +119,8 @@ TEST(CodePage, BrokenInputGivesReplacementCharacters) {
 
 TEST(CodePage, RandomBytesAndUnitsNeverBreakAnyPage) {
   std::mt19937 random(12345);
-  const uint32_t pages[] = {0, 1, 2, 874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255,
-                            1256, 1257, 1258, 1361, 437, 850, 866, 10000, 10007, 20127, 28591, 65001};
+  const uint32_t pages[] = {0,    1,    2,    874,  932,  936, 949, 950, 1250,  1251,  1252,  1253,  1254,
+                            1255, 1256, 1257, 1258, 1361, 437, 850, 866, 10000, 10007, 20127, 28591, 65001};
   for (const uint32_t page : pages) {
     SCOPED_TRACE(page);
     for (int round = 0; round < 20; ++round) {

@@ -39,8 +39,13 @@ class TImage {
   }
 
   size_t Sector(uint32_t s) const { return (size_t{s} + 1) * 512; }
-  void Put16(size_t at, uint16_t v) { bytes[at] = v & 0xFF; bytes[at + 1] = v >> 8; }
-  void Put32(size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bytes[at + i] = (v >> (8 * i)) & 0xFF; }
+  void Put16(size_t at, uint16_t v) {
+    bytes[at] = v & 0xFF;
+    bytes[at + 1] = v >> 8;
+  }
+  void Put32(size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = (v >> (8 * i)) & 0xFF;
+  }
   void Fat(uint32_t s, uint32_t next) { Put32(Sector(0) + 4 * s, next); }
   size_t EntryAt(uint32_t id) const { return Sector(1) + id * 128; }
   void Entry(uint32_t id, std::u16string_view name, uint8_t type, uint32_t left, uint32_t right, uint32_t child,
@@ -151,7 +156,12 @@ TEST(CompoundReader, RefusesDamagedFiles) {
       {"mini sector size", [](TImage& f) { f.Put16(32, 7); }, TCompoundError::cfVersion},
       {"more FAT sectors than the file holds", [](TImage& f) { f.Put32(44, 1000); }, TCompoundError::cfTruncated},
       {"FAT sector past the end", [](TImage& f) { f.Put32(76, 900); }, TCompoundError::cfSectorIndex},
-      {"FAT sector listed twice", [](TImage& f) { f.Put32(44, 2); f.Put32(80, 0); }, TCompoundError::cfChain},
+      {"FAT sector listed twice",
+       [](TImage& f) {
+         f.Put32(44, 2);
+         f.Put32(80, 0);
+       },
+       TCompoundError::cfChain},
       {"FAT loop in a stream", [](TImage& f) { f.Fat(11, 2); }, TCompoundError::cfChain},
       {"FAT self loop", [](TImage& f) { f.Fat(5, 5); }, TCompoundError::cfChain},
       {"chain ends early", [](TImage& f) { f.Fat(8, kEnd); }, TCompoundError::cfChain},
@@ -173,8 +183,7 @@ TEST(CompoundReader, RefusesDamagedFiles) {
       {"sibling index past the directory", [](TImage& f) { f.Put32(f.EntryAt(1) + 68, 50); },
        TCompoundError::cfDirectory},
       {"root entry of the wrong type", [](TImage& f) { f.bytes[f.EntryAt(0) + 66] = 1; }, TCompoundError::cfDirectory},
-      {"unallocated entry in the tree", [](TImage& f) { f.bytes[f.EntryAt(1) + 66] = 0; },
-       TCompoundError::cfDirectory},
+      {"unallocated entry in the tree", [](TImage& f) { f.bytes[f.EntryAt(1) + 66] = 0; }, TCompoundError::cfDirectory},
       {"second root in the tree", [](TImage& f) { f.bytes[f.EntryAt(3) + 66] = 5; }, TCompoundError::cfDirectory},
       {"small stream without a mini stream", [](TImage& f) { f.Put32(f.EntryAt(0) + 120, 0); },
        TCompoundError::cfSectorIndex},

@@ -109,8 +109,12 @@ std::vector<uint8_t> RoundTrip(const TModel& model, TCompoundVersion version = T
   return file;
 }
 
-TModel Stream(std::u16string name, size_t size, uint32_t seed = 1) { return {std::move(name), false, Pattern(size, seed), {}}; }
-TModel Storage(std::u16string name, std::vector<TModel> children = {}) { return {std::move(name), true, {}, std::move(children)}; }
+TModel Stream(std::u16string name, size_t size, uint32_t seed = 1) {
+  return {std::move(name), false, Pattern(size, seed), {}};
+}
+TModel Storage(std::u16string name, std::vector<TModel> children = {}) {
+  return {std::move(name), true, {}, std::move(children)};
+}
 
 TEST(CompoundNames, OrderIsLengthThenUpperCasedCodeUnits) {
   EXPECT_LT(CompareCompoundNames(u"Zz", u"aaa"), 0);  // shorter first, whatever the letters
@@ -166,8 +170,7 @@ TEST(CompoundWriter, SmallStreamGoesToTheMiniStream) {
   const std::vector<uint8_t> file = Commit(writer);
   // Sectors: 0 FAT, 1 directory, 2 mini FAT, 3 mini stream.
   ASSERT_EQ(file.size(), 5u * 512);
-  EXPECT_EQ(ToHex(Slice(file, 0x30, 0x18)),
-            ToHex(Hex("01000000 00000000 00100000 02000000 01000000 FEFFFFFF")));
+  EXPECT_EQ(ToHex(Slice(file, 0x30, 0x18)), ToHex(Hex("01000000 00000000 00100000 02000000 01000000 FEFFFFFF")));
   EXPECT_EQ(ToHex(Slice(file, 512, 20)), ToHex(Hex("FDFFFFFF FEFFFFFF FEFFFFFF FEFFFFFF FFFFFFFF")));
   // Root: child 1, mini stream at sector 3, 64 bytes long.
   EXPECT_EQ(ToHex(Slice(file, 1024 + 64, 16)), ToHex(Hex("1600 05 01 FFFFFFFF FFFFFFFF 01000000")));
@@ -177,7 +180,7 @@ TEST(CompoundWriter, SmallStreamGoesToTheMiniStream) {
   EXPECT_EQ(ToHex(Slice(file, 1152 + 64, 16)), ToHex(Hex("0400 02 01 FFFFFFFF FFFFFFFF FFFFFFFF")));
   EXPECT_EQ(ToHex(Slice(file, 1152 + 116, 12)), ToHex(Hex("00000000 03000000 00000000")));
   EXPECT_EQ(ToHex(Slice(file, 3 * 512, 8)), ToHex(Hex("FEFFFFFF FFFFFFFF")));  // mini FAT
-  EXPECT_EQ(ToHex(Slice(file, 4 * 512, 4)), ToHex(Hex("78797A00")));            // mini stream
+  EXPECT_EQ(ToHex(Slice(file, 4 * 512, 4)), ToHex(Hex("78797A00")));           // mini stream
 }
 
 // Checks one sibling tree of a version 3 file read raw: a binary search tree
@@ -188,7 +191,8 @@ int CheckRedBlack(const std::vector<uint8_t>& file, const std::vector<uint32_t>&
   if (id == 0xFFFFFFFF) return 1;
   const size_t at = (dirSectors[id / 4] + 1) * 512 + (id % 4) * 128;
   std::u16string name;
-  for (size_t i = 0; i + 2 < size_t{file[at + 64]}; i += 2) name.push_back(static_cast<char16_t>(file[at + i] | (file[at + i + 1] << 8)));
+  for (size_t i = 0; i + 2 < size_t{file[at + 64]}; i += 2)
+    name.push_back(static_cast<char16_t>(file[at + i] | (file[at + i + 1] << 8)));
   if (low) {
     EXPECT_LT(CompareCompoundNames(*low, name), 0);
   }
@@ -271,7 +275,8 @@ TEST(CompoundWriter, WriteStreamBehavesLikeAMemoryStreamAcrossBlocks) {
   EXPECT_EQ(stream.Read(got.data(), static_cast<int64_t>(got.size())), stream.Size() - (block - 3));
   got.resize(static_cast<size_t>(stream.Size() - (block - 3)));
   EXPECT_TRUE(std::equal(got.begin(), got.end(), reference.Bytes().begin() + (block - 3)));
-  for (size_t i = 0; i + 1 < stream.Blocks().size(); ++i) EXPECT_EQ(stream.Blocks()[i].size(), TCompoundWriteStream::kBlockSize);
+  for (size_t i = 0; i + 1 < stream.Blocks().size(); ++i)
+    EXPECT_EQ(stream.Blocks()[i].size(), TCompoundWriteStream::kBlockSize);
 
   TCompoundFileWriter writer;
   TCompoundWriteStream* big = writer.Root().CreateStream(u"Big");
@@ -309,9 +314,8 @@ TEST(CompoundWriter, StreamFromASourceIsTheSameDocumentAsAWrittenOne) {
 
   // A source that writes fewer bytes than it promised fails the commit.
   TCompoundFileWriter writer;
-  ASSERT_TRUE(writer.Root().CreateStream(u"Short")->SetSource(5000, [&](TStream& target) {
-    return target.WriteAll(data.data(), 4999);
-  }));
+  ASSERT_TRUE(writer.Root().CreateStream(u"Short")->SetSource(
+      5000, [&](TStream& target) { return target.WriteAll(data.data(), 4999); }));
   TMemoryStream out;
   EXPECT_FALSE(writer.Commit(out));
 }
@@ -319,16 +323,18 @@ TEST(CompoundWriter, StreamFromASourceIsTheSameDocumentAsAWrittenOne) {
 TEST(CompoundRoundTrip, EmptyAndNestedStorages) {
   RoundTrip(Storage(u""));
   RoundTrip(Storage(u"", {Storage(u"Empty"), Storage(u"A", {Storage(u"B", {Storage(u"C")})})}));
-  RoundTrip(Storage(u"", {Stream(u"Workbook", 5000), Stream(u"\x05SummaryInformation", 200),
-                          Storage(u"_VBA_PROJECT_CUR",
-                                  {Stream(u"PROJECT", 300), Stream(u"PROJECTwm", 0),
-                                   Storage(u"VBA", {Stream(u"dir", 1000), Stream(u"\u041a\u043d\u0438\u0433\u0430", 9000),
-                                                    Storage(u"Deeper", {Stream(u"x", 1)})})})}));
+  RoundTrip(
+      Storage(u"", {Stream(u"Workbook", 5000), Stream(u"\x05SummaryInformation", 200),
+                    Storage(u"_VBA_PROJECT_CUR",
+                            {Stream(u"PROJECT", 300), Stream(u"PROJECTwm", 0),
+                             Storage(u"VBA", {Stream(u"dir", 1000), Stream(u"\u041a\u043d\u0438\u0433\u0430", 9000),
+                                              Storage(u"Deeper", {Stream(u"x", 1)})})})}));
 }
 
 TEST(CompoundRoundTrip, ManySmallStreamsFillSeveralMiniFatSectors) {
   TModel model = Storage(u"");
-  for (int i = 0; i < 600; ++i) model.children.push_back(Stream(u"s" + AsciiToWide(std::to_string(i)), (i * 37) % 4096, i));
+  for (int i = 0; i < 600; ++i)
+    model.children.push_back(Stream(u"s" + AsciiToWide(std::to_string(i)), (i * 37) % 4096, i));
   const std::vector<uint8_t> file = RoundTrip(model);
   EXPECT_GT(U32(file, 0x40), 1u) << "mini FAT sectors";
 }
@@ -428,9 +434,7 @@ class CompoundFiles : public ::testing::Test {
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
-  size_t FileCount() const {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
-  }
+  size_t FileCount() const { return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {})); }
   std::filesystem::path dir_;
 };
 

@@ -92,9 +92,10 @@ TEST(HashTable, KeysCompareExactlyEvenWhenHashesCollide) {
 
 TEST(HashTable, RemovedSlotsAreReusedAndClearStartsOver) {
   THashTable<std::u16string> table;
-  for (int i = 0; i < 100; ++i) table.Set(u"key" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
-                                              std::u16string(1, static_cast<char16_t>(u'a' + i / 26)),
-                                          std::u16string(1, static_cast<char16_t>(i)));
+  for (int i = 0; i < 100; ++i)
+    table.Set(u"key" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                  std::u16string(1, static_cast<char16_t>(u'a' + i / 26)),
+              std::u16string(1, static_cast<char16_t>(i)));
   EXPECT_EQ(table.Count(), 100u);
   EXPECT_EQ(table.BucketCount(), 128u);
   for (int i = 0; i < 100; i += 2) {

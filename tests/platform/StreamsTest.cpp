@@ -81,8 +81,10 @@ TEST(Utf, SurrogatePairsAndMalformedInput) {
   EXPECT_EQ(Utf16ToUtf8(clef), "\xF0\x9D\x84\x9E");
   EXPECT_EQ(Utf8ToUtf16("\xF0\x9D\x84\x9E"), clef);
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
-  EXPECT_EQ(Utf8ToUtf16("a\xC0\x80" "b"), u"a\uFFFDb");  // overlong NUL
-  EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD");          // truncated
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\x80"
+                        "b"),
+            u"a\uFFFDb");                         // overlong NUL
+  EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), u"\uFFFD");  // truncated
 }
 
 TEST(Utf, LoneSurrogatesBecomeReplacementCharacters) {

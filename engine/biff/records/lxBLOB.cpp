@@ -74,9 +74,7 @@ void TXLSBlob::AddBytes(const void* bytes, uint32_t count) {
   length_ += count;
 }
 
-void TXLSBlob::AddAnsi(std::string_view text) {
-  AddBytes(text.data(), static_cast<uint32_t>(text.size()));
-}
+void TXLSBlob::AddAnsi(std::string_view text) { AddBytes(text.data(), static_cast<uint32_t>(text.size())); }
 
 void TXLSBlob::AddWide(std::u16string_view text) {
   const auto bytes = static_cast<uint32_t>(text.size() * 2);
@@ -93,8 +91,7 @@ void TXLSBlob::CopyFrom(const TXLSBlob& other, uint32_t sourceOffset, uint32_t c
   length_ += count;
 }
 
-void TXLSBlob::CopyAt(const TXLSBlob& other, uint32_t sourceOffset, uint32_t count,
-                      uint32_t targetOffset) {
+void TXLSBlob::CopyAt(const TXLSBlob& other, uint32_t sourceOffset, uint32_t count, uint32_t targetOffset) {
   if (sourceOffset > other.length_ || count > other.length_ - sourceOffset) return;
   Reserve(targetOffset, count);
   if (count) std::memmove(data_.get() + targetOffset, other.data_.get() + sourceOffset, count);
@@ -129,9 +126,7 @@ void TXLSBlob::PutWide(uint32_t offset, std::u16string_view text) {
   std::memcpy(data_.get() + offset, text.data(), bytes);
 }
 
-uint8_t TXLSBlob::GetByte(uint32_t offset) const {
-  return InBounds(offset, 1) ? data_[offset] : 0;
-}
+uint8_t TXLSBlob::GetByte(uint32_t offset) const { return InBounds(offset, 1) ? data_[offset] : 0; }
 
 uint16_t TXLSBlob::GetWord(uint32_t offset) const {
   return InBounds(offset, 2) ? LoadLE<uint16_t>(data_.get() + offset) : 0;
@@ -298,8 +293,7 @@ bool TXLSBlobList::Locate(uint32_t offset, uint32_t& chunk, uint32_t& within) co
   return false;
 }
 
-int32_t TXLSBlobList::ReadBytes(uint32_t offset, uint32_t count,
-                                std::unique_ptr<TXLSBlob>& result) const {
+int32_t TXLSBlobList::ReadBytes(uint32_t offset, uint32_t count, std::unique_ptr<TXLSBlob>& result) const {
   result.reset();
   if (offset > total_ || count > total_ - offset) return kResultFail;  // "XLSBlobList overflow"
   auto buffer = std::make_unique<TXLSBlob>(count);
@@ -322,8 +316,7 @@ int32_t TXLSBlobList::ReadBytes(uint32_t offset, uint32_t count,
   return kResultOk;
 }
 
-int32_t TXLSBlobList::ReadString(uint32_t offset, uint32_t count, std::u16string& text,
-                                 uint32_t& consumed) const {
+int32_t TXLSBlobList::ReadString(uint32_t offset, uint32_t count, std::u16string& text, uint32_t& consumed) const {
   text.clear();
   consumed = 0;
   std::unique_ptr<TXLSBlob> option;
@@ -332,8 +325,7 @@ int32_t TXLSBlobList::ReadString(uint32_t offset, uint32_t count, std::u16string
   const uint64_t bytes = wide ? uint64_t{count} * 2 : count;
   if (bytes > UINT32_MAX) return kResultFail;
   std::unique_ptr<TXLSBlob> chars;
-  if (offset == UINT32_MAX ||
-      ReadBytes(offset + 1, static_cast<uint32_t>(bytes), chars) != kResultOk) {
+  if (offset == UINT32_MAX || ReadBytes(offset + 1, static_cast<uint32_t>(bytes), chars) != kResultOk) {
     return kResultFail;
   }
   if (wide) {

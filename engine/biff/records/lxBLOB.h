@@ -122,9 +122,7 @@ class TXLSBlob {
     std::memcpy(data_.get() + length_, &value, sizeof(T));
     length_ += sizeof(T);
   }
-  bool InBounds(uint32_t offset, uint32_t size) const {
-    return offset <= capacity_ && size <= capacity_ - offset;
-  }
+  bool InBounds(uint32_t offset, uint32_t size) const { return offset <= capacity_ && size <= capacity_ - offset; }
 
   std::unique_ptr<uint8_t[], TXLSBufferDeleter> data_;
   uint32_t capacity_ = 0;

@@ -225,8 +225,7 @@ int32_t TlxExternSheetSheet::AddFromFile(int32_t index, int32_t supBook, int32_t
   return FindOrAdd(key, firstSheet, lastSheet, false, supBook, index);
 }
 
-int32_t TlxExternSheetSheet::Resolve(int32_t index, int32_t& supBook, int32_t& firstSheet,
-                                     int32_t& lastSheet) const {
+int32_t TlxExternSheetSheet::Resolve(int32_t index, int32_t& supBook, int32_t& firstSheet, int32_t& lastSheet) const {
   const TlxExternSheetSheetItem* item = items_.Get(index);
   if (item == nullptr) return kResultFail;
   if (!item->internal) {

@@ -138,11 +138,13 @@ class TlxExternSheetSheet {
   // created; -1 when a name is not a sheet of the workbook. explicitIndex > 0
   // makes a new entry take that index without looking for an equal one.
   [[nodiscard]] int32_t FindOrAddSheetNames(std::u16string_view firstName, std::u16string_view lastName,
-                              int32_t explicitIndex = -1);
+                                            int32_t explicitIndex = -1);
   // Same by 1-based sheet positions.
-  [[nodiscard]] int32_t FindOrAddSheetPositions(int32_t firstPosition, int32_t lastPosition, int32_t explicitIndex = -1);
+  [[nodiscard]] int32_t FindOrAddSheetPositions(int32_t firstPosition, int32_t lastPosition,
+                                                int32_t explicitIndex = -1);
   // Same by sheet identifiers (not checked against the workbook).
-  [[nodiscard]] int32_t FindOrAddSheetIdentifiers(int32_t firstIdentifier, int32_t lastIdentifier, int32_t explicitIndex = -1);
+  [[nodiscard]] int32_t FindOrAddSheetIdentifiers(int32_t firstIdentifier, int32_t lastIdentifier,
+                                                  int32_t explicitIndex = -1);
   // An entry read from a BIFF8 EXTERNSHEET: index is its 1-based XTI place,
   // first and last are sheet numbers (itab + 1). Returns the entry's index,
   // or -1 when it cannot be made.
