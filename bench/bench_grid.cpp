@@ -26,18 +26,11 @@ using namespace lx;
 constexpr int kRecords = 100000;
 constexpr int kColumns = 5;
 
+// A grid over an in-memory dataset that fill gives its fields and records.
 class TOrders {
  public:
-  TOrders() {
-    data_.AddField("Customer", ftString, 20);
-    data_.AddField("OrderNo", ftInteger);
-    data_.AddField("Weight", ftFloat)->SetDisplayFormat("0.00");
-    data_.AddField("SaleDate", ftDate);
-    data_.AddField("Amount", ftCurrency);
-    static const char* kNames[] = {"Manta Scuba", "Cape Shoal", "Lagoon Club", "Moray Sports", "Blue Heron"};
-    const double firstDay = EncodeDate(2020, 1, 1);
-    for (int i = 0; i < kRecords; ++i)
-      data_.AppendRecord({kNames[i % 5], 1000 + i, i * 0.25, TVariant::FromDate(firstDay + i % 1500), i * 1.37});
+  explicit TOrders(void (*fill)(TMemDataSet& data)) {
+    fill(data_);
     data_.Open();
     source_.SetDataSet(&data_);
     grid_.SetDataSource(&source_);
@@ -51,41 +44,37 @@ class TOrders {
 };
 
 TOrders& Orders() {
-  static TOrders orders;
+  static TOrders orders([](TMemDataSet& data) {
+    data.AddField("Customer", ftString, 20);
+    data.AddField("OrderNo", ftInteger);
+    data.AddField("Weight", ftFloat)->SetDisplayFormat("0.00");
+    data.AddField("SaleDate", ftDate);
+    data.AddField("Amount", ftCurrency);
+    static const char* kNames[] = {"Manta Scuba", "Cape Shoal", "Lagoon Club", "Moray Sports", "Blue Heron"};
+    const double firstDay = EncodeDate(2020, 1, 1);
+    for (int i = 0; i < kRecords; ++i)
+      data.AppendRecord({kNames[i % 5], 1000 + i, i * 0.25, TVariant::FromDate(firstDay + i % 1500), i * 1.37});
+  });
   return orders;
 }
 
 // Orders in group order: 7 terms x 7 payment methods, as in the demo.
-class TGroupedOrders {
- public:
-  TGroupedOrders() {
-    data_.AddField("Terms", ftString, 11);
-    data_.AddField("PaymentMethod", ftString, 7);
-    data_.AddField("OrderNo", ftInteger);
-    data_.AddField("SaleDate", ftDateTime);
-    data_.AddField("AmountPaid", ftCurrency);
+TOrders& GroupedOrders() {
+  static TOrders orders([](TMemDataSet& data) {
+    data.AddField("Terms", ftString, 11);
+    data.AddField("PaymentMethod", ftString, 7);
+    data.AddField("OrderNo", ftInteger);
+    data.AddField("SaleDate", ftDateTime);
+    data.AddField("AmountPaid", ftCurrency);
     static const char* kTerms[] = {"2/10 Net 30", "COD", "FOB", "Net 15", "Net 30", "Net 60", "Prepaid"};
     static const char* kMethods[] = {"AmEx", "Cash", "Check", "Credit", "MC", "Visa", "Wire"};
     const double firstDay = EncodeDate(1988, 1, 4);
     for (int i = 0; i < kRecords; ++i) {
       const int group = i * 49 / kRecords;
-      data_.AppendRecord({kTerms[group / 7], kMethods[group % 7], 1003 + i, TVariant::FromDate(firstDay + i % 2900),
-                          (i % 997) * 7.31});
+      data.AppendRecord({kTerms[group / 7], kMethods[group % 7], 1003 + i, TVariant::FromDate(firstDay + i % 2900),
+                         (i % 997) * 7.31});
     }
-    data_.Open();
-    source_.SetDataSet(&data_);
-    grid_.SetDataSource(&source_);
-  }
-  TDBGrid& Grid() { return grid_; }
-
- private:
-  TMemDataSet data_;
-  TDataSource source_;
-  TDBGrid grid_;
-};
-
-TGroupedOrders& GroupedOrders() {
-  static TGroupedOrders orders;
+  });
   return orders;
 }
 

@@ -35,13 +35,18 @@ SOLID = 1
 BOLD_WEIGHT = 700
 
 
+def _load(name, path):
+    spec = importlib.util.spec_from_file_location(name, os.path.join(ROOT, path))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
 def make_database(path, orders):
     """Writes a SQLite database with the demo's tables and `orders` orders
     (the demo's generator with another order count; the same count gives the
     same data)."""
-    spec = importlib.util.spec_from_file_location("make_demo_sql", os.path.join(ROOT, "scripts", "make_demo_sql.py"))
-    demo = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(demo)
+    demo = _load("make_demo_sql", os.path.join("scripts", "make_demo_sql.py"))
     demo.ORDER_COUNT = orders
     script = path + ".sql"
     saved_argv = demo.sys.argv
@@ -108,19 +113,8 @@ def layout(orders, grouped):
     return sheets
 
 
-def serial(text):
-    """Days since 30 December 1899 of an ISO date or date and time, and
-    whether it has a time of day."""
-    for pattern in ("%Y-%m-%d %H:%M:%S", "%Y-%m-%d %H:%M", "%Y-%m-%d"):
-        try:
-            moment = datetime.datetime.strptime(text, pattern)
-            break
-        except ValueError:
-            continue
-    else:
-        raise ValueError(text)
-    delta = moment - datetime.datetime(1899, 12, 30)
-    return delta.days + delta.seconds / 86400.0, moment.time() != datetime.time(0)
+# The interop checks' reading of ISO dates into day serials.
+serial = _load("grid_export_checks", os.path.join("tests", "interop", "grid_export_checks.py")).serial
 
 
 @dataclass

@@ -79,21 +79,29 @@ int32_t TXLSCSVSaver::SaveToStream(TStream& stream, const TVariant& values) {
     }
     default:
       // More dimensions than rows and fields: nothing to write.
-      return wide_ && !stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark) ? kResultFail : kResultOk;
+      return Finish(Begin(stream));
   }
 }
 
-int32_t TXLSCSVSaver::SaveRows(TStream& stream, int32_t rows, int32_t columns, const TFieldSource& field) {
+bool TXLSCSVSaver::Begin(TStream& stream) {
   stream_ = &stream;
   line_.clear();
   lineHasField_ = false;
-  bool ok = !wide_ || stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark);
+  return !wide_ || stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark);
+}
+
+int32_t TXLSCSVSaver::Finish(bool written) {
+  stream_ = nullptr;
+  return written ? kResultOk : kResultFail;
+}
+
+int32_t TXLSCSVSaver::SaveRows(TStream& stream, int32_t rows, int32_t columns, const TFieldSource& field) {
+  bool ok = Begin(stream);
   for (int32_t i = 0; ok && i < rows; ++i) {
     for (int32_t j = 0; j < columns; ++j) AddField(field(i, j));
     ok = EndLine();
   }
-  stream_ = nullptr;
-  return ok ? kResultOk : kResultFail;
+  return Finish(ok);
 }
 
 int32_t TXLSCSVSaver::SaveRangeToStream(TStream& stream, IXLSRange& range) {
@@ -101,18 +109,14 @@ int32_t TXLSCSVSaver::SaveRangeToStream(TStream& stream, IXLSRange& range) {
   const auto* cells = dynamic_cast<const TXLSRange*>(&range);
   if (!cells) return SaveToStream(stream, range.Value());
   const int32_t lastColumn = cells->ColumnCount() - 1;
-  stream_ = &stream;
-  line_.clear();
-  lineHasField_ = false;
-  bool ok = !wide_ || stream.WriteAll(kByteOrderMark, sizeof kByteOrderMark);
+  bool ok = Begin(stream);
   if (ok) {
     cells->ForEachValue([&](int32_t, int32_t column, const TVariant& value) {
       AddField(value);
       if (column == lastColumn && ok) ok = EndLine();
     });
   }
-  stream_ = nullptr;
-  return ok ? kResultOk : kResultFail;
+  return Finish(ok);
 }
 
 int32_t TXLSCSVSaver::SaveToFile(const std::u16string& fileName, const TVariant& values) {
@@ -134,10 +138,16 @@ int32_t SaveRangeAsText(IXLSRange& range, const std::u16string& fileName, TStrea
   if (format < kSaveCSV || format > kSaveTSVUnicode) return kResultFail;
   const bool wide = format == kSaveCSVUnicode || format == kSaveTSVUnicode;
   const bool tabs = format == kSaveTSV || format == kSaveTSVUnicode;
-  TXLSCSVSaver csv(wide);
-  TXLSTSVSaver tsv(wide);
-  TXLSCSVSaver& saver = tabs ? static_cast<TXLSCSVSaver&>(tsv) : csv;
-  return stream ? saver.SaveRangeToStream(*stream, range) : saver.SaveRangeToFile(fileName, range);
+  auto save = [&](TXLSCSVSaver& saver) {
+    return stream ? saver.SaveRangeToStream(*stream, range) : saver.SaveRangeToFile(fileName, range);
+  };
+  // One saver only: each reads the locale's names and separators when made.
+  if (tabs) {
+    TXLSTSVSaver saver(wide);
+    return save(saver);
+  }
+  TXLSCSVSaver saver(wide);
+  return save(saver);
 }
 
 }  // namespace lx

@@ -44,6 +44,10 @@ class TXLSCSVSaver {
 
  private:
   using TFieldSource = std::function<const TVariant&(int32_t row, int32_t column)>;
+  // Starts writing to a stream (the byte-order mark when wide); false when
+  // the stream refuses it. Finish ends the writing with its result.
+  [[nodiscard]] bool Begin(TStream& stream);
+  [[nodiscard]] int32_t Finish(bool written);
   [[nodiscard]] int32_t SaveRows(TStream& stream, int32_t rows, int32_t columns, const TFieldSource& field);
   [[nodiscard]] int32_t SaveFile(const std::u16string& fileName, const std::function<int32_t(TStream&)>& write);
   void AddField(const TVariant& value);
