@@ -1,51 +1,10 @@
 #include "lxGridToXLS.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cmath>
-
-#include "lxCodePage.h"
-#include "lxSysUtils.h"
 
 namespace lx {
 
 namespace {
-
-constexpr int32_t kMaxRowsPerSheet = 65535;
-
-int32_t AlignmentConstant(TAlignment alignment) {
-  switch (alignment) {
-    case taRightJustify:
-      return xlHAlignRight;
-    case taCenter:
-      return xlHAlignCenter;
-    default:
-      return xlHAlignLeft;
-  }
-}
-
-// Replaces every occurrence of from (compared case-insensitively when asked)
-// in one pass, so that replaced text is not searched again.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to, bool ignoreCase) {
-  std::string result;
-  size_t i = 0;
-  while (i < text.size()) {
-    bool match = i + from.size() <= text.size();
-    for (size_t j = 0; match && j < from.size(); ++j) {
-      const char a = text[i + j];
-      const char b = from[j];
-      match = ignoreCase ? std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b))
-                         : a == b;
-    }
-    if (match) {
-      result += to;
-      i += from.size();
-    } else {
-      result += text[i++];
-    }
-  }
-  return result;
-}
 
 std::string Trim(std::string_view text) {
   size_t first = 0;
@@ -61,103 +20,9 @@ std::string UpperCase(std::string_view text) {
   return result;
 }
 
-bool HasTimeOfDay(double dateTime) {
-  int hour = 0, minute = 0, second = 0, millisecond = 0;
-  if (!DecodeTime(dateTime, hour, minute, second, millisecond)) return false;
-  return hour != 0 || minute != 0 || second != 0 || millisecond != 0;
-}
-
-// What the number-format step does to a detail cell of a field type.
-enum class TNumberFormatStep {
-  kNone,         // nothing
-  kFormat,       // writes `format`
-  kByTimeOfDay,  // writes `format`, or `timeFormat` when the value has a time of day
-  kEditText,     // writes the field's edit text as the value
-};
-
-TNumberFormatStep NumberFormatStep(const TField& field, std::string& format, std::string& timeFormat) {
-  const std::string& display = field.DisplayFormat();
-  const TFormatSettings& locale = FormatSettings();
-  switch (field.DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftBCD:
-    case ftLargeint:
-    case ftFMTBcd:
-      if (display.empty()) return TNumberFormatStep::kNone;
-      format = ConvertNumberFormat(display);
-      return TNumberFormatStep::kFormat;
-    case ftBoolean:
-      return TNumberFormatStep::kEditText;
-    case ftCurrency:
-      format = display.empty() ? std::string("#,##0.00") : display;
-      return TNumberFormatStep::kFormat;
-    case ftDate:
-      format = ConvertDateTimeFormat(display.empty() ? locale.ShortDateFormat : display);
-      return TNumberFormatStep::kFormat;
-    case ftTime:
-      format = ConvertDateTimeFormat(display.empty() ? locale.ShortTimeFormat : display);
-      return TNumberFormatStep::kFormat;
-    case ftDateTime:
-      if (!display.empty()) {
-        format = ConvertDateTimeFormat(display);
-        return TNumberFormatStep::kFormat;
-      }
-      format = ConvertDateTimeFormat(locale.ShortDateFormat);
-      timeFormat = ConvertDateTimeFormat(locale.ShortDateFormat + " " + locale.ShortTimeFormat);
-      return TNumberFormatStep::kByTimeOfDay;
-    default:
-      return TNumberFormatStep::kNone;
-  }
-}
-
-// Keeps a dataset's controls disabled and its cursor saved while an export
-// walks it; the cursor and the controls come back also when an event handler
-// stops the export.
-class TDataSetWalk {
- public:
-  explicit TDataSetWalk(TDataSet& dataSet) : dataSet_(dataSet) {
-    dataSet_.DisableControls();
-    bookmark_ = dataSet_.GetBookmark();
-  }
-  ~TDataSetWalk() {
-    dataSet_.GotoBookmark(bookmark_);
-    dataSet_.EnableControls();
-    dataSet_.FreeBookmark(bookmark_);
-  }
-  TDataSetWalk(const TDataSetWalk&) = delete;
-  TDataSetWalk& operator=(const TDataSetWalk&) = delete;
-
- private:
-  TDataSet& dataSet_;
-  TBookmark bookmark_;
-};
-
 }  // namespace
 
-std::string ConvertDateTimeFormat(std::string_view format) {
-  std::string text(format);
-  for (char& c : text) {
-    if (c == 'n')
-      c = 'm';
-    else if (c == 'z')
-      c = '0';
-  }
-  text = ReplaceAll(text, "ampm", "AM/PM", true);
-  return ReplaceAll(text, "a/p", "AM/PM", true);
-}
-
-std::string ConvertNumberFormat(std::string_view format) {
-  return ReplaceAll(ReplaceAll(format, "S", "\\S", false), "s", "\\s", false);
-}
-
-TGridToXLS::TGridToXLS()
-    : headerFont_("Arial", 10, {fsBold}, clNone),
-      detailFont_("Arial", 10, {}, clNone),
-      groupFont_("Arial", 12, {fsBold}, clNone),
-      groups_(std::make_unique<TXLSGroupStorage>()) {}
+TGridToXLS::TGridToXLS() : TXLSExportBase(BorderStyleSingleThin, BorderStyleSingleThin) {}
 
 TGridToXLS::~TGridToXLS() = default;
 
@@ -168,359 +33,109 @@ void TGridToXLS::SetDBGrid(TDBGrid* grid) {
   if (grid_) FreeNotification(grid_);
 }
 
-void TGridToXLS::SetDataSet(TDataSet* dataSet) {
-  if (dataSet_ == dataSet) return;
-  if (dataSet_) RemoveFreeNotification(dataSet_);
-  dataSet_ = dataSet;
-  if (dataSet_) FreeNotification(dataSet_);
-}
-
 void TGridToXLS::Notification(TComponent* component, TOperation operation) {
-  TComponent::Notification(component, operation);
-  if (operation != opRemove) return;
-  if (component == grid_) grid_ = nullptr;
-  if (component == dataSet_) dataSet_ = nullptr;
+  TXLSExportBase::Notification(component, operation);
+  if (operation == opRemove && component == grid_) grid_ = nullptr;
 }
 
-void TGridToXLS::SetRowsPerSheet(int32_t value) {
-  if (static_cast<int32_t>(startRow_) + 1 < value && value <= kMaxRowsPerSheet) rowsPerSheet_ = value;
+// ---------------------------------------------------------------- events
+
+void TGridToXLS::SetAfterDetailCell(TAfterDBGridDetailCell handler) {
+  afterDetailCell_ = std::move(handler);
+  hooks_.detailCell = nullptr;
+  if (afterDetailCell_)
+    hooks_.detailCell = [this](IXLSRange* cell, int32_t row, int32_t index) {
+      afterDetailCell_(this, cell, row, index, grid_->Columns()[index]);
+    };
 }
 
-void TGridToXLS::SetExportHeader(bool value) {
-  exportHeader_ = value;
-  headerRows_ = value ? 1 : 0;
+void TGridToXLS::SetAfterHeaderCell(TAfterDBGridHeaderCell handler) {
+  afterHeaderCell_ = std::move(handler);
+  hooks_.headerCell = nullptr;
+  if (afterHeaderCell_)
+    hooks_.headerCell = [this](IXLSRange* cell, int32_t index) {
+      afterHeaderCell_(this, cell, index, grid_->Columns()[index]);
+    };
 }
 
-void TGridToXLS::ReleaseWorkbook() {
-  sheet_ = nullptr;
-  workbook_.Reset();
-  styler_.Forget();
+void TGridToXLS::SetAfterDetailRow(TAfterDBGridDetailRow handler) {
+  afterDetailRow_ = std::move(handler);
+  hooks_.detailRow = nullptr;
+  if (afterDetailRow_) hooks_.detailRow = [this](IXLSRange* range, int32_t row) { afterDetailRow_(this, range, row); };
 }
 
-XLSPtr<IXLSRange> TGridToXLS::Block(int32_t firstRow, int32_t firstColumn, int32_t lastRow, int32_t lastColumn) {
-  return sheet_->RangeOf(firstRow, firstColumn, lastColumn, lastRow);
+void TGridToXLS::SetAfterHeader(TAfterDBGridHeader handler) {
+  afterHeader_ = std::move(handler);
+  hooks_.header = nullptr;
+  if (afterHeader_) hooks_.header = [this](IXLSRange* range) { afterHeader_(this, range); };
 }
 
-void TGridToXLS::AddWorksheet() {
-  sheet_ = workbook_->Worksheets()->Add();
-  // Group titles stand above their details.
-  sheet_->GetOutline().SetSummaryRow(0);
-  if (worksheetName_.empty()) worksheetName_ = "Sheet1";
-  sheet_->SetName(AnsiToWide(worksheetName_));
-  originRow_ = startRow_;
-  originColumn_ = startCol_;
-  if (onWorksheetCreate_) {
-    onWorksheetCreate_(this, sheet_);
-    ++generation_;
-  }
+void TGridToXLS::SetAfterDetail(TAfterDBGridDetail handler) {
+  afterDetail_ = std::move(handler);
+  hooks_.detail = nullptr;
+  if (afterDetail_) hooks_.detail = [this](IXLSRange* range) { afterDetail_(this, range); };
 }
 
-void TGridToXLS::Export(bool newSheet, int32_t row, int32_t column) {
-  bool fresh = true;
-  ++generation_;
-  if (!workbook_) {
-    workbook_ = CreateWorkbook();
-    styler_.Forget();
-    AddWorksheet();
-  } else if (newSheet) {
-    AddWorksheet();
-  } else {
-    if (!sheet_) sheet_ = workbook_->ActiveSheet();
-    if (!sheet_) {
-      AddWorksheet();
-    } else {
-      fresh = false;
-    }
-  }
-
-  if (row < 0 || column < 0) {
-    originColumn_ = startCol_;
-    XLSPtr<IXLSRange> used = sheet_->UsedRange();
-    if (fresh || used->Count() == 1) {
-      originRow_ = startRow_;
-    } else {
-      // One row below the used block, plus StartRow.
-      const int32_t below = used->Rows()->ItemCount() + used->Row() + startRow_ - 1;
-      originRow_ = static_cast<uint16_t>(std::min(below, static_cast<int32_t>(UINT16_MAX)));
-    }
-  } else {
-    originRow_ = static_cast<uint16_t>(std::min(row, static_cast<int32_t>(UINT16_MAX)));
-    originColumn_ = static_cast<uint16_t>(std::min(column, static_cast<int32_t>(UINT16_MAX)));
-  }
-
-  columnCount_ = grid_ ? grid_->Columns().Count() : 0;
-  SetDataSet(grid_ ? grid_->DataSet() : nullptr);
-  detailRows_ = 0;
-  detailColumns_.assign(static_cast<size_t>(columnCount_), TDetailColumn{});
-
-  WriteHeader();
-  WriteDetails();
-
-  if (afterExport_ && headerRows_ + detailRows_ > 0 && visibleCount_ > 0) {
-    XLSPtr<IXLSRange> block =
-        Block(originRow_ + 1, originColumn_ + 1, originRow_ + headerRows_ + detailRows_, originColumn_ + visibleCount_);
-    afterExport_(this, block.Get());
-    ++generation_;
-  }
+void TGridToXLS::SetAfterExport(TAfterDBGridExport handler) {
+  afterExport_ = std::move(handler);
+  hooks_.exported = nullptr;
+  if (afterExport_) hooks_.exported = [this](IXLSRange* range) { afterExport_(this, range); };
 }
 
-void TGridToXLS::WriteHeader() {
-  visibleCount_ = 0;
-  recordsOnSheet_ = 0;
-  const TFont* font = &headerFont_;
-  TColor color = headerColor_;
-  for (int32_t i = 0; i < columnCount_; ++i) {
-    TColumn* column = grid_->Columns()[i];
-    if (!column->Visible()) continue;
-    ++visibleCount_;
-    XLSPtr<IXLSRange> cell = sheet_->Cells()->Item(originRow_ + 1, originColumn_ + visibleCount_);
-    if (setColumnsWidth_) cell->EntireColumn()->SetColumnWidth(TVariant(column->Width() * kPixelsToColumnWidth));
-    if (!exportHeader_) continue;
-    if (originalHeaderFont_) font = &column->Title().Font();
-    if (originalHeaderColor_) color = column->Title().Color();
-    cell->SetValue(TVariant(FrameworkTextToWide(column->Title().Caption(), font->Charset())));
-    if (!disableFormat_.Contains(foFont)) {
-      ApplyFont(cell.Get(), *font);
-      if (color != clNone) InteriorOf(cell.Get())->SetColor(ColorToRGB(color));
-    }
-    if (!disableFormat_.Contains(foNumberFormat)) cell->SetNumberFormat(kTextNumberFormat);
-    if (!disableFormat_.Contains(foBorders)) {
-      if (headerBorderStyle_ != BorderStyleNone) {
-        XLSPtr<IXLSBordersSlots> borders = BordersOf(cell.Get());
-        const TBorderLine line = BorderLineOf(headerBorderStyle_);
-        borders->SetLineStyle(line.lineStyle);
-        // A double line has its own weight.
-        if (headerBorderStyle_ != BorderStyleDouble) borders->SetWeight(line.weight);
-      }
-      if (headerBorderColor_ != clNone) BordersOf(cell.Get())->SetColor(ColorToRGB(headerBorderColor_));
-    }
-    if (!disableFormat_.Contains(foAlignment)) {
-      cell->SetHorizontalAlignment(AlignmentConstant(column->Title().Alignment()));
-      cell->SetVerticalAlignment(xlVAlignCenter);
-    }
-    if (afterHeaderCell_) {
-      afterHeaderCell_(this, cell.Get(), i, column);
-      ++generation_;
-    }
-  }
-  if (afterHeader_ && exportHeader_ && visibleCount_ > 0) {
-    XLSPtr<IXLSRange> header = Block(originRow_ + 1, originColumn_ + 1, originRow_ + 1, originColumn_ + visibleCount_);
-    afterHeader_(this, header.Get());
-    ++generation_;
-  }
+void TGridToXLS::SetOnWorksheetCreate(TOnDBGridWorksheetCreate handler) {
+  onWorksheetCreate_ = std::move(handler);
+  hooks_.worksheetCreate = nullptr;
+  if (onWorksheetCreate_) hooks_.worksheetCreate = [this](IXLSWorksheet* sheet) { onWorksheetCreate_(this, sheet); };
 }
 
-void TGridToXLS::PrepareGroups() {
-  groups_ = std::make_unique<TXLSGroupStorage>();
-  std::vector<bool> visible(static_cast<size_t>(columnCount_));
-  for (int32_t j = 0; j < columnCount_; ++j) visible[static_cast<size_t>(j)] = grid_->Columns()[j]->Visible();
-  groups_->Prepare(groupFields_, visible, [this](const std::string& name) { return FindGroupColumn(name); });
+void TGridToXLS::SetAfterGroupTitle(TAfterGroupTitle handler) {
+  afterGroupTitle_ = std::move(handler);
+  hooks_.groupTitle = nullptr;
+  if (afterGroupTitle_)
+    hooks_.groupTitle = [this](int32_t index, IXLSRange* row, IXLSRange* cell) {
+      afterGroupTitle_(this, index, row, cell);
+    };
 }
 
-int32_t TGridToXLS::FindGroupColumn(const std::string& name) const {
+// ---------------------------------------------------------------- columns
+
+int32_t TGridToXLS::TakeColumns() {
+  SetExportDataSet(grid_ ? grid_->DataSet() : nullptr);
+  return grid_ ? grid_->Columns().Count() : 0;
+}
+
+bool TGridToXLS::ColumnVisible(int32_t index) { return grid_->Columns()[index]->Visible(); }
+
+void TGridToXLS::ReadHeaderCell(int32_t index, THeaderCell& cell) {
+  TColumn* column = grid_->Columns()[index];
+  cell.width = TVariant(column->Width() * kPixelsToColumnWidth);
+  if (originalHeaderFont_) cell.font = &column->Title().Font();
+  if (originalHeaderColor_) cell.color = column->Title().Color();
+  cell.text = FrameworkTextToWide(column->Title().Caption(), cell.font->Charset());
+  cell.horizontalAlignment = AlignmentConstant(column->Title().Alignment());
+  cell.textFormat = true;
+}
+
+void TGridToXLS::ReadDetailSource(int32_t index, TDetailSource& source) {
+  TColumn* column = grid_->Columns()[index];
+  source.field = column->Field();
+  source.font = originalDetailFont_ ? &column->Font() : &DetailFont();
+  source.color = originalDetailColor_ ? column->Color() : DetailColor();
+  source.alignment = column->Alignment();
+  source.groupColumn = GroupStorage().IsGroupColumn(index);
+}
+
+TField* TGridToXLS::ColumnField(int32_t index) { return grid_->Columns()[index]->Field(); }
+
+int32_t TGridToXLS::FindGroupColumn(const std::string& name) {
   try {
     const std::string wanted = UpperCase(Trim(name));
-    for (int32_t j = 0; j < columnCount_; ++j)
+    const int32_t count = grid_->Columns().Count();
+    for (int32_t j = 0; j < count; ++j)
       if (UpperCase(grid_->Columns()[j]->DisplayName()) == wanted) return j;
   } catch (const Exception&) {
   }
   return -1;
-}
-
-void TGridToXLS::ReadDetailColumn(int32_t index, TDetailColumn& entry) {
-  TColumn* column = grid_->Columns()[index];
-  TDetailColumn read;
-  read.column = column;
-  read.visible = column->Visible();
-  read.groupColumn = groups_->IsGroupColumn(index);
-  read.field = column->Field();
-  read.type = read.field ? read.field->DataType() : ftUnknown;
-  if (read.visible) {
-    const TFont& font = originalDetailFont_ ? column->Font() : detailFont_;
-    const TColor color = originalDetailColor_ ? column->Color() : detailColor_;
-    read.charset = font.Charset();
-    if (read.field) read.keepsAscii = TextKeepsAscii(*read.field, read.charset);
-    const TXLSWorkbook& book = *sheet_->Workbook();
-    TXLSCellStyle style;
-    if (!disableFormat_.Contains(foFont)) {
-      style.hasFont = true;
-      style.font = ResolveFont(book, font);
-      style.fillColorIndex = ResolveColor(book, color);
-    }
-    if (!disableFormat_.Contains(foBorders) &&
-        (detailBorderStyle_ != BorderStyleNone || detailBorderColor_ != clNone)) {
-      style.hasBorders = true;
-      style.borderStyle = detailBorderStyle_;
-      style.borderColorIndex = ResolveColor(book, detailBorderColor_);
-    }
-    if (!disableFormat_.Contains(foAlignment)) style.horizontalAlignment = AlignmentConstant(column->Alignment());
-    TNumberFormatStep step = TNumberFormatStep::kNone;
-    std::string format, timeFormat;
-    if (!disableFormat_.Contains(foNumberFormat) && read.field)
-      step = NumberFormatStep(*read.field, format, timeFormat);
-    if (step == TNumberFormatStep::kFormat || step == TNumberFormatStep::kByTimeOfDay) {
-      style.hasNumberFormat = true;
-      style.numberFormat = AnsiToWide(format);
-    }
-    read.style = styler_.StyleId(style);
-    if (step == TNumberFormatStep::kByTimeOfDay) {
-      style.numberFormat = AnsiToWide(timeFormat);
-      read.timeStyle = styler_.StyleId(style);
-    }
-    read.booleanText = step == TNumberFormatStep::kEditText;
-  }
-  read.generation = generation_;
-  entry = read;
-}
-
-const TGridToXLS::TDetailColumn& TGridToXLS::DetailColumn(int32_t index) {
-  TDetailColumn& entry = detailColumns_[static_cast<size_t>(index)];
-  if (entry.generation != generation_) ReadDetailColumn(index, entry);
-  return entry;
-}
-
-const TVariant& TGridToXLS::GroupValue(int32_t columnIndex) {
-  static const TVariant kNull = TVariant::Null();
-  TField* field = nullptr;
-  const auto index = static_cast<size_t>(columnIndex);
-  if (columnIndex >= 0 && index < detailColumns_.size() && detailColumns_[index].generation == generation_)
-    field = detailColumns_[index].field;
-  else
-    field = grid_->Columns()[columnIndex]->Field();
-  return field ? field->Value() : kNull;
-}
-
-void TGridToXLS::WriteDetailCell(int32_t row, int32_t column, const TDetailColumn& entry) {
-  // The bounds Cells.Item checks.
-  if (row < 1 || row > kXLSMaxRow + 1 || column < 1 || column > kXLSMaxColumn + 1) throw EXLSError(kInvalidIndexError);
-  TField* field = entry.field;
-  if (field) WriteFieldValue(*sheet_, row - 1, column - 1, *field, entry.charset, entry.keepsAscii);
-  int32_t style = entry.style;
-  if (entry.timeStyle >= 0 && HasTimeOfDay(field->AsDateTime())) style = entry.timeStyle;
-  styler_.Apply(*sheet_, row - 1, column - 1, style);
-  if (entry.booleanText)
-    SetCellValue(*sheet_, row - 1, column - 1, TVariant(FrameworkTextToWide(field->EditText(), detailFont_.Charset())));
-}
-
-void TGridToXLS::SplitSheet(int32_t& q, int32_t& firstDetailRow, int32_t k) {
-  if (afterDetail_ && k > 0 && originRow_ + headerRows_ < q - 1) {
-    XLSPtr<IXLSRange> block = Block(originRow_ + headerRows_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
-    afterDetail_(this, block.Get());
-    ++generation_;
-  }
-  if (afterExport_ && k > 0 && originRow_ < q - 1) {
-    XLSPtr<IXLSRange> block = Block(originRow_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
-    afterExport_(this, block.Get());
-    ++generation_;
-  }
-  AddWorksheet();
-  WriteHeader();
-  q = originRow_ + headerRows_ + 1;
-  firstDetailRow = q;
-  groups_->ResetOutermost();
-}
-
-void TGridToXLS::WriteDetails() {
-  if (!dataSet_) {
-    PrepareGroups();
-    return;
-  }
-  TDataSet& data = *dataSet_;
-  TDataSetWalk walk(data);
-  data.First();
-  PrepareGroups();
-  sheet_->GetOutline().SetSummaryRow(0);
-
-  int32_t q = originRow_ + headerRows_ + 1;
-  int32_t firstDetailRow = q;
-  int32_t record = 0;
-  int32_t k = 0;
-
-  TXLSGroupTitleStyle titles;
-  titles.font = &groupFont_;
-  titles.color = groupColor_;
-  titles.borderStyle = groupBorderStyle_;
-  titles.borderColor = groupBorderColor_;
-  titles.disableFormat = disableFormat_;
-  titles.valueOf = [this](int32_t columnIndex) { return GroupValue(columnIndex); };
-  titles.valueRefOf = [this](int32_t columnIndex) -> const TVariant& { return GroupValue(columnIndex); };
-  if (afterGroupTitle_)
-    titles.afterGroupTitle = [this](int32_t index, IXLSRange* row, IXLSRange* cell) {
-      afterGroupTitle_(this, index, row, cell);
-      ++generation_;
-    };
-
-  while (!data.Eof()) {
-    // Titles and the detail row must stay on the sheet: when the titles of
-    // this record would push its detail row past the last sheet row,
-    // continue on a new sheet first.
-    // (The titles cannot be more than the groups: far from the end the
-    // values need not be read.)
-    if (groups_->Active() && q > firstDetailRow && q + groups_->Count() > kMaxRowsPerSheet + 1 &&
-        q + groups_->PendingTitles(titles.valueOf) > kMaxRowsPerSheet + 1)
-      SplitSheet(q, firstDetailRow, k);
-
-    ++record;
-    ++recordsOnSheet_;
-    k = 0;
-    titles.sheet = sheet_;
-    titles.startColumn = originColumn_;
-    titles.recordsOnSheet = recordsOnSheet_;
-    groups_->WriteTitles(titles, q);
-
-    for (int32_t i = 0; i < columnCount_; ++i) {
-      const TDetailColumn& entry = DetailColumn(i);
-      if (!entry.visible) continue;
-      ++k;
-      if (clearGroupFields_ && groups_->Active() && entry.groupColumn) continue;
-      WriteDetailCell(q, originColumn_ + k, entry);
-      if (afterDetailCell_) {
-        XLSPtr<IXLSRange> cell = sheet_->Cells()->Item(q, originColumn_ + k);
-        afterDetailCell_(this, cell.Get(), record, i, entry.column);
-        ++generation_;
-      }
-    }
-    if (afterDetailRow_ && k > 0) {
-      XLSPtr<IXLSRange> row = Block(q, originColumn_ + 1, q, originColumn_ + k);
-      afterDetailRow_(this, row.Get(), record);
-      ++generation_;
-    }
-    data.Next();
-    ++q;
-    if (rowsPerSheet_ < q && !data.Eof()) SplitSheet(q, firstDetailRow, k);
-  }
-  detailRows_ = q - firstDetailRow;
-  if (afterDetail_ && k > 0 && originRow_ + headerRows_ < q - 1) {
-    XLSPtr<IXLSRange> block = Block(originRow_ + headerRows_ + 1, originColumn_ + 1, q - 1, originColumn_ + k);
-    afterDetail_(this, block.Get());
-    ++generation_;
-  }
-}
-
-int32_t TGridToXLS::SaveToFile(const std::u16string& fileName) {
-  if (!workbook_) return kResultFail;
-  std::u16string tail = fileName.size() > 4 ? fileName.substr(fileName.size() - 4) : fileName;
-  for (char16_t& c : tail)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  if (tail == u".htm" || tail == u"html") return workbook_->SaveAsHTML(fileName);
-  if (tail == u".rtf") return workbook_->SaveAsRTF(fileName);
-  return workbook_->SaveAs(fileName, kSaveBiff8);
-}
-
-int32_t TGridToXLS::ExportToFile(const std::u16string& fileName) {
-  try {
-    Export();
-  } catch (const EAbort&) {
-    ReleaseWorkbook();
-    return kResultAborted;
-  } catch (...) {
-    // A half-written workbook must not become the start of the next export.
-    ReleaseWorkbook();
-    throw;
-  }
-  const int32_t result = SaveToFile(fileName);
-  ReleaseWorkbook();
-  return result;
 }
 
 }  // namespace lx

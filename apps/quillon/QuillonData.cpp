@@ -81,52 +81,6 @@ const char* const kQuillonUsage =
     "with an orders table. FILE ending in .xls (or anything but .htm, .html, .rtf) is\n"
     "written as an Excel 97-2003 workbook.\n";
 
-TQuillonOptions ParseQuillonArguments(const std::vector<std::string>& arguments) {
-  TQuillonOptions options;
-  auto fail = [&options](std::string message) {
-    options.error = std::move(message);
-    return options;
-  };
-  bool modeSet = false;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const bool takesFile = argument == "--export" || argument == "--screenshot" || argument == "--db";
-    if (argument == "--help" || argument == "-h") {
-      options.mode = TQuillonOptions::qmHelp;
-      return options;
-    }
-    if (!takesFile) return fail("unknown argument: " + argument);
-    if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return fail(argument + " needs a file name");
-    const std::string& value = arguments[++i];
-    if (argument == "--db") {
-      options.databaseFile = value;
-      continue;
-    }
-    if (modeSet) return fail("--export and --screenshot exclude each other");
-    modeSet = true;
-    options.mode = argument == "--export" ? TQuillonOptions::qmExport : TQuillonOptions::qmScreenshot;
-    options.fileName = value;
-  }
-  return options;
-}
-
-std::string QuillonResultText(int32_t result) {
-  switch (result) {
-    case kResultOk:
-      return "success";
-    case kResultFail:
-      return "failed: no workbook, a bad file name or an output the engine cannot write";
-    case kResultCreateFileFailed:
-      return "failed: the file could not be created";
-    case kResultCreateMemoryFailed:
-      return "failed: the document could not be built in memory";
-    case kResultAborted:
-      return "the export was aborted";
-    default:
-      return "failed";
-  }
-}
-
 int RunQuillonExport(const TQuillonOptions& options, std::ostream& out, std::ostream& err) {
   TQuillonData data;
   int32_t result;
@@ -138,7 +92,7 @@ int RunQuillonExport(const TQuillonOptions& options, std::ostream& out, std::ost
     return 1;
   }
   if (result != kResultOk) {
-    err << "quillon: export to " << options.fileName << " " << QuillonResultText(result) << " (result " << result
+    err << "quillon: export to " << options.fileName << " " << ExportResultText(result) << " (result " << result
         << ")\n";
     return 1;
   }

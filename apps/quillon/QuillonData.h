@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "AppCommandLine.h"
 #include "lxDB.h"
 #include "lxDBGrids.h"
 #include "lxGridToXLS.h"
@@ -69,25 +70,14 @@ class TQuillonData {
   TGridToXLS exporter_;
 };
 
-// What the command line asks for.
-struct TQuillonOptions {
-  enum TMode { qmWindow, qmExport, qmScreenshot, qmHelp };
-  TMode mode = qmWindow;
-  std::string fileName;      // the export or screenshot file
-  std::string databaseFile;  // empty: the embedded demo database
-  std::string error;         // set when the arguments are not understood
-};
-
-// Reads the arguments after the program name:
-//   (none)                          the window
-//   --export FILE [--db DATABASE]   export without a window
-//   --screenshot FILE [--db ...]    draw the window into a PNG file
-//   --help
-TQuillonOptions ParseQuillonArguments(const std::vector<std::string>& arguments);
+// The command line (AppCommandLine.h).
+using TQuillonOptions = TAppOptions;
+inline TQuillonOptions ParseQuillonArguments(const std::vector<std::string>& arguments) {
+  return ParseAppArguments(arguments);
+}
 extern const char* const kQuillonUsage;
 
-// Short words for a result code of the export.
-std::string QuillonResultText(int32_t result);
+inline std::string QuillonResultText(int32_t result) { return ExportResultText(result); }
 
 // The --export mode: opens the orders, exports them to fileName and reports
 // the file and the result on out (errors on err). Returns the process exit

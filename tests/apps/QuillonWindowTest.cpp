@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ModalAnswers.h"
+#include "OpenedUrls.h"
 #include "Unit2.h"
 #include "lxCompoundFile.h"
 #include "support/Hex.h"
@@ -25,19 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TModalAnswers;
-
-// Receives the desktop's "open this file" requests instead of the desktop.
-class TOpenedUrls : public QObject {
-  Q_OBJECT
-
- public:
-  TOpenedUrls() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-  ~TOpenedUrls() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-  std::vector<QUrl> urls;
-
- public Q_SLOTS:
-  void Open(const QUrl& url) { urls.push_back(url); }
-};
+using test::TOpenedUrls;
 
 // One value of the first row of a query over the demo database, read
 // independently of the window's dataset.
@@ -276,5 +265,3 @@ TEST_F(QuillonWindow, FailedExportsAreReportedAndNotOfferedForOpening) {
 
 }  // namespace
 }  // namespace lx
-
-#include "QuillonWindowTest.moc"

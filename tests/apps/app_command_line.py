@@ -1,18 +1,22 @@
-"""The quillon program's command line, run without any display (no DISPLAY,
-WAYLAND_DISPLAY or QT_QPA_PLATFORM): every mistake is reported with the usage
-and exit code 2 before a window could be started, --help prints the usage.
+"""A program's command line (quillon or marlet), run without any display (no
+DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM): every mistake is reported with
+the usage and exit code 2 before a window could be started, --help prints the
+usage.
 
-usage: quillon_command_line.py PATH-OF-QUILLON"""
+usage: app_command_line.py PATH-OF-PROGRAM"""
 import os
 import subprocess
 import sys
+
+# The usage names the program.
+PROGRAM = os.path.basename(sys.argv[1]) if len(sys.argv) > 1 else "quillon"
 
 # (arguments, exit code, text that stdout or stderr must hold)
 CASES = [
     (["--bogus"], 2, "unknown argument: --bogus"),
     (["--screenshot"], 2, "--screenshot needs a file name"),
     (["--db", "shop.db", "extra"], 2, "unknown argument: extra"),
-    (["--help"], 0, "usage: quillon"),
+    (["--help"], 0, "usage: " + PROGRAM),
 ]
 
 
@@ -23,7 +27,7 @@ def main():
     for arguments, code, text in CASES:
         done = subprocess.run([program, *arguments], env=env, capture_output=True, text=True, timeout=60)
         out = done.stdout + done.stderr
-        if done.returncode != code or text not in out or (code == 2 and "usage: quillon" not in done.stderr):
+        if done.returncode != code or text not in out or (code == 2 and "usage: " + PROGRAM not in done.stderr):
             failures.append("%s: exit %d, output %r" % (" ".join(arguments), done.returncode, out[:300]))
     for failure in failures:
         print("FAIL:", failure)

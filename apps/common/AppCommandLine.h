@@ -1,0 +1,34 @@
+// The command line both programs share, and the words for an export result.
+//
+// Each program shows its window when started without arguments, exports
+// without any window (--export FILE) or draws its window into a PNG file
+// (--screenshot FILE); --db names a SQLite file to read instead of the
+// built-in demo database. The words are checked before Qt starts, so that
+// mistakes are reported even where no display is available.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lx {
+
+struct TAppOptions {
+  enum TMode { qmWindow, qmExport, qmScreenshot, qmHelp };
+  TMode mode = qmWindow;
+  std::string fileName;      // the export or screenshot file
+  std::string databaseFile;  // empty: the embedded demo database
+  std::string error;         // set when the arguments are not understood
+};
+
+// Reads the arguments after the program name:
+//   (none)                          the window
+//   --export FILE [--db DATABASE]   export without a window
+//   --screenshot FILE [--db ...]    draw the window into a PNG file
+//   --help
+TAppOptions ParseAppArguments(const std::vector<std::string>& arguments);
+
+// Short words for a result code of an export.
+std::string ExportResultText(int32_t result);
+
+}  // namespace lx
