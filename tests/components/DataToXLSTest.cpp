@@ -103,7 +103,9 @@ TEST_F(DataExport, HeaderSourceChoosesTheTextButNotTheFormatting) {
     IXLSWorksheet* sheet = exporter.Workbook()->Worksheets()->Item(1);
     EXPECT_EQ(Text(sheet, 1, 1), test.first) << test.source;
     EXPECT_EQ(Text(sheet, 1, 2), test.source == hsEmpty ? u"" : u"Method") << test.source;
-    if (test.source == hsEmpty) EXPECT_TRUE(Blank(sheet, 1, 2));
+    if (test.source == hsEmpty) {
+      EXPECT_TRUE(Blank(sheet, 1, 2));
+    }
     XLSPtr<IXLSRange> cell = sheet->Cells()->Item(1, 2);
     EXPECT_TRUE(FontOf(cell.Get())->Bold()) << test.source;
     EXPECT_EQ(InteriorOf(cell.Get())->Color(), 0xC0C0C0u) << test.source;
