@@ -55,8 +55,10 @@ TForm1::TForm1(TMarletData& data, QWidget* parent)
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  for (int i = 0; i < model_->columnCount(); ++i)
-    grid_->horizontalHeader()->resizeSection(i, model_->GridColumn(i)->Width());
+  ApplyColumnWidths();
+  // Columns without a designed width take their field's, known only once
+  // the dataset is open: the widths follow every reload of the grid.
+  connect(model_.get(), &QAbstractItemModel::modelReset, this, &TForm1::ApplyColumnWidths);
 
   // A flat panel: no bevel.
   button_->setGeometry(kButtonLeft, kButtonTop, kButtonWidth, kButtonHeight);
@@ -77,6 +79,11 @@ TForm1::TForm1(TMarletData& data, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::ApplyColumnWidths() {
+  for (int i = 0; i < model_->columnCount(); ++i)
+    grid_->horizontalHeader()->resizeSection(i, model_->GridColumn(i)->Width());
+}
 
 void TForm1::Layout() {
   panel_->setGeometry(0, height() - kPanelHeight, width(), kPanelHeight);

@@ -55,6 +55,7 @@ class TForm1 : public QWidget {
 
  private:
   void Layout();
+  void ApplyColumnWidths();
 
   TMarletData& data_;  // not owned
   std::unique_ptr<TDBGridModel> model_;

@@ -180,7 +180,9 @@ TEST_F(MarletWindow, LayoutColumnsAndWidthsAsDesigned) {
   marlet::TForm1& form = window.form;
   EXPECT_EQ(form.windowTitle(), "Marlet");
   EXPECT_EQ(form.size(), QSize(1043, 501));
-  EXPECT_EQ(form.geometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
+  // Centred, give or take the platform's rounding of odd sizes.
+  const QPoint offCentre = form.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+  EXPECT_LE(offCentre.manhattanLength(), 4) << offCentre.x() << "," << offCentre.y();
   EXPECT_EQ(form.Panel1()->geometry(), QRect(0, 449, 1043, 52));
   EXPECT_EQ(form.DBGrid1()->geometry(), QRect(0, 0, 1043, 449));
   EXPECT_EQ(form.Button1()->text(), "Export Data ...");
