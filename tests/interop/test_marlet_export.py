@@ -148,18 +148,23 @@ def check_xls(path, rows):
     check(lines(first + 1, left + 1)["bottom"] == THIN, "inner lines are not thin: %r" % lines(first + 1, left + 1))
     check(len(bands) == 3, "the demo data meets only the bands %r" % sorted(bands))
 
-    # Column widths: A is 2 characters; the data columns were fitted.
+    # Column widths: A is 2 characters; the data columns were fitted. A
+    # width of n characters is stored as n * 256 plus the cell margins
+    # (182), as the spreadsheet does.
     info = sheet.colinfo_map
-    check(0 in info and info[0].width == 2 * 256, "column A width %r" % (info[0].width if 0 in info else None))
+
+    def characters(c):
+        return (info[c].width - 182) / 256.0 if c in info else None
+
+    check(characters(0) == 2, "column A: %r characters" % characters(0))
     default = sheet.defcolwidth if sheet.defcolwidth is not None else 8
     for i, name in enumerate(FIELDS):
         c = left + i
-        width = info[c].width if c in info else None
+        width = characters(c)
         longest = max([len(name)] + [len(sheet.cell_value(r, c)) if isinstance(sheet.cell_value(r, c), str) else 8
                                      for r in range(first, last + 1)])
-        fitted = width is not None and width not in (2 * 256, default * 256) and \
-            0.6 * longest * 256 <= width <= (3 * longest + 4) * 256
-        check(fitted, "column %s: width %r for texts up to %d characters" % (name, width, longest))
+        fitted = width is not None and width not in (2, default) and 0.6 * longest <= width <= 3 * longest + 4
+        check(fitted, "column %s: %r characters wide for texts up to %d characters" % (name, width, longest))
     return bands
 
 
