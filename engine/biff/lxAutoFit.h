@@ -107,8 +107,7 @@ class TXLSAutoFit {
   std::u16string_view DisplayText(const TXLSCellRef* cell, const TStyle& style);
   bool IsMerged(const TXLSCellRef* cell) const;
   bool SetFont(std::u16string_view name, double size, bool bold);
-  int32_t NarrowestWidth(std::u16string_view text, int32_t rowHeight, int32_t width, int32_t lineHeight,
-                         int32_t best);
+  int32_t NarrowestWidth(std::u16string_view text, int32_t rowHeight, int32_t width, int32_t lineHeight, int32_t best);
   // The part of the range inside the used range; false when empty.
   bool Clip(int32_t& top, int32_t& left, int32_t& bottom, int32_t& right) const;
 

@@ -84,12 +84,12 @@ TEST(AutoFit, WordWrapBreaksAtSpaces) {
     TTextExtent expected;
   } cases[] = {
       {u"aa aa aa aa", false, 1, {57, 15}},
-      {u"aa aa aa aa", true, 28, {27, 30}},   // "aa aa" twice
-      {u"aa aa aa aa", true, 27, {27, 30}},   // exactly fits
-      {u"aa aa aa aa", true, 26, {12, 60}},   // a word per line
-      {u"aaaaaa bb", true, 10, {36, 30}},     // a long word stays whole
-      {u"aa\r\nbb\ncc", true, 100, {12, 45}}, // explicit breaks
-      {u"aa\r\nbb", false, 1, {24, 15}},      // on one line breaks take no room
+      {u"aa aa aa aa", true, 28, {27, 30}},    // "aa aa" twice
+      {u"aa aa aa aa", true, 27, {27, 30}},    // exactly fits
+      {u"aa aa aa aa", true, 26, {12, 60}},    // a word per line
+      {u"aaaaaa bb", true, 10, {36, 30}},      // a long word stays whole
+      {u"aa\r\nbb\ncc", true, 100, {12, 45}},  // explicit breaks
+      {u"aa\r\nbb", false, 1, {24, 15}},       // on one line breaks take no room
       {u"", true, 10, {0, 15}},
   };
   for (const Case& c : cases) {
@@ -146,8 +146,8 @@ TEST(AutoFit, ColumnWidths) {
          b.At(2, 1)->SetValue(TVariant(u"ab"));  // 12 + 2 + 5 = 19
        },
        u"A1", u"B2", 2.0, 8.43},
-      {"a range outside the used range does nothing",
-       [](Book& b) { b.At(1, 1)->SetValue(TVariant(u"abc")); }, u"B2", u"C5", 8.43, 8.43},
+      {"a range outside the used range does nothing", [](Book& b) { b.At(1, 1)->SetValue(TVariant(u"abc")); }, u"B2",
+       u"C5", 8.43, 8.43},
       {"a font that cannot be found measures nothing",
        [](Book& b) {
          b.At(1, 1)->SetValue(TVariant(u"abc"));
