@@ -18,6 +18,9 @@ double RoundEven(double value) { return std::nearbyint(value); }
 constexpr int32_t kRotationUp = 90;
 constexpr int32_t kRotationDown = 180;
 constexpr double kMaxColumnCharacters = 255.0;
+// The tallest row a sheet keeps; the ROW record has 15 bits of twips, and a
+// long wrapped text in a narrow column could ask for more.
+constexpr double kMaxRowPoints = 409.5;
 constexpr std::u16string_view kSampleText = u"Wg";
 
 }  // namespace
@@ -108,7 +111,7 @@ void TXLSAutoFit::AutoFitRows() {
       const int32_t h = style.rotated ? CellWidthOf(r, cell, style, best) : CellHeightOf(c, cell, style);
       if (h > 0 && h > best) best = h;
     }
-    if (best > 0) sheet_->RowInfo().SetRowHeight(r, PixelsToPoints(best));
+    if (best > 0) sheet_->RowInfo().SetRowHeight(r, std::min(PixelsToPoints(best), kMaxRowPoints));
   }
 }
 

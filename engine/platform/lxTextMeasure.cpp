@@ -329,7 +329,8 @@ std::unique_ptr<TTextMeasurer> CreateFontMeasurer(TFontResolver resolver) {
 }
 
 TTextMeasurer& ScreenMeasurer() {
-  static const std::unique_ptr<TTextMeasurer> measurer = CreateFontMeasurer();
+  // One per thread: workbooks on different threads share no caches.
+  thread_local const std::unique_ptr<TTextMeasurer> measurer = CreateFontMeasurer();
   return *measurer;
 }
 

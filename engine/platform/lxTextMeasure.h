@@ -11,12 +11,12 @@
 // wrapping, before a word that would cross the width (a word wider than
 // the width stays whole on its own line).
 //
-// ScreenMeasurer() is the process's real measurer: fontconfig resolves a
+// ScreenMeasurer() is the real measurer: fontconfig resolves a
 // font name and weight to a font file (so a requested family that is not
 // installed is replaced by a metric-compatible or similar one), FreeType
 // reads advances, kerning and metrics at 96 dots per inch. Faces and
 // advances are kept per font file, size and weight for the life of the
-// process, so measuring a long column loads nothing per cell. When no font
+// measurer, so measuring a long column loads nothing per cell. When no font
 // can be found or read, SetFont reports false and nothing is measured.
 // Tests substitute a measurer with a fake font of known advances.
 #pragma once
@@ -74,8 +74,8 @@ using TFontResolver = std::function<bool(const std::string& family, bool bold, s
 // replaces fontconfig (tests use it to make fonts unavailable).
 std::unique_ptr<TTextMeasurer> CreateFontMeasurer(TFontResolver resolver = {});
 
-// The process's measurer, made on first use and kept; single-threaded like
-// the rest of the engine.
+// The thread's measurer, made on first use and kept for the life of the
+// thread, so that workbooks used on different threads need no locks.
 TTextMeasurer& ScreenMeasurer();
 
 }  // namespace lx

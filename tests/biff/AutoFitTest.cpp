@@ -201,9 +201,13 @@ TEST(AutoFit, RowHeights) {
   b.At(6, 1)->SetValue(TVariant(u"merged"));
   b.At(6, 1)->Font()->SetSize(20);
   b.sheet->Range(u"A6", u"B6")->Merge();  // still the sample text in its font
-  b.Fit(u"A1", u"B6").AutoFitRows();
-  const double expected[] = {26.25, 12.75, 38.25, 8.25, 68.25, 26.25};
-  for (int32_t r = 0; r < 6; ++r) EXPECT_NEAR(b.sheet->RowInfo().RowHeight(r), expected[r], 1e-5) << "row " << r + 1;
+  std::u16string words;
+  for (int i = 0; i < 200; ++i) words += u"aa ";
+  b.At(7, 1)->SetValue(TVariant(words));  // 200 lines of 17 pixels: more than a row can be
+  b.At(7, 1)->SetWrapText(TVariant(true));
+  b.Fit(u"A1", u"B7").AutoFitRows();
+  const double expected[] = {26.25, 12.75, 38.25, 8.25, 68.25, 26.25, 409.5};
+  for (int32_t r = 0; r < 7; ++r) EXPECT_NEAR(b.sheet->RowInfo().RowHeight(r), expected[r], 1e-5) << "row " << r + 1;
 }
 
 // The engine's link measures with the installed fonts (scripts/setup.sh
