@@ -23,6 +23,8 @@ TEST(TextMeasure, InstalledFaces) {
   EXPECT_EQ(m.Metrics().Descent, 3);
   EXPECT_EQ(m.Metrics().InternalLeading, 2);
   const int32_t regular = m.LineWidth(u"Quarterly revenue");
+  // The face's kerning pulls A and V together.
+  EXPECT_LT(m.LineWidth(u"AV"), m.LineWidth(u"A") + m.LineWidth(u"V"));
   EXPECT_EQ(m.LineWidth(u"Quarterly\r\nrevenue"), m.LineWidth(u"Quarterlyrevenue"));
 
   ASSERT_TRUE(m.SetFont(u"Arial", 10, true));
