@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "lxAutoFit.h"
@@ -208,6 +209,24 @@ TEST(AutoFit, RowHeights) {
   b.Fit(u"A1", u"B7").AutoFitRows();
   const double expected[] = {26.25, 12.75, 38.25, 8.25, 68.25, 26.25, 409.5};
   for (int32_t r = 0; r < 7; ++r) EXPECT_NEAR(b.sheet->RowInfo().RowHeight(r), expected[r], 1e-5) << "row " << r + 1;
+}
+
+TEST(AutoFit, WithoutAnyFontSizesStay) {
+  std::unique_ptr<TTextMeasurer> none =
+      CreateFontMeasurer([](const std::string&, bool, std::string&, int32_t&) { return false; });
+  const TXLSScreenUnits units = MeasureScreenUnits(*none);
+  EXPECT_EQ(units.CharWidth, 0);
+  Book b;
+  b.At(1, 1)->SetValue(TVariant(u"a long text"));
+  b.At(1, 1)->Font()->SetSize(20);
+  XLSPtr<IXLSRange> range = b.sheet->Range(u"A1", u"B2");
+  TXLSAutoFit fit(*range, *none, units);
+  fit.AutoFitColumns();
+  fit.AutoFitRows();
+  EXPECT_NEAR(b.sheet->ColumnInfo().ColumnWidth(0), 8.43, 1e-5);
+  EXPECT_NEAR(b.sheet->RowInfo().RowHeight(0), 12.75, 1e-5);
+  EXPECT_EQ(fit.CellWidth(0, 0, -1), -1);
+  EXPECT_EQ(fit.CellHeight(0, 0), -1);
 }
 
 // The engine's link measures with the installed fonts (scripts/setup.sh
