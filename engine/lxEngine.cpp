@@ -1,5 +1,6 @@
 // The engine as users link it: workbooks created here reach the layers above
 // the model through links to their operations (lxLinks.h).
+#include "lxAutoFit.h"
 #include "lxCSV.h"
 #include "lxHandle.h"
 #include "lxWriteGlobals.h"
@@ -26,6 +27,7 @@ const TXLSWorkbookLinks& EngineLinks() {
     TXLSWorkbookLinks l;
     l.save = SaveBook;
     l.saveRange = SaveRangeAsText;
+    l.autoFit = AutoFitRange;
     return l;
   }();
   return links;

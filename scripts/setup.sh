@@ -7,6 +7,9 @@ packages=(
   # toolchain and test frameworks
   build-essential cmake g++ clang libclang-rt-14-dev clang-format-14
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+  # text measurement for auto-fit: font lookup, font reading, and faces
+  # metric-compatible with Arial, Times New Roman and Courier New
+  libfontconfig-dev libfreetype-dev pkg-config fonts-liberation2
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui python3-uno gnumeric
   # RTF read back by LibreOffice Writer, HTML loaded in a real browser
