@@ -1,6 +1,7 @@
 // showcase: builds a workbook of several sheets with every kind of value and
 // formatting the engine has, and saves it as BIFF8 (showcase8.xls) and BIFF5
-// (showcase5.xls).
+// (showcase5.xls), as delimited text, and as HTML (showcase.html, a frameset
+// with one page per sheet in showcase.files).
 //
 //   showcase [output directory]
 //
@@ -206,7 +207,8 @@ int main(int argc, char** argv) {
   // Values.
   const std::pair<int32_t, const char*> saves[] = {
       {kSaveBiff8, "showcase8.xls"}, {kSaveBiff5, "showcase5.xls"},           {kSaveCSV, "showcase.csv"},
-      {kSaveTSV, "showcase.tsv"},    {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"}};
+      {kSaveTSV, "showcase.tsv"},    {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"},
+      {kSaveHTML, "showcase.html"}};
   for (const auto& [format, name] : saves) {
     const std::u16string path = Utf8ToUtf16(directory + "/" + name);
     const int32_t result = book->SaveAs(path, format);
