@@ -145,8 +145,7 @@ bool WriteFile(const std::u16string& fileName, const std::string& bytes) {
 }
 
 std::string TabStrip(TXLSWorkbook& book) {
-  std::string out =
-      "<html>\r\n<head>\r\n";
+  std::string out = "<html>\r\n<head>\r\n";
   out += kCharset;
   out +=
       "\r\n<style>\r\n<!--\r\nA {\r\n    text-decoration:none;\r\n    color:#000000;\r\n    font-size:9pt;\r\n}\r\n-->"
@@ -224,9 +223,9 @@ TXLSHTMLExport::TFormatInfo& TXLSHTMLExport::FormatInfo(int32_t format) {
   return at->second;
 }
 
-void TXLSHTMLExport::AddRule(IXLSWorksheet& sheet, std::string_view key, int32_t row, int32_t column,
-                             int32_t keyFormat, int32_t rightFormat, int32_t rightRow, int32_t rightColumn,
-                             int32_t bottomFormat, int32_t bottomRow, int32_t bottomColumn) {
+void TXLSHTMLExport::AddRule(IXLSWorksheet& sheet, std::string_view key, int32_t row, int32_t column, int32_t keyFormat,
+                             int32_t rightFormat, int32_t rightRow, int32_t rightColumn, int32_t bottomFormat,
+                             int32_t bottomRow, int32_t bottomColumn) {
   const XLSPtr<IXLSRange> cell = TXLSRange::Create(&sheet, row, column, row, column);
   std::string& out = styles_;
   out += " td.f";
@@ -301,9 +300,9 @@ void TXLSHTMLExport::AddRule(IXLSWorksheet& sheet, std::string_view key, int32_t
     out += "pt ";
     out += BorderStyleWord(lineStyle);
     out += " #";
-    const XLSPtr<IXLSRange> owner =
-        edge.row == row && edge.column == column ? cell
-                                                 : TXLSRange::Create(&sheet, edge.row, edge.column, edge.row, edge.column);
+    const XLSPtr<IXLSRange> owner = edge.row == row && edge.column == column
+                                        ? cell
+                                        : TXLSRange::Create(&sheet, edge.row, edge.column, edge.row, edge.column);
     AppendRGB(out, owner->Borders()->Item(edge.rangeEdge)->Color());
     out += "; ";
   }
