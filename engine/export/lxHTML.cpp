@@ -183,11 +183,17 @@ std::string Frameset(std::u16string_view folder, int32_t activeNumber) {
 
 void AppendHTMLText(std::u16string_view text, std::string& out) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
+    // A run of ASCII is copied in one step.
+    size_t end = i;
+    while (end < text.size() && text[end] < 0x80) ++end;
+    if (end > i) {
+      const size_t at = out.size();
+      out.resize(at + (end - i));
+      for (size_t k = i; k < end; ++k) out[at + k - i] = static_cast<char>(text[k]);
+      i = end;
+      if (i == text.size()) break;
     }
+    const char16_t c = text[i];
     uint32_t code = c;
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -213,7 +219,15 @@ void AppendHTMLText(std::u16string_view text, std::string& out) {
 }
 
 TXLSHTMLExport::TFormatInfo& TXLSHTMLExport::FormatInfo(int32_t format) {
+  // Format indexes are positions in the format list: a table by index finds
+  // them without hashing.
+  const auto slot = static_cast<size_t>(format);
+  if (slot < formatSlots_.size() && formatSlots_[slot]) return *formatSlots_[slot];
   auto [at, added] = formatInfo_.try_emplace(format);
+  if (slot < kFormatSlots) {
+    if (slot >= formatSlots_.size()) formatSlots_.resize(slot + 1, nullptr);
+    formatSlots_[slot] = &at->second;
+  }
   if (added) {
     TFormatInfo& info = at->second;
     info.numberFormat = formats_->GetXFNumberFormatText(format);
@@ -310,11 +324,12 @@ void TXLSHTMLExport::AddRule(IXLSWorksheet& sheet, std::string_view key, int32_t
   out += kLineEnd;
 }
 
-void TXLSHTMLExport::BuildPage(TXLSRange& range, std::string& page) {
+bool TXLSHTMLExport::WritePage(TXLSRange& range, TStream& stream) {
   IXLSWorksheet& sheet = *range.Worksheet();
   TlxFormatList& formats = sheet.Workbook()->Formats();
   formats_ = &formats;
   formatInfo_.clear();
+  formatSlots_.clear();
   keys_.clear();
   const TXLSCellHeap& cells = sheet.CellHeap();
   const TXLSRowInfoList& rowInfo = sheet.RowInfo();
@@ -350,9 +365,16 @@ void TXLSHTMLExport::BuildPage(TXLSRange& range, std::string& page) {
   styles_ += kCharset;
   styles_ += "\r\n<STYLE TYPE=\"text/css\">\r\n<!--\r\n";
 
-  std::string& body = page;
+  std::string& body = body_;
   body.clear();
-  body.reserve(static_cast<size_t>(shownColumns.size()) * static_cast<size_t>(bottom - top + 1) * 40 + 256);
+  body.reserve(kFlushBytes + 4096);
+  // The body goes out in pieces of about kFlushBytes; the style list comes
+  // first, so a first walk over the cells finds the rules.
+  auto flush = [&] {
+    const bool ok = stream.WriteAll(body.data(), static_cast<int64_t>(body.size()));
+    body.clear();
+    return ok;
+  };
   std::vector<double> extents;
   double total = 0;
   for (const int32_t c : shownColumns) {
@@ -377,131 +399,140 @@ void TXLSHTMLExport::BuildPage(TXLSRange& range, std::string& page) {
 
   TVariant value;
   std::string key;
-  for (int32_t r = top; r <= bottom; ++r) {
-    const TXLSRowInfo* info = rowInfo.Find(r);
-    if (info && info->Hidden) continue;
-    const bool customHeight = info && info->CustomHeight && info->HeightSet;
-    bool firstInRow = true;
-    body += "<tr>\r\n";
-    for (const int32_t c : shownColumns) {
-      const TXLSCellRef* cell = cells.FindCell(r, c);
-      int32_t format = 0;
-      const TXLSCellRef* appearance = cell;
-      int32_t colspan = 1;
-      int32_t rowspan = 1;
-      int32_t keyRight = -1;
-      int32_t keyBottom = -1;
-      int32_t mTop = r, mLeft = c, mBottom = r, mRight = c;
-      if (cell && cell->Merged && cells.MergedAreaOf(cell, mTop, mLeft, mBottom, mRight)) {
-        // The area is written once, at its first shown position inside the
-        // range, spanning the shown rows and columns it has there.
-        const int32_t aTop = std::max(mTop, top), aBottom = std::min(mBottom, bottom);
-        const int32_t aLeft = std::max(mLeft, left), aRight = std::min(mRight, right);
-        const bool firstRow = shownRowsIn(aTop, r) == 1;
-        const bool firstColumn = shownColumnsIn(aLeft, c) == 1;
-        if (!firstRow || !firstColumn) continue;
-        colspan = shownColumnsIn(aLeft, aRight);
-        rowspan = shownRowsIn(aTop, aBottom);
-        appearance = cell->MergeOwner();
-        keyRight = sheet.EffectiveFormat(mTop, mRight);
-        keyBottom = sheet.EffectiveFormat(mBottom, mLeft);
-      }
-      if (appearance) {
-        format = appearance->FormatIndex > 0 ? appearance->FormatIndex : 0;
-      } else {
-        format = sheet.FormatWithoutCell(info, c);
-      }
-      if (format <= 0) format = TlxFormatList::kDefaultCellFormat;
-      if (keyRight == 0) keyRight = TlxFormatList::kDefaultCellFormat;
-      if (keyBottom == 0) keyBottom = TlxFormatList::kDefaultCellFormat;
-      const bool compound = keyRight >= 0 && (keyRight != format || keyBottom != format);
-      TFormatInfo& fi = FormatInfo(format);
-
-      body += " <td ";
-      if (firstInRow && customHeight) {
-        const double height = TwipsToPoints(info->Height);
-        body += " height=";
-        AppendInt(body, RoundEven(height * kExtentPerPoint));
-        body += " style='height:";
-        AppendNumberText(body, height);
-        body += "pt' ";
-      }
-      firstInRow = false;
-      if (colspan > 1) {
-        body += "colspan=";
-        AppendInt(body, colspan);
-        body += ' ';
-      }
-      if (rowspan > 1) {
-        body += "rowspan=";
-        AppendInt(body, rowspan);
-        body += ' ';
-      }
-      if (appearance) {
-        if (sheet.GetCellValue(appearance, value) != kResultOk) value = TVariant::Null();
-        if (value.VarType() == varDouble && fi.isDate) {
-          // Numbers under a date format read as dates, as a range's Value
-          // gives them (serials below 60 count the 29 February 1900).
-          double serial = value.ToDouble();
-          if (serial >= 0 && serial < 60) serial += 1;
-          value = TVariant::FromDate(serial);
+  auto walk = [&](bool writing) {
+    for (int32_t r = top; r <= bottom; ++r) {
+      const TXLSRowInfo* info = rowInfo.Find(r);
+      if (info && info->Hidden) continue;
+      const bool customHeight = info && info->CustomHeight && info->HeightSet;
+      bool firstInRow = true;
+      if (writing) body += "<tr>\r\n";
+      for (const int32_t c : shownColumns) {
+        const TXLSCellRef* cell = cells.FindCell(r, c);
+        int32_t format = 0;
+        const TXLSCellRef* appearance = cell;
+        int32_t colspan = 1;
+        int32_t rowspan = 1;
+        int32_t keyRight = -1;
+        int32_t keyBottom = -1;
+        int32_t mTop = r, mLeft = c, mBottom = r, mRight = c;
+        if (cell && cell->Merged && cells.MergedAreaOf(cell, mTop, mLeft, mBottom, mRight)) {
+          // The area is written once, at its first shown position inside the
+          // range, spanning the shown rows and columns it has there.
+          const int32_t aTop = std::max(mTop, top), aBottom = std::min(mBottom, bottom);
+          const int32_t aLeft = std::max(mLeft, left), aRight = std::min(mRight, right);
+          const bool firstRow = shownRowsIn(aTop, r) == 1;
+          const bool firstColumn = shownColumnsIn(aLeft, c) == 1;
+          if (!firstRow || !firstColumn) continue;
+          colspan = shownColumnsIn(aLeft, aRight);
+          rowspan = shownRowsIn(aTop, aBottom);
+          appearance = cell->MergeOwner();
+          keyRight = sheet.EffectiveFormat(mTop, mRight);
+          keyBottom = sheet.EffectiveFormat(mBottom, mLeft);
         }
-      } else {
-        value.Clear();
-      }
-      if (fi.generalAlignment) {
-        const TVarType type = value.VarType();
-        const bool right = type == varEmpty || type == varNull || type == varBoolean || value.IsNumeric();
-        body += right ? "align=right " : "align=left ";
-      }
-
-      key.clear();
-      AppendInt(key, format);
-      if (compound) {
-        key += 'r';
-        AppendInt(key, keyRight);
-        key += 'b';
-        AppendInt(key, keyBottom);
-      }
-      const bool written = compound ? !keys_.insert(key).second : fi.ruleWritten;
-      if (!written) {
-        if (!compound) fi.ruleWritten = true;
-        const int32_t row = appearance ? appearance->Row : r;
-        const int32_t column = appearance ? appearance->Column : c;
-        if (compound) {
-          AddRule(sheet, key, row, column, format, keyRight, mTop, mRight, keyBottom, mBottom, mLeft);
+        if (appearance) {
+          format = appearance->FormatIndex > 0 ? appearance->FormatIndex : 0;
         } else {
-          AddRule(sheet, key, row, column, format, format, row, column, format, row, column);
+          format = sheet.FormatWithoutCell(info, c);
         }
+        if (format <= 0) format = TlxFormatList::kDefaultCellFormat;
+        if (keyRight == 0) keyRight = TlxFormatList::kDefaultCellFormat;
+        if (keyBottom == 0) keyBottom = TlxFormatList::kDefaultCellFormat;
+        const bool compound = keyRight >= 0 && (keyRight != format || keyBottom != format);
+        TFormatInfo& fi = FormatInfo(format);
+        key.clear();
+        AppendInt(key, format);
+        if (compound) {
+          key += 'r';
+          AppendInt(key, keyRight);
+          key += 'b';
+          AppendInt(key, keyBottom);
+        }
+        if (!writing) {
+          const bool written = compound ? !keys_.insert(key).second : fi.ruleWritten;
+          if (!written) {
+            if (!compound) fi.ruleWritten = true;
+            const int32_t row = appearance ? appearance->Row : r;
+            const int32_t column = appearance ? appearance->Column : c;
+            if (compound) {
+              AddRule(sheet, key, row, column, format, keyRight, mTop, mRight, keyBottom, mBottom, mLeft);
+            } else {
+              AddRule(sheet, key, row, column, format, format, row, column, format, row, column);
+            }
+          }
+          continue;
+        }
+
+        body += " <td ";
+        if (firstInRow && customHeight) {
+          const double height = TwipsToPoints(info->Height);
+          body += " height=";
+          AppendInt(body, RoundEven(height * kExtentPerPoint));
+          body += " style='height:";
+          AppendNumberText(body, height);
+          body += "pt' ";
+        }
+        firstInRow = false;
+        if (colspan > 1) {
+          body += "colspan=";
+          AppendInt(body, colspan);
+          body += ' ';
+        }
+        if (rowspan > 1) {
+          body += "rowspan=";
+          AppendInt(body, rowspan);
+          body += ' ';
+        }
+        if (appearance) {
+          if (sheet.GetCellValue(appearance, value) != kResultOk) value = TVariant::Null();
+          if (value.VarType() == varDouble && fi.isDate) {
+            // Numbers under a date format read as dates, as a range's Value
+            // gives them (serials below 60 count the 29 February 1900).
+            double serial = value.ToDouble();
+            if (serial >= 0 && serial < 60) serial += 1;
+            value = TVariant::FromDate(serial);
+          }
+        } else {
+          value.Clear();
+        }
+        if (fi.generalAlignment) {
+          const TVarType type = value.VarType();
+          const bool right = type == varEmpty || type == varNull || type == varBoolean || value.IsNumeric();
+          body += right ? "align=right " : "align=left ";
+        }
+
+        body += " class=f";
+        body += key;
+        body += '>';
+        text_.clear();
+        formater_.AppendValue(value, fi.numberFormat, true, text_);
+        AppendHTMLText(text_, body);
+        body += "</td>\r\n";
       }
-      body += " class=f";
-      body += key;
-      body += '>';
-      text_.clear();
-      formater_.AppendValue(value, fi.numberFormat, true, text_);
-      AppendHTMLText(text_, body);
-      body += "</td>\r\n";
+      if (!writing) continue;
+      body += "</tr>\r\n";
+      if (body.size() >= kFlushBytes && !flush()) return false;
     }
-    body += "</tr>\r\n";
-  }
-  body += "</table></body></html>\r\n";
+    return true;
+  };
+  static_cast<void>(walk(false));  // writes nothing
   styles_ += "-->\r\n</STYLE>\r\n</head><body>\r\n";
-  page.insert(0, styles_);
+  bool ok = stream.WriteAll(styles_.data(), static_cast<int64_t>(styles_.size()));
+  ok = ok && walk(true);
   formats_ = nullptr;
+  body += "</table></body></html>\r\n";
+  return flush() && ok;
 }
 
 int32_t TXLSHTMLExport::WriteRange(IXLSRange& range, TStream& stream) {
   TXLSRange* cells = TXLSRange::From(&range);
   if (!cells) return kResultFail;
-  std::string page;
-  BuildPage(*cells, page);
-  return stream.WriteAll(page.data(), static_cast<int64_t>(page.size())) ? kResultOk : kResultFail;
+  return WritePage(*cells, stream) ? kResultOk : kResultFail;
 }
 
 int32_t TXLSHTMLExport::SavePage(TXLSRange& range, const std::u16string& fileName) {
-  std::string page;
-  BuildPage(range, page);
-  return WriteFile(fileName, page) ? kResultOk : kResultFail;
+  TSaveFile file;
+  if (!file.Open(fileName) || !WritePage(range, file.Stream())) return kResultFail;
+  return file.Commit() ? kResultOk : kResultFail;
 }
 
 int32_t TXLSHTMLExport::ExportRange(IXLSRange& range, const std::u16string& fileName) {
@@ -534,21 +565,21 @@ int32_t TXLSHTMLExport::ExportWorkbook(TXLSWorkbook& book, const std::u16string&
 
   // What this export created, removed again when it fails.
   std::vector<std::u16string> created;
-  auto write = [&](const std::u16string& name, const std::string& bytes) {
-    const bool existed = FileExists(name);
-    if (!WriteFile(name, bytes)) return false;
-    if (!existed) created.push_back(name);
-    return true;
+  auto note = [&](const std::u16string& name, bool existed, bool written) {
+    if (written && !existed) created.push_back(name);
+    return written;
   };
-  bool ok = write(folder + u"/tabstrip.htm", TabStrip(book));
+  const std::u16string tabs = folder + u"/tabstrip.htm";
+  const bool tabsExisted = FileExists(tabs);
+  bool ok = note(tabs, tabsExisted, WriteFile(tabs, TabStrip(book)));
   int32_t activeNumber = 1;
-  std::string page;
   for (int32_t i = 1; ok && i <= sheets.Count(); ++i) {
     IXLSWorksheet* sheet = sheets.Item(i);
     if (sheet == sheets.ActiveSheet()) activeNumber = i;
     const XLSPtr<IXLSRange> used = sheet->UsedRange();
-    BuildPage(*TXLSRange::From(used.Get()), page);
-    ok = write(folder + u"/" + AsciiToWide(SheetFileName(i)), page);
+    const std::u16string name = folder + u"/" + AsciiToWide(SheetFileName(i));
+    const bool existed = FileExists(name);
+    ok = note(name, existed, SavePage(*TXLSRange::From(used.Get()), name) == kResultOk);
   }
   if (ok) ok = WriteFile(fileName, Frameset(folderName, activeNumber));
   if (ok) return kResultOk;

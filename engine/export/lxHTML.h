@@ -27,6 +27,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "lxHandle.h"
 #include "lxMasks.h"
@@ -52,9 +53,6 @@ class TXLSHTMLExport {
   // takes fewer bytes than given.
   [[nodiscard]] int32_t WriteRange(IXLSRange& range, TStream& stream);
 
-  // The page of a range as bytes (what WriteRange writes).
-  void BuildPage(TXLSRange& range, std::string& page);
-
  private:
   // What the page needs of one cell format, worked out once per format.
   struct TFormatInfo {
@@ -72,12 +70,19 @@ class TXLSHTMLExport {
                int32_t rightFormat, int32_t rightRow, int32_t rightColumn, int32_t bottomFormat, int32_t bottomRow,
                int32_t bottomColumn);
   [[nodiscard]] int32_t SavePage(TXLSRange& range, const std::u16string& fileName);
+  // The page of a range to a stream; false when the stream refuses bytes.
+  [[nodiscard]] bool WritePage(TXLSRange& range, TStream& stream);
+
+  static constexpr size_t kFormatSlots = size_t{1} << 16;
+  static constexpr size_t kFlushBytes = size_t{1} << 18;
 
   TXLSFormater formater_;
   TlxFormatList* formats_ = nullptr;  // not owned; set while a page is built
   std::unordered_map<int32_t, TFormatInfo> formatInfo_;
+  std::vector<TFormatInfo*> formatSlots_;  // into formatInfo_, by format index
   std::unordered_set<std::string> keys_;
   std::string styles_;
+  std::string body_;
   std::u16string text_;
 };
 
