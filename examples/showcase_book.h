@@ -12,7 +12,6 @@
 
 namespace lx::showcase {
 
-
 // Palette colour indexes (1..56) of the default palette.
 inline constexpr int32_t kRed = 3;
 inline constexpr int32_t kBlue = 5;
@@ -21,7 +20,9 @@ inline constexpr int32_t kGreen = 10;
 inline constexpr int32_t kGray = 15;
 
 // The font, border and fill objects of a range.
-inline XLSPtr<IXLSFontSlots> FontOf(const XLSPtr<IXLSRange>& range) { return TXLSFont::Create(TXLSRange::From(range.Get())); }
+inline XLSPtr<IXLSFontSlots> FontOf(const XLSPtr<IXLSRange>& range) {
+  return TXLSFont::Create(TXLSRange::From(range.Get()));
+}
 inline XLSPtr<IXLSBordersSlots> BordersOf(const XLSPtr<IXLSRange>& range) {
   return TXLSBorders::Create(TXLSRange::From(range.Get()));
 }
