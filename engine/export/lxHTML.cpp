@@ -8,6 +8,7 @@
 #include "lxCodePage.h"
 #include "lxFormat.h"
 #include "lxRange.h"
+#include "lxStringTable.h"
 #include "lxStyle.h"
 
 namespace lx {
@@ -232,6 +233,7 @@ TXLSHTMLExport::TFormatInfo& TXLSHTMLExport::FormatInfo(int32_t format) {
     TFormatInfo& info = at->second;
     info.numberFormat = formats_->GetXFNumberFormatText(format);
     info.isDate = formats_->IsXFDateFormat(format);
+    info.plainFormat = info.numberFormat.empty() || info.numberFormat == u"@" || info.numberFormat == u"General";
     info.generalAlignment = formats_->GetXFHorizontalAlignment(format) == 0;
   }
   return at->second;
@@ -332,6 +334,7 @@ bool TXLSHTMLExport::WritePage(TXLSRange& range, TStream& stream) {
   formatSlots_.clear();
   keys_.clear();
   const TXLSCellHeap& cells = sheet.CellHeap();
+  TXLSStringTable& strings = sheet.Workbook()->StringTable();
   const TXLSRowInfoList& rowInfo = sheet.RowInfo();
   const TXLSColumnInfoList& columnInfo = sheet.ColumnInfo();
   const int32_t top = range.FirstRow();
@@ -481,6 +484,23 @@ bool TXLSHTMLExport::WritePage(TXLSRange& range, TStream& stream) {
           body += "rowspan=";
           AppendInt(body, rowspan);
           body += ' ';
+        }
+        if (appearance && appearance->Kind == ckString && fi.plainFormat) {
+          // A text under a plain format is the text itself, escaped: read in
+          // place from the string table, without a variant's copy.
+          const std::u16string& shared = strings.GetString(appearance->StringIndex);
+          if (fi.generalAlignment) body += "align=left ";
+          body += " class=f";
+          body += key;
+          body += '>';
+          text_.clear();
+          if (shared.empty())
+            text_ = u"&nbsp;";
+          else
+            TXLSFormater::AppendEscaped(shared, false, text_);
+          AppendHTMLText(text_, body);
+          body += "</td>\r\n";
+          continue;
         }
         if (appearance) {
           if (sheet.GetCellValue(appearance, value) != kResultOk) value = TVariant::Null();

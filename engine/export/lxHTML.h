@@ -58,6 +58,7 @@ class TXLSHTMLExport {
   struct TFormatInfo {
     std::u16string numberFormat;
     bool isDate = false;
+    bool plainFormat = false;  // empty, "@" or "General": texts show as they are
     bool generalAlignment = false;
     bool ruleWritten = false;
   };
