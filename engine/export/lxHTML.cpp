@@ -405,7 +405,7 @@ bool TXLSHTMLExport::WritePage(TXLSRange& range, TStream& stream) {
   auto walk = [&](bool writing) {
     for (int32_t r = top; r <= bottom; ++r) {
       const TXLSRowInfo* info = rowInfo.Find(r);
-      if (info && info->Hidden) continue;
+      if (rowInfo.RowHidden(r)) continue;
       const bool customHeight = info && info->CustomHeight && info->HeightSet;
       bool firstInRow = true;
       if (writing) body += "<tr>\r\n";
