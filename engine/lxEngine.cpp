@@ -2,12 +2,27 @@
 // the model through links to their operations (lxLinks.h).
 #include "lxAutoFit.h"
 #include "lxCSV.h"
+#include "lxHTML.h"
 #include "lxHandle.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {
 
 namespace {
+
+// A workbook saved with code 3: the page or frameset of a file, or the page
+// of the active sheet's used range for a stream, which holds one page only.
+int32_t SaveBookAsHTML(TXLSWorkbook& book, const WideString& fileName, TStream* stream, TXLSSaveNotes& notes) {
+  if (!stream) {
+    const int32_t result = SaveWorkbookAsHTML(book, fileName);
+    notes.formatRemembered = result == kResultOk;
+    return result;
+  }
+  IXLSWorksheet* active = book.ActiveSheet();
+  if (!active) return kResultFail;
+  const XLSPtr<IXLSRange> used = active->UsedRange();
+  return SaveRangeAsHTML(*used, fileName, stream);
+}
 
 // The save dispatcher: XLS files through the save driver, delimited text as
 // the used range of the active sheet.
@@ -19,14 +34,22 @@ int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream
     const XLSPtr<IXLSRange> used = active->UsedRange();
     return SaveRangeAsText(*used, fileName, stream, format);
   }
+  if (format == kSaveHTML) return SaveBookAsHTML(book, fileName, stream, notes);
   return SaveWorkbook(book, fileName, stream, format, &notes);
+}
+
+// A range's page (code 3) or delimited text.
+int32_t SaveRange(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format) {
+  if (format == kSaveHTML) return SaveRangeAsHTML(range, fileName, stream);
+  return SaveRangeAsText(range, fileName, stream, format);
 }
 
 const TXLSWorkbookLinks& EngineLinks() {
   static const TXLSWorkbookLinks links = [] {
     TXLSWorkbookLinks l;
     l.save = SaveBook;
-    l.saveRange = SaveRangeAsText;
+    l.saveRange = SaveRange;
+    l.saveHTML = SaveWorkbookAsHTML;
     l.autoFit = AutoFitRange;
     return l;
   }();

@@ -12,8 +12,9 @@ packages=(
   libfontconfig-dev libfreetype-dev pkg-config fonts-liberation2
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui python3-uno gnumeric
-  # RTF read back by LibreOffice Writer, HTML loaded in a real browser
-  libreoffice-writer-nogui chromium
+  # a real browser for the HTML pages (headless), and LibreOffice Writer for
+  # the RTF documents
+  chromium libreoffice-writer-nogui
   # the programs' windows (Qt 6 Widgets; the offscreen platform for tests and
   # screenshots comes with the platform plugins) and a font to draw them with
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core

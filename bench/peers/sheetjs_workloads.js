@@ -1,12 +1,15 @@
 #!/usr/bin/env node
 // The bench/compare workloads written through SheetJS (npm package `xlsx`) as BIFF8.
 //
-//   node sheetjs_workloads.js W1|W2|W3 --out FILE [--rows N]
+//   node sheetjs_workloads.js W1|W2|W3 --out FILE [--rows N] [--format html]
 //
 // Writes the same cells as bench/workloads.cpp (its header comment holds the
 // data rules) and prints the same JSON line: build_s is the time to fill the
-// in-memory workbook, save_s the time of writeFile, peak_rss the process's
-// peak resident set in bytes.
+// in-memory workbook, save_s the time of writeFile (save_cpu_s its processor
+// time, user and system), peak_rss the process's
+// peak resident set in bytes. With --format html the first sheet goes
+// through XLSX.utils.sheet_to_html instead, and save_s is the time of that
+// call and of writing its text to the file.
 //
 // The community build writes values and number formats but no cell styles:
 // the header's bold and W2's font colour, fill and borders are attached as
@@ -80,10 +83,12 @@ function main(argv) {
   if (!['W1', 'W2', 'W3'].includes(workload)) usage();
   let out = null;
   let rows = null;
+  let html = false;
   for (let i = 1; i < argv.length; i += 2) {
     if (i + 1 >= argv.length) usage();
     if (argv[i] === '--out') out = argv[i + 1];
     else if (argv[i] === '--rows') rows = Number(argv[i + 1]);
+    else if (argv[i] === '--format' && argv[i + 1] === 'html') html = true;
     else usage();
   }
   const many = workload === 'W3';
@@ -100,8 +105,15 @@ function main(argv) {
   const build = Number(process.hrtime.bigint() - started) / 1e9;
 
   const saving = process.hrtime.bigint();
-  XLSX.writeFile(book, out, { bookType: 'biff8' });
+  const cpuBefore = process.cpuUsage();
+  if (html) {
+    require('fs').writeFileSync(out, XLSX.utils.sheet_to_html(book.Sheets[book.SheetNames[0]]));
+  } else {
+    XLSX.writeFile(book, out, { bookType: 'biff8' });
+  }
   const save = Number(process.hrtime.bigint() - saving) / 1e9;
+  const cpu = process.cpuUsage(cpuBefore);
+  const saveCpu = (cpu.user + cpu.system) / 1e6;
 
   const line = {
     writer: 'sheetjs',
@@ -110,6 +122,7 @@ function main(argv) {
     cells: sheets * (rows + 1) * columns,
     build_s: Number(build.toFixed(4)),
     save_s: Number(save.toFixed(4)),
+    save_cpu_s: Number(saveCpu.toFixed(4)),
     peak_rss: process.resourceUsage().maxRSS * 1024,
   };
   process.stdout.write(JSON.stringify(line) + '\n');

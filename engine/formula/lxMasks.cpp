@@ -79,7 +79,23 @@ TXLSFormater::TXLSFormater() {
 std::u16string TXLSFormater::EscapeHTML(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
+  AppendEscaped(text, false, out);
+  return out;
+}
+
+bool TXLSFormater::NeedsEscaping(std::u16string_view text, bool spaces) {
+  for (const char16_t c : text)
+    if (c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\r' || c == u'\n' || (spaces && c == u' '))
+      return true;
+  return false;
+}
+
+void TXLSFormater::AppendEscaped(std::u16string_view text, bool spaces, std::u16string& out) {
   for (size_t i = 0; i < text.size(); ++i) {
+    if (spaces && text[i] == u' ') {
+      out += u"&nbsp;";
+      continue;
+    }
     switch (text[i]) {
       case u'&':
         out += u"&amp;";
@@ -101,7 +117,6 @@ std::u16string TXLSFormater::EscapeHTML(std::u16string_view text) {
         out += text[i];
     }
   }
-  return out;
 }
 
 TXLSFormater::TSection TXLSFormater::ParseSection(std::u16string_view section) {
@@ -258,16 +273,15 @@ void TXLSFormater::AppendValue(const TVariant& value, std::u16string_view format
   out += section->suffix;
   if (!html) return;
 
-  const std::u16string text = out.size() > start ? out.substr(start) : std::u16string(u" ");
-  out.resize(start);
   const bool colored = section->color >= 0;
+  // Most rendered numbers and dates hold nothing to escape: they stay as
+  // they are, without a copy.
+  if (!colored && out.size() > start && !NeedsEscaping(std::u16string_view(out).substr(start), true)) return;
+  scratch_.assign(out, start);
+  if (scratch_.empty()) scratch_ = u" ";
+  out.resize(start);
   if (colored) out += u"<font color=\"" + std::u16string(kColorNames[section->color]) + u"\">";
-  for (const char16_t c : EscapeHTML(text)) {
-    if (c == u' ')
-      out += u"&nbsp;";
-    else
-      out += c;
-  }
+  AppendEscaped(scratch_, true, out);
   if (colored) out += u"</font>";
 }
 
@@ -290,9 +304,10 @@ void TXLSFormater::AppendPlain(const TVariant& value, bool html, std::u16string&
     out += u"&nbsp;";
     return;
   }
-  const std::u16string escaped = EscapeHTML(std::u16string_view(out).substr(start));
+  if (!NeedsEscaping(std::u16string_view(out).substr(start), false)) return;
+  scratch_.assign(out, start);
   out.resize(start);
-  out += escaped;
+  AppendEscaped(scratch_, false, out);
 }
 
 void TXLSFormater::RenderGeneral(double value, std::u16string& out) const {

@@ -39,6 +39,10 @@ class TXLSFormater {
   // A text escaped for HTML: & < > and the double quote as entities, CR LF
   // and a lone CR as line breaks.
   static std::u16string EscapeHTML(std::u16string_view text);
+  // The same appended to out; with spaces, every space as "&nbsp;".
+  static void AppendEscaped(std::u16string_view text, bool spaces, std::u16string& out);
+  // Whether AppendEscaped would change the text.
+  static bool NeedsEscaping(std::u16string_view text, bool spaces);
 
   // One piece of a date/time core: a code with its width, a separator or a
   // literal character at a position of the core.
@@ -118,6 +122,9 @@ class TXLSFormater {
   const TParsed* last_ = nullptr;
   // The integer digits of a number, built from the right.
   std::u16string reversed_;
+  // A rendered text while it is escaped for HTML (kept to spare the
+  // allocation per value).
+  mutable std::u16string scratch_;
 };
 
 }  // namespace lx

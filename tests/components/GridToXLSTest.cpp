@@ -436,9 +436,9 @@ TEST_F(SaveByExtension, PicksTheWriterFromTheLastFourCharacters) {
   EXPECT_EQ(export_.SaveToFile(Path("book.xlsx")), 1);
   EXPECT_TRUE(IsCompoundFile("book.xlsx"));
   // HTML and RTF go to their own exporters, which write no XLS file.
-  static_cast<void>(export_.SaveToFile(Path("page.HTML")));
+  EXPECT_EQ(export_.SaveToFile(Path("page.HTML")), 1);
   EXPECT_FALSE(IsCompoundFile("page.HTML"));
-  static_cast<void>(export_.SaveToFile(Path("page.htm")));
+  EXPECT_EQ(export_.SaveToFile(Path("page.htm")), 1);
   EXPECT_FALSE(IsCompoundFile("page.htm"));
   static_cast<void>(export_.SaveToFile(Path("text.Rtf")));
   EXPECT_FALSE(IsCompoundFile("text.Rtf"));
