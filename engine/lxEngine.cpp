@@ -2,6 +2,7 @@
 // the model through links to their operations (lxLinks.h).
 #include "lxCSV.h"
 #include "lxHandle.h"
+#include "lxRTF.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {
@@ -9,7 +10,7 @@ namespace lx {
 namespace {
 
 // The save dispatcher: XLS files through the save driver, delimited text as
-// the used range of the active sheet.
+// the used range of the active sheet, RTF of the whole workbook.
 int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream, int32_t format,
                  TXLSSaveNotes& notes) {
   if (format >= kSaveCSV && format <= kSaveTSVUnicode) {
@@ -18,14 +19,22 @@ int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream
     const XLSPtr<IXLSRange> used = active->UsedRange();
     return SaveRangeAsText(*used, fileName, stream, format);
   }
+  if (format == kSaveRTF) return SaveWorkbookAsRTF(book, fileName, stream);
   return SaveWorkbook(book, fileName, stream, format, &notes);
+}
+
+// A range's save: RTF, or delimited text (which refuses the other codes).
+int32_t SaveRange(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format) {
+  if (format == kSaveRTF) return SaveRangeAsRTF(range, fileName, stream);
+  return SaveRangeAsText(range, fileName, stream, format);
 }
 
 const TXLSWorkbookLinks& EngineLinks() {
   static const TXLSWorkbookLinks links = [] {
     TXLSWorkbookLinks l;
     l.save = SaveBook;
-    l.saveRange = SaveRangeAsText;
+    l.saveRange = SaveRange;
+    l.saveRTF = SaveWorkbookAsRTF;
     return l;
   }();
   return links;
