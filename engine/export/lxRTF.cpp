@@ -141,7 +141,8 @@ std::string_view BorderWord(int32_t style, int32_t weight) {
     case xlDouble:
       return weight == xlThick ? "\\brdrdb\\brdrw20" : "";
     case xlDot:
-      return std::array<std::string_view, 4>{"", "\\brdrdot\\brdrw20", "\\brdrdot\\brdrw40", "\\brdrdot\\brdrw60"}[width];
+      return std::array<std::string_view, 4>{"", "\\brdrdot\\brdrw20", "\\brdrdot\\brdrw40",
+                                             "\\brdrdot\\brdrw60"}[width];
     case xlDash:
       return std::array<std::string_view, 4>{"", "\\brdrdashsm\\brdrw20", "\\brdrdashsm\\brdrw40",
                                              "\\brdrdashsm\\brdrw60"}[width];

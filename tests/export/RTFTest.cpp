@@ -47,13 +47,14 @@ TEST(RTF, TextIsEscapedAndForeignCharactersBecomeUnicodeEscapes) {
       {u"{a}\\b\r\n", "\\{a\\}\\\\b\\line "},
       {u"one\ntwo\rthree\r\n\nfour", "one\\line two\\line three\\line \\line four"},
       {u"a\tb", "a\\tab b"},
-      {u"caf\u00e9 \u20ac5", "caf\xe9 \x80"
-                             "5"},
+      {u"caf\u00e9 \u20ac5",
+       "caf\xe9 \x80"
+       "5"},
       {u"\u0416\u65e5", "\\u1046?\\u26085?"},
-      {u"\uff21", "\\u-223?"},                     // above 0x7FFF: the signed 16-bit value
-      {u"\U0001F600", "\\u-10179?\\u-8704?"},      // a surrogate pair: two escapes
-      {std::u16string(u"x\xd800y"), "x?y"},          // half a pair: as the code page gives it
-      {u"\u0081\u0090", "\x81\x90"},               // bytes the page leaves undefined survive
+      {u"\uff21", "\\u-223?"},                 // above 0x7FFF: the signed 16-bit value
+      {u"\U0001F600", "\\u-10179?\\u-8704?"},  // a surrogate pair: two escapes
+      {std::u16string(u"x\xd800y"), "x?y"},    // half a pair: as the code page gives it
+      {u"\u0081\u0090", "\x81\x90"},           // bytes the page leaves undefined survive
   };
   for (const auto& c : cases) {
     std::string out;
@@ -89,13 +90,14 @@ TEST(RTF, FontsAndColoursAreNumberedOnceInOrderOfFirstUse) {
   cell(2)->Interior()->SetPattern(xlSolid);              // yellow fill, red font
   cell(2)->Interior()->SetColorIndex(6);
   TXLSRange::From(cell(2).Get())->SetFontColorIndex(3);
-  cell(3)->SetValue(TVariant(u"plain"));                        // Arial, automatic colour
+  cell(3)->SetValue(TVariant(u"plain"));                            // Arial, automatic colour
   TXLSRange::From(cell(4).Get())->SetFontName(u"TIMES NEW ROMAN");  // the first spelling's entry
-  TXLSRange::From(cell(4).Get())->SetFontColorIndex(5);            // blue
+  TXLSRange::From(cell(4).Get())->SetFontColorIndex(5);             // blue
   const std::string document = Document(*book);
-  EXPECT_NE(document.find("{\\fonttbl {\\f1 \\fnil Times New Roman;}\r\n{\\f2 \\fnil Arial;}\r\n}\r\n"
-                          "{\\colortbl ;\\red255\\green0\\blue0;\\red255\\green255\\blue0;\\red0\\green0\\blue255;}\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      document.find("{\\fonttbl {\\f1 \\fnil Times New Roman;}\r\n{\\f2 \\fnil Arial;}\r\n}\r\n"
+                    "{\\colortbl ;\\red255\\green0\\blue0;\\red255\\green255\\blue0;\\red0\\green0\\blue255;}\r\n"),
+      std::string::npos)
       << document;
   EXPECT_NE(document.find("\\clvertalb\\cellx996\r\n\\clvertalb\\clcbpat2\\cellx1956\r\n"), std::string::npos);
   const std::string fonts[] = {"\\f1\\fs20\\cf1\\li30", "\\f2\\fs20\\cf1\\li30", "\\f2\\fs20\\li30\r\nplain",
@@ -120,24 +122,26 @@ TEST(RTF, CellFormatsBecomeDefinitionAndCharacterControlWords) {
          r.SetFontBold(true);
          r.SetFontItalic(true);
          r.SetFontStrikethrough(true);
-       }, TVariant(u"x"),
-       "\\clvertalb", "\\f1\\fs20\\i\\b\\strike\\li30"},
+       },
+       TVariant(u"x"), "\\clvertalb", "\\f1\\fs20\\i\\b\\strike\\li30"},
       {[](TXLSRange& r) {
          r.SetFontSize(14);
          r.SetFontUnderline(xlUnderlineStyleSingle);
-       }, TVariant(1.5), "\\clvertalb",
-       "\\f1\\fs28\\ul\\qr\\ri30"},
-      {[](TXLSRange& r) { r.SetFontUnderline(xlUnderlineStyleDouble); }, TVariant(), "\\clvertalb", "\\f1\\fs20\\uldb\\li30"},
+       },
+       TVariant(1.5), "\\clvertalb", "\\f1\\fs28\\ul\\qr\\ri30"},
+      {[](TXLSRange& r) { r.SetFontUnderline(xlUnderlineStyleDouble); }, TVariant(), "\\clvertalb",
+       "\\f1\\fs20\\uldb\\li30"},
       {[](TXLSRange& r) { r.SetFontUnderline(xlUnderlineStyleSingleAccounting); }, TVariant(), "\\clvertalb",
        "\\f1\\fs20\\uld\\li30"},
       {[](TXLSRange& r) { r.SetHorizontalAlignment(xlHAlignRight); }, TVariant(u"x"), "\\clvertalb",
        "\\f1\\fs20\\qr\\ri30"},
-      {[](TXLSRange& r) { r.SetHorizontalAlignment(xlHAlignLeft); }, TVariant(7), "\\clvertalb", "\\f1\\fs20\\ql\\li30"},
+      {[](TXLSRange& r) { r.SetHorizontalAlignment(xlHAlignLeft); }, TVariant(7), "\\clvertalb",
+       "\\f1\\fs20\\ql\\li30"},
       {[](TXLSRange& r) {
          r.SetHorizontalAlignment(xlHAlignCenter);
          r.SetVerticalAlignment(xlVAlignTop);
-       }, TVariant(),
-       "\\clvertalt", "\\f1\\fs20\\qc\\sb25"},
+       },
+       TVariant(), "\\clvertalt", "\\f1\\fs20\\qc\\sb25"},
       {[](TXLSRange& r) {
          r.SetHorizontalAlignment(xlHAlignJustify);
          r.SetVerticalAlignment(xlVAlignCenter);
@@ -150,7 +154,8 @@ TEST(RTF, CellFormatsBecomeDefinitionAndCharacterControlWords) {
       {[](TXLSRange& r) {
          r.Borders()->SetLineStyle(xlContinuous);
          r.Borders()->SetColorIndex(3);
-       }, TVariant(),
+       },
+       TVariant(),
        "\\clvertalb\\clbrdrt \\brdrs\\brdrw20\\brdrcf1 \\clbrdrr \\brdrs\\brdrw20\\brdrcf1 "
        "\\clbrdrl \\brdrs\\brdrw20\\brdrcf1 \\clbrdrb \\brdrs\\brdrw20\\brdrcf1 ",
        "\\f1\\fs20\\li30"},
