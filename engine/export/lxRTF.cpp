@@ -21,6 +21,8 @@ constexpr std::string_view kDocumentStart = "{\\rtf1\\ansi\\uc1\n\r";
 constexpr std::string_view kPageBreak = "\\pard \\page \\par\r\n";
 // Left edge of the first cell, and the table's left indent, in twips.
 constexpr int32_t kRowLeft = 36;
+// The writing pass hands the stream pieces of about this size.
+constexpr size_t kFlushSize = size_t{1} << 16;
 constexpr double kTwipsPerInch = 1440;
 
 int32_t Round(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
@@ -446,8 +448,8 @@ void TXLSRTFExport::AddRows(TXLSRange& range) {
     boundaries.push_back(x);
   }
 
-  std::string definition;
-  std::string content;
+  std::string& definition = definition_;
+  std::string& content = content_;
   TVariant value;
   for (int32_t r = top; r <= bottom; ++r) {
     const TXLSRowInfo* rowInfo = rows.Find(r);
@@ -483,39 +485,51 @@ void TXLSRTFExport::AddRows(TXLSRange& range) {
       if (!skipped) {
         TFormatEntry& entry = Entry(format);
         if (entry.hasBorders) {
-          styles_->AppendCellDefinition(asRange(), format, definition);
+          // Spelled in the numbering pass too: its edge colours are numbered
+          // where the cell stands.
+          styles_->AppendCellDefinition(asRange(), format, numbering_ ? scratch_ : definition);
+          scratch_.clear();
         } else {
           if (!entry.definitionKnown) {
             styles_->AppendCellDefinition(asRange(), format, entry.definition);
             entry.definitionKnown = true;
           }
-          definition += entry.definition;
+          if (!numbering_) definition += entry.definition;
         }
       }
-      if (boundary) {
-        definition += "\\cellx";
-        AppendInt(definition, boundaries[static_cast<size_t>(c - left)]);
+      if (skipped && !vertical) {
+        if (boundary && !numbering_) {
+          definition += "\\cellx";
+          AppendInt(definition, boundaries[static_cast<size_t>(c - left)]);
+        }
+        continue;
       }
-      if (skipped && !vertical) continue;
-
       TFormatEntry& entry = Entry(format);
-      bool numeric = false;
-      text_.clear();
-      if (!skipped && cell) {
-        if (cell->Kind == ckString) {
-          text_ += strings.GetString(cell->StringIndex);
-        } else {
-          if (sheet.GetCellValue(cell, value) != kResultOk) value = TVariant::Null();
-          // A number under a date format reads as a date, as Value gives it.
-          if (value.VarType() == varDouble && entry.isDate) value = TVariant::FromDate(value.ToDouble());
-          formater_.AppendValue(value, entry.numberFormat, false, text_);
-          numeric = IsNumericValue(value.VarType());
-        }
-      }
       if (!entry.charKnown) {
         styles_->AppendCharFormat(asRange(), true, entry.charNumeric);
         styles_->AppendCharFormat(asRange(), false, entry.charOther);
         entry.charKnown = true;
+      }
+      if (numbering_) continue;
+      if (boundary) {
+        definition += "\\cellx";
+        AppendInt(definition, boundaries[static_cast<size_t>(c - left)]);
+      }
+
+      bool numeric = false;
+      std::u16string_view text;
+      if (!skipped && cell) {
+        if (cell->Kind == ckString) {
+          text = strings.GetString(cell->StringIndex);
+        } else {
+          if (sheet.GetCellValue(cell, value) != kResultOk) value = TVariant::Null();
+          // A number under a date format reads as a date, as Value gives it.
+          if (value.VarType() == varDouble && entry.isDate) value = TVariant::FromDate(value.ToDouble());
+          text_.clear();
+          formater_.AppendValue(value, entry.numberFormat, false, text_);
+          text = text_;
+          numeric = IsNumericValue(value.VarType());
+        }
       }
       content += "\\pard\\intbl\\plain\r\n";
       const std::string& charFormat = numeric ? entry.charNumeric : entry.charOther;
@@ -523,14 +537,15 @@ void TXLSRTFExport::AddRows(TXLSRange& range) {
         content += charFormat;
         content += kLineEnd;
       }
-      AppendText(text_, content);
+      AppendText(text, content);
       content += "\\cell\r\n";
     }
+    if (numbering_) continue;
     content += "\\row\r\n";
-    body_ += definition;
-    body_ += kLineEnd;
-    body_ += content;
-    body_ += kLineEnd;
+    Emit(definition);
+    Emit(kLineEnd);
+    Emit(content);
+    Emit(kLineEnd);
   }
 }
 
@@ -569,24 +584,40 @@ void TXLSRTFExport::AppendPageInformation(std::string& out) const {
   if (out.size() > start) out += kLineEnd;
 }
 
+void TXLSRTFExport::Emit(std::string_view text) {
+  if (numbering_) return;
+  out_ += text;
+  if (out_.size() >= kFlushSize) Flush();
+}
+
+void TXLSRTFExport::Flush() {
+  if (!failed_ && !out_.empty() && !stream_->WriteAll(out_.data(), static_cast<int64_t>(out_.size()))) failed_ = true;
+  out_.clear();
+}
+
 int32_t TXLSRTFExport::WriteDocument(TStream& stream, const TBodyWriter& writeBody) {
   TXLSRTFStyles styles;
   styles_ = &styles;
-  body_.clear();
+  stream_ = &stream;
+  failed_ = false;
   lastSheet_ = nullptr;
+  numbering_ = true;
   writeBody();
+  numbering_ = false;
 
-  std::string head(kDocumentStart);
-  styles.AppendFontTable(head);
-  styles.AppendColorTable(head);
-  AppendPageInformation(head);
-  const bool written = stream.WriteAll(head.data(), static_cast<int64_t>(head.size())) &&
-                       stream.WriteAll(body_.data(), static_cast<int64_t>(body_.size())) && stream.WriteAll("}", 1);
+  out_.reserve(kFlushSize + kFlushSize / 2);
+  out_.assign(kDocumentStart);
+  styles.AppendFontTable(out_);
+  styles.AppendColorTable(out_);
+  AppendPageInformation(out_);
+  writeBody();
+  out_ += "}";
+  Flush();
   styles_ = nullptr;
+  stream_ = nullptr;
   lastSheet_ = nullptr;
   entries_.clear();
-  std::string().swap(body_);
-  return written ? kResultOk : kResultFail;
+  return failed_ ? kResultFail : kResultOk;
 }
 
 int32_t TXLSRTFExport::SaveFile(const std::u16string& fileName, const std::function<int32_t(TStream&)>& write) {
@@ -602,7 +633,7 @@ int32_t TXLSRTFExport::WriteWorkbook(TXLSWorkbook& book, TStream& stream) {
     const int32_t count = sheets.Count();
     for (int32_t i = 1; i <= count; ++i) {
       AddSheetRows(*sheets.Item(i));
-      if (i < count) body_ += kPageBreak;
+      if (i < count) Emit(kPageBreak);
     }
   });
 }

@@ -120,24 +120,36 @@ class TXLSRTFExport {
     std::string charOther;
   };
 
-  // One document: the sheets' or the range's rows into the body, then the
-  // header and the body to the stream.
+  // One document in two passes over the same rows. The first only numbers
+  // the fonts and colours, in the order the rows use them, so that the
+  // header, which must come first, can name them all; the second writes the
+  // rows through a buffer flushed to the stream as it fills, so a document
+  // of any size costs only the buffer's memory.
   using TBodyWriter = std::function<void()>;
   [[nodiscard]] int32_t WriteDocument(TStream& stream, const TBodyWriter& writeBody);
   [[nodiscard]] int32_t SaveFile(const std::u16string& fileName, const std::function<int32_t(TStream&)>& write);
   void AddSheetRows(IXLSWorksheet& sheet);
   // The rows of a range already widened to its merged areas.
   void AddRows(TXLSRange& range);
+  // Output of the writing pass; nothing in the numbering pass.
+  void Emit(std::string_view text);
+  void Flush();
   TFormatEntry& Entry(int32_t format);
   void AppendPageInformation(std::string& out) const;
 
   TXLSFormater formater_;
   // During one document.
   TXLSRTFStyles* styles_ = nullptr;
-  std::string body_;
+  bool numbering_ = false;
+  TStream* stream_ = nullptr;  // not owned
+  bool failed_ = false;
+  std::string out_;
   IXLSWorksheet* lastSheet_ = nullptr;
   // During one range.
   std::vector<TFormatEntry> entries_;
+  std::string definition_;
+  std::string content_;
+  std::string scratch_;
   std::u16string text_;
 };
 
