@@ -40,7 +40,8 @@ XLSPtr<IXLSWorkBook> W1Book() {
       }
     }
   }
-  for (int32_t c = 3; c < kW1Columns; c += 4) sheet->RangeOf(2, c + 1, c + 1, kW1Rows + 1)->SetNumberFormat(u"yyyy-mm-dd");
+  for (int32_t c = 3; c < kW1Columns; c += 4)
+    sheet->RangeOf(2, c + 1, c + 1, kW1Rows + 1)->SetNumberFormat(u"yyyy-mm-dd");
   return book;
 }
 
