@@ -575,10 +575,9 @@ void TXLSRTFExport::AppendPageInformation(std::string& out) const {
                                                          {"\\margt", setup.TopMargin()},
                                                          {"\\margb", setup.BottomMargin()}};
   for (const auto& [word, inches] : margins) {
-    const int32_t twips = Round(inches * kTwipsPerInch);
-    if (twips <= 0) continue;
+    if (!(inches > 0)) continue;
     out += word;
-    AppendInt(out, twips);
+    AppendInt(out, Round(inches * kTwipsPerInch));
   }
   if (landscape) out += "\\landscape";
   if (out.size() > start) out += kLineEnd;
