@@ -22,11 +22,14 @@ int main(int argc, char** argv) {
   int status = 0;
   // The XLS and RTF files hold every sheet; the delimited-text files the
   // active one, Values.
-  const std::pair<int32_t, const char*> saves[] = {
-      {kSaveBiff8, "showcase8.xls"}, {kSaveBiff5, "showcase5.xls"},           {kSaveCSV, "showcase.csv"},
-      {kSaveTSV, "showcase.tsv"},    {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"},
-      {kSaveHTML, "showcase.html"},
-      {kSaveRTF, "showcase.rtf"}};
+  const std::pair<int32_t, const char*> saves[] = {{kSaveBiff8, "showcase8.xls"},
+                                                   {kSaveBiff5, "showcase5.xls"},
+                                                   {kSaveCSV, "showcase.csv"},
+                                                   {kSaveTSV, "showcase.tsv"},
+                                                   {kSaveCSVUnicode, "showcase-utf16.csv"},
+                                                   {kSaveTSVUnicode, "showcase-utf16.tsv"},
+                                                   {kSaveHTML, "showcase.html"},
+                                                   {kSaveRTF, "showcase.rtf"}};
   for (const auto& [format, name] : saves) {
     const std::u16string path = Utf8ToUtf16(directory + "/" + name);
     const int32_t result = book->SaveAs(path, format);
