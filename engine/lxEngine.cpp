@@ -4,6 +4,7 @@
 #include "lxCSV.h"
 #include "lxHTML.h"
 #include "lxHandle.h"
+#include "lxRTF.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {
@@ -25,7 +26,7 @@ int32_t SaveBookAsHTML(TXLSWorkbook& book, const WideString& fileName, TStream* 
 }
 
 // The save dispatcher: XLS files through the save driver, delimited text as
-// the used range of the active sheet.
+// the used range of the active sheet, RTF of the whole workbook.
 int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream, int32_t format,
                  TXLSSaveNotes& notes) {
   if (format >= kSaveCSV && format <= kSaveTSVUnicode) {
@@ -35,12 +36,15 @@ int32_t SaveBook(TXLSWorkbook& book, const WideString& fileName, TStream* stream
     return SaveRangeAsText(*used, fileName, stream, format);
   }
   if (format == kSaveHTML) return SaveBookAsHTML(book, fileName, stream, notes);
+  if (format == kSaveRTF) return SaveWorkbookAsRTF(book, fileName, stream);
   return SaveWorkbook(book, fileName, stream, format, &notes);
 }
 
-// A range's page (code 3) or delimited text.
+// A range's save: its page (code 3), RTF (code 4), or delimited text (which
+// refuses the other codes).
 int32_t SaveRange(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format) {
   if (format == kSaveHTML) return SaveRangeAsHTML(range, fileName, stream);
+  if (format == kSaveRTF) return SaveRangeAsRTF(range, fileName, stream);
   return SaveRangeAsText(range, fileName, stream, format);
 }
 
@@ -51,6 +55,7 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.saveRange = SaveRange;
     l.saveHTML = SaveWorkbookAsHTML;
     l.autoFit = AutoFitRange;
+    l.saveRTF = SaveWorkbookAsRTF;
     return l;
   }();
   return links;

@@ -1,7 +1,8 @@
 // showcase: builds a workbook of several sheets with every kind of value and
 // formatting the engine has, and saves it as BIFF8 (showcase8.xls) and BIFF5
-// (showcase5.xls), as delimited text, and as HTML (showcase.html, a frameset
-// with one page per sheet in showcase.files).
+// (showcase5.xls), its active sheet as delimited text, the whole workbook as
+// RTF (showcase.rtf), and as HTML (showcase.html, a frameset with one page
+// per sheet in showcase.files).
 //
 //   showcase [output directory]
 //
@@ -19,12 +20,16 @@ int main(int argc, char** argv) {
   showcase::BuildShowcase(*book);
 
   int status = 0;
-  // The XLS files hold every sheet; the delimited-text files the active one,
-  // Values.
-  const std::pair<int32_t, const char*> saves[] = {
-      {kSaveBiff8, "showcase8.xls"}, {kSaveBiff5, "showcase5.xls"},           {kSaveCSV, "showcase.csv"},
-      {kSaveTSV, "showcase.tsv"},    {kSaveCSVUnicode, "showcase-utf16.csv"}, {kSaveTSVUnicode, "showcase-utf16.tsv"},
-      {kSaveHTML, "showcase.html"}};
+  // The XLS and RTF files hold every sheet; the delimited-text files the
+  // active one, Values.
+  const std::pair<int32_t, const char*> saves[] = {{kSaveBiff8, "showcase8.xls"},
+                                                   {kSaveBiff5, "showcase5.xls"},
+                                                   {kSaveCSV, "showcase.csv"},
+                                                   {kSaveTSV, "showcase.tsv"},
+                                                   {kSaveCSVUnicode, "showcase-utf16.csv"},
+                                                   {kSaveTSVUnicode, "showcase-utf16.tsv"},
+                                                   {kSaveHTML, "showcase.html"},
+                                                   {kSaveRTF, "showcase.rtf"}};
   for (const auto& [format, name] : saves) {
     const std::u16string path = Utf8ToUtf16(directory + "/" + name);
     const int32_t result = book->SaveAs(path, format);

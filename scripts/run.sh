@@ -3,9 +3,9 @@
 # program exports the demo orders, grouped by terms and payment method, to
 # an XLS file without opening its window, and the Marlet program exports the
 # demo customers, each row coloured by the customer's last invoice date, to
-# another; then the showcase example builds a
-# workbook of several sheets and saves it as BIFF8 and BIFF5 XLS files, and
-# its active sheet as CSV and TSV, 8-bit and UTF-16. All
+# another; then the showcase example builds a workbook of several sheets and
+# saves it as BIFF8 and BIFF5 XLS files, the whole workbook as RTF, and its
+# active sheet as CSV and TSV, 8-bit and UTF-16. All
 # files go into build/release/out unless a folder is given.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,3 +23,4 @@ mkdir -p "$out"
 "$build/examples/showcase" "$out"
 echo "written: $out/orders.xls $out/customers.xls $out/showcase8.xls $out/showcase5.xls"
 echo "         $out/showcase.csv $out/showcase.tsv $out/showcase-utf16.csv $out/showcase-utf16.tsv"
+echo "         $out/showcase.rtf"

@@ -12,9 +12,11 @@ packages=(
   libfontconfig-dev libfreetype-dev pkg-config fonts-liberation2
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui python3-uno gnumeric
-  # a real browser for the HTML pages (headless), and LibreOffice Writer for
-  # the RTF documents
-  chromium libreoffice-writer-nogui
+  # a real browser for the HTML pages (headless)
+  chromium
+  # LibreOffice Writer reads our RTF; poppler-utils turns its PDF of a page
+  # into the picture in docs/
+  libreoffice-writer-nogui poppler-utils
   # the programs' windows (Qt 6 Widgets; the offscreen platform for tests and
   # screenshots comes with the platform plugins) and a font to draw them with
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core

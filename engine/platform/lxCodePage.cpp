@@ -338,4 +338,12 @@ std::string WideToAnsi(std::u16string_view text, uint32_t codePage) {
   return Cache().Get(codePage).FromWide(text);
 }
 
+int SystemCodePageByte(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+  // 0x80-0x9F and the characters of that row of the page.
+  for (int b = 0; b < 32; ++b)
+    if (k1252High[b] == c) return 0x80 + b;
+  return -1;
+}
+
 }  // namespace lx

@@ -60,4 +60,10 @@ std::u16string AnsiToWide(std::string_view text, uint32_t codePage = kSystemCode
 // included) become '?'; a surrogate pair counts as one character.
 std::string WideToAnsi(std::u16string_view text, uint32_t codePage = kSystemCodePage);
 
+// The byte of one UTF-16 unit in the system code page, or -1 when the page
+// has none for it (surrogates included); agrees with WideToAnsi. Writers that
+// can spell a missing character another way (RTF's Unicode escapes) ask
+// character by character.
+int SystemCodePageByte(char16_t c);
+
 }  // namespace lx

@@ -440,8 +440,11 @@ TEST_F(SaveByExtension, PicksTheWriterFromTheLastFourCharacters) {
   EXPECT_FALSE(IsCompoundFile("page.HTML"));
   EXPECT_EQ(export_.SaveToFile(Path("page.htm")), 1);
   EXPECT_FALSE(IsCompoundFile("page.htm"));
-  static_cast<void>(export_.SaveToFile(Path("text.Rtf")));
-  EXPECT_FALSE(IsCompoundFile("text.Rtf"));
+  EXPECT_EQ(export_.SaveToFile(Path("text.Rtf")), 1);
+  std::ifstream rtf(dir_ / "text.Rtf", std::ios::binary);
+  std::string start(6, '\0');
+  rtf.read(start.data(), 6);
+  EXPECT_EQ(start, "{\\rtf1");
   EXPECT_EQ(export_.SaveToFile(Path("x.thtml.xls")), 1);
   EXPECT_TRUE(IsCompoundFile("x.thtml.xls"));
 }
