@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "W1Book.h"
 #include "lxAutoFit.h"
 #include "lxHandle.h"
 #include "lxStyle.h"
@@ -13,38 +14,7 @@
 namespace lx {
 namespace {
 
-constexpr int32_t kW1Rows = 65535;
-constexpr int32_t kW1Columns = 10;
-
-XLSPtr<IXLSWorkBook> W1Book() {
-  XLSPtr<IXLSWorkBook> book = CreateWorkbook();
-  IXLSWorksheet* sheet = book->Worksheets()->Add();
-  XLSPtr<IXLSRange> cells = sheet->Cells();
-  for (int32_t c = 0; c < kW1Columns; ++c)
-    cells->Item(1, c + 1)->SetValue(TVariant(AsciiToWide("Column " + std::to_string(c + 1))));
-  sheet->RangeOf(1, 1, kW1Columns, 1)->Font()->SetBold(true);
-  for (int32_t r = 1; r <= kW1Rows; ++r) {
-    for (int32_t c = 0; c < kW1Columns; ++c) {
-      XLSPtr<IXLSRange> cell = cells->Item(r + 1, c + 1);
-      switch (c % 4) {
-        case 0:
-          cell->SetValue(TVariant(r / 8.0 + c));
-          break;
-        case 1:
-          cell->SetValue(TVariant(r * 10 + c));
-          break;
-        case 2:
-          cell->SetValue(TVariant(AsciiToWide("Text " + std::to_string((r * 7 + c) % 1000))));
-          break;
-        default:
-          cell->SetValue(TVariant(43831.0 + (r + c) % 3000));
-      }
-    }
-  }
-  for (int32_t c = 3; c < kW1Columns; c += 4)
-    sheet->RangeOf(2, c + 1, c + 1, kW1Rows + 1)->SetNumberFormat(u"yyyy-mm-dd");
-  return book;
-}
+using bench::W1Book;
 
 void BM_AutoFitW1Columns(benchmark::State& state) {
   if (ScreenUnits().CharWidth == 0) {
@@ -54,7 +24,7 @@ void BM_AutoFitW1Columns(benchmark::State& state) {
   XLSPtr<IXLSWorkBook> book = W1Book();
   XLSPtr<IXLSColsRange> columns = book->ActiveSheet()->UsedRange()->Columns();
   for (auto _ : state) columns->ColumnsAutoFit(true);
-  const int64_t cells = int64_t{kW1Rows + 1} * kW1Columns;
+  const int64_t cells = bench::kW1Cells;
   state.SetItemsProcessed(state.iterations() * cells);
   // Seconds per cell: printed with an SI prefix, "250n" being 250 ns.
   state.counters["per_cell"] = benchmark::Counter(

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "W1Book.h"
 #include "lxStreams.h"
 
 #include "lxHTML.h"
@@ -16,38 +17,7 @@
 namespace lx {
 namespace {
 
-constexpr int32_t kW1Rows = 65535;
-constexpr int32_t kW1Columns = 10;
-
-XLSPtr<IXLSWorkBook> W1Book() {
-  XLSPtr<IXLSWorkBook> book = CreateWorkbook();
-  IXLSWorksheet* sheet = book->Worksheets()->Add();
-  XLSPtr<IXLSRange> cells = sheet->Cells();
-  for (int32_t c = 0; c < kW1Columns; ++c)
-    cells->Item(1, c + 1)->SetValue(TVariant(AsciiToWide("Column " + std::to_string(c + 1))));
-  sheet->RangeOf(1, 1, kW1Columns, 1)->Font()->SetBold(true);
-  for (int32_t r = 1; r <= kW1Rows; ++r) {
-    for (int32_t c = 0; c < kW1Columns; ++c) {
-      XLSPtr<IXLSRange> cell = cells->Item(r + 1, c + 1);
-      switch (c % 4) {
-        case 0:
-          cell->SetValue(TVariant(r / 8.0 + c));
-          break;
-        case 1:
-          cell->SetValue(TVariant(r * 10 + c));
-          break;
-        case 2:
-          cell->SetValue(TVariant(AsciiToWide("Text " + std::to_string((r * 7 + c) % 1000))));
-          break;
-        default:
-          cell->SetValue(TVariant(43831.0 + (r + c) % 3000));
-      }
-    }
-  }
-  for (int32_t c = 3; c < kW1Columns; c += 4)
-    sheet->RangeOf(2, c + 1, c + 1, kW1Rows + 1)->SetNumberFormat(u"yyyy-mm-dd");
-  return book;
-}
+using bench::W1Book;
 
 void BM_SaveW1AsHTML(benchmark::State& state) {
   XLSPtr<IXLSWorkBook> book = W1Book();
@@ -62,7 +32,7 @@ void BM_SaveW1AsHTML(benchmark::State& state) {
     if (exporter.WriteRange(*used, stream) != kResultOk) state.SkipWithError("export failed");
     benchmark::DoNotOptimize(stream.Bytes().data());
   }
-  const double cells = static_cast<double>(kW1Rows + 1) * kW1Columns;
+  const double cells = static_cast<double>(bench::kW1Cells);
   state.counters["ns_per_cell"] =
       benchmark::Counter(cells * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["page_MB"] = static_cast<double>(stream.Bytes().size()) / 1e6;
