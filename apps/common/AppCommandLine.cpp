@@ -1,5 +1,8 @@
 #include "AppCommandLine.h"
 
+#include <exception>
+#include <ostream>
+
 #include "lxConstants.h"
 
 namespace lx {
@@ -48,6 +51,23 @@ std::string ExportResultText(int32_t result) {
     default:
       return "failed";
   }
+}
+
+int RunHeadlessExport(std::string_view program, const std::string& fileName, const std::function<int32_t()>& exportFile,
+                      const std::function<std::string()>& written, std::ostream& out, std::ostream& err) {
+  int32_t result;
+  try {
+    result = exportFile();
+  } catch (const std::exception& error) {
+    err << program << ": " << error.what() << "\n";
+    return 1;
+  }
+  if (result != kResultOk) {
+    err << program << ": export to " << fileName << " " << ExportResultText(result) << " (result " << result << ")\n";
+    return 1;
+  }
+  out << program << ": wrote " << fileName << " (" << written() << "), result " << result << "\n";
+  return 0;
 }
 
 }  // namespace lx

@@ -8,7 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lx {
@@ -30,5 +33,12 @@ TAppOptions ParseAppArguments(const std::vector<std::string>& arguments);
 
 // Short words for a result code of an export.
 std::string ExportResultText(int32_t result);
+
+// The headless export of a program: runs `exportFile` (which opens the data
+// and exports it to fileName, and may throw), then reports on `out`
+// "<program>: wrote FILE (<what `written` says>), result 1" and gives 0, or
+// reports the failure or exception on `err` and gives 1.
+int RunHeadlessExport(std::string_view program, const std::string& fileName, const std::function<int32_t()>& exportFile,
+                      const std::function<std::string()>& written, std::ostream& out, std::ostream& err);
 
 }  // namespace lx

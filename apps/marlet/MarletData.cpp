@@ -130,22 +130,13 @@ const char* const kMarletUsage =
 
 int RunMarletExport(const TAppOptions& options, std::ostream& out, std::ostream& err) {
   TMarletData data;
-  int32_t result;
-  try {
-    data.Open(options.databaseFile);
-    result = data.ExportCustomers(Utf8ToUtf16(options.fileName));
-  } catch (const std::exception& error) {
-    err << "marlet: " << error.what() << "\n";
-    return 1;
-  }
-  if (result != kResultOk) {
-    err << "marlet: export to " << options.fileName << " " << ExportResultText(result) << " (result " << result
-        << ")\n";
-    return 1;
-  }
-  out << "marlet: wrote " << options.fileName << " (" << data.Customer().RecordCount() << " customers), result "
-      << result << "\n";
-  return 0;
+  return RunHeadlessExport(
+      "marlet", options.fileName,
+      [&] {
+        data.Open(options.databaseFile);
+        return data.ExportCustomers(Utf8ToUtf16(options.fileName));
+      },
+      [&] { return std::to_string(data.Customer().RecordCount()) + " customers"; }, out, err);
 }
 
 }  // namespace lx

@@ -78,27 +78,18 @@ const char* const kQuillonUsage =
     "       quillon --export FILE [--db DATABASE]    export the orders to FILE without a window\n"
     "       quillon --screenshot FILE [--db DATABASE] draw the window into a PNG file\n"
     "The orders come from the built-in demo database unless --db names a SQLite file\n"
-    "with an orders table. FILE ending in .xls (or anything but .htm, .html, .rtf) is\n"
-    "written as an Excel 97-2003 workbook.\n";
+    "with an orders table. FILE ending in .htm or .html is written as HTML, .rtf as\n"
+    "RTF, anything else (.xls) as an Excel 97-2003 workbook.\n";
 
 int RunQuillonExport(const TQuillonOptions& options, std::ostream& out, std::ostream& err) {
   TQuillonData data;
-  int32_t result;
-  try {
-    data.Open(options.databaseFile);
-    result = data.ExportOrders(Utf8ToUtf16(options.fileName));
-  } catch (const std::exception& error) {
-    err << "quillon: " << error.what() << "\n";
-    return 1;
-  }
-  if (result != kResultOk) {
-    err << "quillon: export to " << options.fileName << " " << ExportResultText(result) << " (result " << result
-        << ")\n";
-    return 1;
-  }
-  out << "quillon: wrote " << options.fileName << " (" << data.ADOTable1().RecordCount() << " orders), result "
-      << result << "\n";
-  return 0;
+  return RunHeadlessExport(
+      "quillon", options.fileName,
+      [&] {
+        data.Open(options.databaseFile);
+        return data.ExportOrders(Utf8ToUtf16(options.fileName));
+      },
+      [&] { return std::to_string(data.ADOTable1().RecordCount()) + " orders"; }, out, err);
 }
 
 }  // namespace lx
