@@ -152,13 +152,8 @@ std::u16string_view TXLSAutoFit::DisplayText(const TXLSCellRef* cell, const TSty
   // A text shows as it is, whatever its format.
   if (cell->Kind == ckString) return sheet_->Workbook()->StringTable().GetString(cell->StringIndex);
   if (sheet_->GetCellValue(cell, value_) != kResultOk) return {};
-  // Numbers under a date format read as dates, as a range's Value gives
-  // them: serials below 60 count one day more.
-  if (style.isDate && value_.VarType() == varDouble) {
-    double serial = value_.ToDouble();
-    if (serial >= 0 && serial < 60) serial += 1;
-    value_ = TVariant::FromDate(serial);
-  }
+  // Numbers under a date format read as dates, as a range's Value gives them.
+  if (style.isDate && value_.VarType() == varDouble) NumberToDateValue(value_);
   text_.clear();
   formater_.AppendValue(value_, style.numberFormat, false, text_);
   return text_;

@@ -504,13 +504,7 @@ bool TXLSHTMLExport::WritePage(TXLSRange& range, TStream& stream) {
         }
         if (appearance) {
           if (sheet.GetCellValue(appearance, value) != kResultOk) value = TVariant::Null();
-          if (value.VarType() == varDouble && fi.isDate) {
-            // Numbers under a date format read as dates, as a range's Value
-            // gives them (serials below 60 count the 29 February 1900).
-            double serial = value.ToDouble();
-            if (serial >= 0 && serial < 60) serial += 1;
-            value = TVariant::FromDate(serial);
-          }
+          if (value.VarType() == varDouble && fi.isDate) NumberToDateValue(value);
         } else {
           value.Clear();
         }

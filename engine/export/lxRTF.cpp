@@ -171,26 +171,6 @@ bool HasBorders(const TlxFormatList& formats, int32_t format) {
   return false;
 }
 
-// Values a general alignment puts on the right.
-bool IsNumericValue(TVarType type) {
-  switch (type) {
-    case varSmallint:
-    case varInteger:
-    case varSingle:
-    case varDouble:
-    case varCurrency:
-    case varBoolean:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The upper-case form of a font name, for matching names that differ in
 // case (ASCII and Latin-1 letters).
 std::u16string UpperName(const std::u16string& name) {
@@ -524,11 +504,11 @@ void TXLSRTFExport::AddRows(TXLSRange& range) {
         } else {
           if (sheet.GetCellValue(cell, value) != kResultOk) value = TVariant::Null();
           // A number under a date format reads as a date, as Value gives it.
-          if (value.VarType() == varDouble && entry.isDate) value = TVariant::FromDate(value.ToDouble());
+          if (value.VarType() == varDouble && entry.isDate) NumberToDateValue(value);
           text_.clear();
           formater_.AppendValue(value, entry.numberFormat, false, text_);
           text = text_;
-          numeric = IsNumericValue(value.VarType());
+          numeric = value.IsNumeric() || value.VarType() == varBoolean;
         }
       }
       content += "\\pard\\intbl\\plain\r\n";

@@ -219,23 +219,18 @@ void TXLSRange::SetValue(const TVariant& value) {
   sheet_->Workbook()->RaiseGeneration();
 }
 
-namespace {
-
-// Numbers under a date format read as dates; serials below 60 count one day
-// more, as the spreadsheet's calendar has a 29 February 1900.
-void MakeDate(TVariant& value) {
+void NumberToDateValue(TVariant& value) {
   double serial = value.ToDouble();
   if (serial >= 0 && serial < 60) serial += 1;
   value = TVariant::FromDate(serial);
 }
 
-}  // namespace
-
 TVariant TXLSRange::CellValueAt(int32_t row, int32_t column) const {
   const TXLSCellRef* cell = sheet_->CellHeap().FindCell(row, column);
   if (!cell) return TVariant::Null();
   TVariant value = sheet_->ReadCellValue(cell);
-  if (value.VarType() == varDouble && Formats().IsXFDateFormat(sheet_->EffectiveFormat(row, column))) MakeDate(value);
+  if (value.VarType() == varDouble && Formats().IsXFDateFormat(sheet_->EffectiveFormat(row, column)))
+    NumberToDateValue(value);
   return value;
 }
 
@@ -262,7 +257,7 @@ void TXLSRange::ForEachValue(const TValueVisitor& visit) const {
       if (c > lastColumn_) return false;
       for (; next < c; ++next) visit(r - firstRow_, next - firstColumn_, null);
       if (sheet_->GetCellValue(&cell, value) != kResultOk) value = TVariant::Null();
-      if (value.VarType() == varDouble && isDate(sheet_->EffectiveFormat(r, c))) MakeDate(value);
+      if (value.VarType() == varDouble && isDate(sheet_->EffectiveFormat(r, c))) NumberToDateValue(value);
       visit(r - firstRow_, c - firstColumn_, value);
       next = c + 1;
       return true;

@@ -25,6 +25,11 @@
 
 namespace lx {
 
+// A number read from a cell under a date format, turned into the date Value
+// gives for it: serials below 60 count one day more, as the spreadsheet's
+// calendar has a 29 February 1900.
+void NumberToDateValue(TVariant& value);
+
 class TXLSRange;
 
 class TXLSPlainView : public IXLSRange {
