@@ -81,18 +81,41 @@ int32_t TXLSLexer::Tokenize() {
         } else {
           int32_t kind;
           switch (c) {
-            case ';': kind = kTokenSeparator; break;
-            case '(': kind = kTokenOpen; break;
-            case ')': kind = kTokenClose; break;
-            case '+': kind = kTokenPlus; break;
-            case '-': kind = kTokenMinus; break;
-            case '*': kind = kTokenMultiply; break;
-            case '/': kind = kTokenDivide; break;
-            case '^': kind = kTokenPower; break;
-            case '=': kind = kTokenEqual; break;
-            case '&': kind = kTokenConcat; break;
-            case '%': kind = kTokenPercent; break;
-            default: return kResultFail;
+            case ';':
+              kind = kTokenSeparator;
+              break;
+            case '(':
+              kind = kTokenOpen;
+              break;
+            case ')':
+              kind = kTokenClose;
+              break;
+            case '+':
+              kind = kTokenPlus;
+              break;
+            case '-':
+              kind = kTokenMinus;
+              break;
+            case '*':
+              kind = kTokenMultiply;
+              break;
+            case '/':
+              kind = kTokenDivide;
+              break;
+            case '^':
+              kind = kTokenPower;
+              break;
+            case '=':
+              kind = kTokenEqual;
+              break;
+            case '&':
+              kind = kTokenConcat;
+              break;
+            case '%':
+              kind = kTokenPercent;
+              break;
+            default:
+              return kResultFail;
           }
           tokens_.Add(kind, std::string(1, c));
         }
@@ -170,13 +193,23 @@ int32_t TXLSLexer::Tokenize() {
     }
   }
   switch (state) {
-    case TState::Start: break;
-    case TState::Identifier: emit(kTokenIdentifier); break;
-    case TState::Number: emit(kTokenNumber); break;
-    case TState::Reference: emit(kTokenReference); break;
-    case TState::SheetReference: emit(kTokenSheetReference); break;
+    case TState::Start:
+      break;
+    case TState::Identifier:
+      emit(kTokenIdentifier);
+      break;
+    case TState::Number:
+      emit(kTokenNumber);
+      break;
+    case TState::Reference:
+      emit(kTokenReference);
+      break;
+    case TState::SheetReference:
+      emit(kTokenSheetReference);
+      break;
     case TState::String:
-    case TState::QuotedName: return kResultFail;
+    case TState::QuotedName:
+      return kResultFail;
   }
   return kResultOk;
 }

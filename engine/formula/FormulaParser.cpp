@@ -181,13 +181,26 @@ std::unique_ptr<TXLSSyntaxItem> TXLSSyntax::ParseComparison() {
   if (!left) return nullptr;
   int32_t kind;
   switch (tokens_->Kind()) {
-    case kTokenEqual: kind = kNodeEqual; break;
-    case kTokenNotEqual: kind = kNodeNotEqual; break;
-    case kTokenGreater: kind = kNodeGreater; break;
-    case kTokenLess: kind = kNodeLess; break;
-    case kTokenGreaterEqual: kind = kNodeGreaterEqual; break;
-    case kTokenLessEqual: kind = kNodeLessEqual; break;
-    default: return left;
+    case kTokenEqual:
+      kind = kNodeEqual;
+      break;
+    case kTokenNotEqual:
+      kind = kNodeNotEqual;
+      break;
+    case kTokenGreater:
+      kind = kNodeGreater;
+      break;
+    case kTokenLess:
+      kind = kNodeLess;
+      break;
+    case kTokenGreaterEqual:
+      kind = kNodeGreaterEqual;
+      break;
+    case kTokenLessEqual:
+      kind = kNodeLessEqual;
+      break;
+    default:
+      return left;
   }
   std::string lexeme = tokens_->Text();
   tokens_->Next();
@@ -200,10 +213,17 @@ std::unique_ptr<TXLSSyntaxItem> TXLSSyntax::ParseAdditive() {
   while (left) {
     int32_t kind;
     switch (tokens_->Kind()) {
-      case kTokenPlus: kind = kNodeAdd; break;
-      case kTokenMinus: kind = kNodeSubtract; break;
-      case kTokenConcat: kind = kNodeConcat; break;
-      default: return left;
+      case kTokenPlus:
+        kind = kNodeAdd;
+        break;
+      case kTokenMinus:
+        kind = kNodeSubtract;
+        break;
+      case kTokenConcat:
+        kind = kNodeConcat;
+        break;
+      default:
+        return left;
     }
     std::string lexeme = tokens_->Text();
     tokens_->Next();
@@ -217,9 +237,14 @@ std::unique_ptr<TXLSSyntaxItem> TXLSSyntax::ParseMultiplicative() {
   while (left) {
     int32_t kind;
     switch (tokens_->Kind()) {
-      case kTokenMultiply: kind = kNodeMultiply; break;
-      case kTokenDivide: kind = kNodeDivide; break;
-      default: return left;
+      case kTokenMultiply:
+        kind = kNodeMultiply;
+        break;
+      case kTokenDivide:
+        kind = kNodeDivide;
+        break;
+      default:
+        return left;
     }
     std::string lexeme = tokens_->Text();
     tokens_->Next();
@@ -308,8 +333,10 @@ std::unique_ptr<TXLSSyntaxItem> TXLSSyntax::ParsePrimary() {
       return node;
     }
     case kTokenPlus:
-    case kTokenMinus: return ParseUnary();
-    default: return nullptr;
+    case kTokenMinus:
+      return ParseUnary();
+    default:
+      return nullptr;
   }
 }
 

@@ -99,6 +99,47 @@ inline constexpr int32_t kClassReference = 0;
 inline constexpr int32_t kClassValue = 1;
 inline constexpr int32_t kClassArray = 2;
 
+// Base token bytes (operand class 0) of the BIFF formula token stream.
+inline constexpr uint8_t kPtgExp = 0x01;
+inline constexpr uint8_t kPtgAdd = 0x03;
+inline constexpr uint8_t kPtgSub = 0x04;
+inline constexpr uint8_t kPtgMul = 0x05;
+inline constexpr uint8_t kPtgDiv = 0x06;
+inline constexpr uint8_t kPtgPower = 0x07;
+inline constexpr uint8_t kPtgConcat = 0x08;
+inline constexpr uint8_t kPtgLT = 0x09;
+inline constexpr uint8_t kPtgLE = 0x0A;
+inline constexpr uint8_t kPtgEQ = 0x0B;
+inline constexpr uint8_t kPtgGE = 0x0C;
+inline constexpr uint8_t kPtgGT = 0x0D;
+inline constexpr uint8_t kPtgNE = 0x0E;
+inline constexpr uint8_t kPtgUnion = 0x10;
+inline constexpr uint8_t kPtgUplus = 0x12;
+inline constexpr uint8_t kPtgUminus = 0x13;
+inline constexpr uint8_t kPtgPercent = 0x14;
+inline constexpr uint8_t kPtgParen = 0x15;
+inline constexpr uint8_t kPtgStr = 0x17;
+inline constexpr uint8_t kPtgAttr = 0x19;
+inline constexpr uint8_t kPtgBool = 0x1D;
+inline constexpr uint8_t kPtgInt = 0x1E;
+inline constexpr uint8_t kPtgNum = 0x1F;
+inline constexpr uint8_t kPtgArray = 0x20;
+inline constexpr uint8_t kPtgFunc = 0x21;
+inline constexpr uint8_t kPtgFuncVar = 0x22;
+inline constexpr uint8_t kPtgName = 0x23;
+inline constexpr uint8_t kPtgRef = 0x24;
+inline constexpr uint8_t kPtgArea = 0x25;
+inline constexpr uint8_t kPtgMemFunc = 0x29;
+inline constexpr uint8_t kPtgRefErr = 0x2A;
+inline constexpr uint8_t kPtgAreaErr = 0x2B;
+inline constexpr uint8_t kPtgRefN = 0x2C;
+inline constexpr uint8_t kPtgAreaN = 0x2D;
+inline constexpr uint8_t kPtgNameX = 0x39;
+inline constexpr uint8_t kPtgRef3d = 0x3A;
+inline constexpr uint8_t kPtgArea3d = 0x3B;
+inline constexpr uint8_t kPtgRefErr3d = 0x3C;
+inline constexpr uint8_t kPtgAreaErr3d = 0x3D;
+
 // Last row and column of a sheet (0-based) as whole-row and whole-column
 // areas span them.
 inline constexpr int32_t kFormulaLastRow = 65535;
@@ -177,11 +218,14 @@ struct TXLSRangeItem {
   int32_t externSheet = 0;
   bool relativeForm = false;
 
-  bool IsArea() const { return form == kRefArea || form == kRefArea3D || form == kRefArea + kRefDeleted ||
-                               form == kRefArea3D + kRefDeleted; }
+  bool IsArea() const {
+    return form == kRefArea || form == kRefArea3D || form == kRefArea + kRefDeleted || form == kRefArea3D + kRefDeleted;
+  }
   bool IsDeleted() const { return form > kRefArea3D; }
-  bool Is3D() const { return form == kRefCell3D || form == kRefArea3D || form == kRefCell3D + kRefDeleted ||
-                             form == kRefArea3D + kRefDeleted; }
+  bool Is3D() const {
+    return form == kRefCell3D || form == kRefArea3D || form == kRefCell3D + kRefDeleted ||
+           form == kRefArea3D + kRefDeleted;
+  }
 };
 
 // One node of a syntax tree; owns its children and its reference part.
@@ -297,8 +341,7 @@ class TXLSSyntax {
   std::unique_ptr<TXLSSyntaxItem> ResolveReference(const std::string& text);
   // Combines two operands under a binary operator node; null when the result
   // would be deeper than allowed.
-  static std::unique_ptr<TXLSSyntaxItem> Binary(int32_t kind, std::string lexeme,
-                                                std::unique_ptr<TXLSSyntaxItem> left,
+  static std::unique_ptr<TXLSSyntaxItem> Binary(int32_t kind, std::string lexeme, std::unique_ptr<TXLSSyntaxItem> left,
                                                 std::unique_ptr<TXLSSyntaxItem> right);
   // External-sheet entry of "First" or "First:Last"; <= 0 when not sheets.
   int32_t ResolveSheets(std::string_view sheetPart, bool allowRange);
@@ -329,11 +372,29 @@ class TXLSFormula {
   // a formula this engine accepts.
   std::unique_ptr<TXLSSyntaxItem> ParseFormula(std::string_view text, int32_t currentSheet) const;
 
+  // File version the encoder writes: BIFF5 when set, BIFF8 otherwise.
+  bool Biff5() const { return biff5_; }
+  void SetBiff5(bool biff5) { biff5_ = biff5; }
+  // 'A': references are sheet positions; 'B': relative references are
+  // written as offsets (the conditional-format and validation rules).
+  char ReferenceMode() const { return referenceMode_; }
+  void SetReferenceMode(char mode) { referenceMode_ = mode == 'B' ? 'B' : 'A'; }
+
+  // Token bytes of tree for a formula whose root is asked for in topClass
+  // and whose cell is (baseRow, baseColumn): out becomes the 16-bit token
+  // length followed by the tokens. 1, or -1 (out emptied) for an unknown
+  // function, a wrong argument count, an unresolvable sheet, a node that has
+  // no token, or a formula longer than the length field holds.
+  [[nodiscard]] int32_t EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow, int32_t baseColumn,
+                                      TXLSBlob& out) const;
+
  private:
   void RegisterFunctions();
 
   THashFunc functions_;
   TlxExternSheetSheet* externSheets_;
+  bool biff5_ = false;
+  char referenceMode_ = 'A';
 };
 
 }  // namespace lx

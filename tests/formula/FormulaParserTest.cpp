@@ -26,18 +26,28 @@ std::string Show(const TXLSSyntaxItem* node) {
   std::string sheet;
   if (node->Range() && node->Range()->externSheet) sheet = "S" + std::to_string(node->Range()->externSheet) + "!";
   switch (node->Kind()) {
-    case kNodeNumber: return node->Text() + "=" + std::to_string(node->Number());
-    case kNodeString: return "\"" + node->Text() + "\"";
-    case kNodeBoolean: return node->Value() ? "TRUE" : "FALSE";
-    case kNodeParentheses: return children("[", "]");
-    case kNodeUnaryMinus: return children("(neg ");
-    case kNodeUnaryPlus: return children("(pos ");
-    case kNodePercent: return children("(% ");
-    case kNodeName: return sheet + "N" + std::to_string(node->Value());
-    case kNodeFunction: return node->Text() + "#" + std::to_string(node->Value()) + children("(");
+    case kNodeNumber:
+      return node->Text() + "=" + std::to_string(node->Number());
+    case kNodeString:
+      return "\"" + node->Text() + "\"";
+    case kNodeBoolean:
+      return node->Value() ? "TRUE" : "FALSE";
+    case kNodeParentheses:
+      return children("[", "]");
+    case kNodeUnaryMinus:
+      return children("(neg ");
+    case kNodeUnaryPlus:
+      return children("(pos ");
+    case kNodePercent:
+      return children("(% ");
+    case kNodeName:
+      return sheet + "N" + std::to_string(node->Value());
+    case kNodeFunction:
+      return node->Text() + "#" + std::to_string(node->Value()) + children("(");
     case kNodeReference: {
       const TXLSRangeItem& r = *node->Range();
-      const std::string first = Coord(r.firstRow, r.firstRowAbsolute) + "," + Coord(r.firstColumn, r.firstColumnAbsolute);
+      const std::string first =
+          Coord(r.firstRow, r.firstRowAbsolute) + "," + Coord(r.firstColumn, r.firstColumnAbsolute);
       if (!r.IsArea()) return sheet + "C(" + first + ")";
       return sheet + "A(" + first + ":" + Coord(r.lastRow, r.lastRowAbsolute) + "," +
              Coord(r.lastColumn, r.lastColumnAbsolute) + ")";
@@ -139,11 +149,43 @@ TEST_F(FormulaParser, ReferencesOfEveryForm) {
 }
 
 TEST_F(FormulaParser, MalformedTextFails) {
-  const char* cases[] = {
-      "SUM(A1:B2,C3)", "IV1", "A65536", "ABC1", "A0", "A:3", "1:C", "A$:B$", "$A$", "1E5", "1.2.3", ".",
-      "IF(A1;;1)", "SUM(A1;)", "SUM(;A1)", "A1 B1", "2(3)", "(1+2", "1+", "+", "", ")", "1)", "\"abc", "'Sheet1!A1",
-      "Nope!A1", "Nope!Total", "UNKNOWNFN(1)", "Undefined", "#REF!", "{1}", "A1\t+1", "A1!", "\xe9", "1;2", "=1",
-      "Sheet1!Sheet3!A1"};
+  const char* cases[] = {"SUM(A1:B2,C3)",
+                         "IV1",
+                         "A65536",
+                         "ABC1",
+                         "A0",
+                         "A:3",
+                         "1:C",
+                         "A$:B$",
+                         "$A$",
+                         "1E5",
+                         "1.2.3",
+                         ".",
+                         "IF(A1;;1)",
+                         "SUM(A1;)",
+                         "SUM(;A1)",
+                         "A1 B1",
+                         "2(3)",
+                         "(1+2",
+                         "1+",
+                         "+",
+                         "",
+                         ")",
+                         "1)",
+                         "\"abc",
+                         "'Sheet1!A1",
+                         "Nope!A1",
+                         "Nope!Total",
+                         "UNKNOWNFN(1)",
+                         "Undefined",
+                         "#REF!",
+                         "{1}",
+                         "A1\t+1",
+                         "A1!",
+                         "\xe9",
+                         "1;2",
+                         "=1",
+                         "Sheet1!Sheet3!A1"};
   for (const char* text : cases) EXPECT_EQ(Parse(text), "null") << text;
   // A literal of 255 characters is the longest a string token holds.
   EXPECT_NE(Parse("\"" + std::string(255, 'x') + "\""), "null");
