@@ -34,30 +34,49 @@ std::string UpperCase(std::string_view text) {
 
 uint8_t BinaryToken(int32_t kind) {
   switch (kind) {
-    case kNodeMultiply: return kPtgMul;
-    case kNodeDivide: return kPtgDiv;
-    case kNodeAdd: return kPtgAdd;
-    case kNodeSubtract: return kPtgSub;
-    case kNodeConcat: return kPtgConcat;
-    case kNodeEqual: return kPtgEQ;
-    case kNodeNotEqual: return kPtgNE;
-    case kNodeGreater: return kPtgGT;
-    case kNodeLess: return kPtgLT;
-    case kNodeGreaterEqual: return kPtgGE;
-    case kNodeLessEqual: return kPtgLE;
-    case kNodePower: return kPtgPower;
-    case kNodeUnion: return kPtgUnion;
-    default: return 0;
+    case kNodeMultiply:
+      return kPtgMul;
+    case kNodeDivide:
+      return kPtgDiv;
+    case kNodeAdd:
+      return kPtgAdd;
+    case kNodeSubtract:
+      return kPtgSub;
+    case kNodeConcat:
+      return kPtgConcat;
+    case kNodeEqual:
+      return kPtgEQ;
+    case kNodeNotEqual:
+      return kPtgNE;
+    case kNodeGreater:
+      return kPtgGT;
+    case kNodeLess:
+      return kPtgLT;
+    case kNodeGreaterEqual:
+      return kPtgGE;
+    case kNodeLessEqual:
+      return kPtgLE;
+    case kNodePower:
+      return kPtgPower;
+    case kNodeUnion:
+      return kPtgUnion;
+    default:
+      return 0;
   }
 }
 
 uint8_t UnaryToken(int32_t kind) {
   switch (kind) {
-    case kNodeParentheses: return kPtgParen;
-    case kNodeUnaryMinus: return kPtgUminus;
-    case kNodeUnaryPlus: return kPtgUplus;
-    case kNodePercent: return kPtgPercent;
-    default: return 0;
+    case kNodeParentheses:
+      return kPtgParen;
+    case kNodeUnaryMinus:
+      return kPtgUminus;
+    case kNodeUnaryPlus:
+      return kPtgUplus;
+    case kNodePercent:
+      return kPtgPercent;
+    default:
+      return 0;
   }
 }
 
@@ -72,8 +91,8 @@ struct TCorner {
 
 class TEncoder {
  public:
-  TEncoder(const THashFunc& functions, const TlxExternSheetSheet* externSheets, bool biff5, char mode,
-           int32_t baseRow, int32_t baseColumn)
+  TEncoder(const THashFunc& functions, const TlxExternSheetSheet* externSheets, bool biff5, char mode, int32_t baseRow,
+           int32_t baseColumn)
       : functions_(functions),
         externSheets_(externSheets),
         biff5_(biff5),
@@ -116,8 +135,8 @@ bool TEncoder::SheetFields(int32_t externSheet, int32_t& refIndex, int32_t& firs
          lastSheet >= firstSheet;
 }
 
-bool TEncoder::EncodeCorner(int32_t row, uint8_t rowAbsolute, int32_t column, uint8_t columnAbsolute,
-                            bool relativeForm, TCorner& corner) const {
+bool TEncoder::EncodeCorner(int32_t row, uint8_t rowAbsolute, int32_t column, uint8_t columnAbsolute, bool relativeForm,
+                            TCorner& corner) const {
   if (relativeForm && mode_ != 'B') {
     if (!rowAbsolute) row += baseRow_;
     if (!columnAbsolute) column += baseColumn_;
@@ -155,15 +174,19 @@ int64_t TEncoder::ReferenceSize(const TXLSRangeItem& range) const {
 int64_t TEncoder::Size(const TXLSSyntaxItem& node, int32_t depth) const {
   if (depth > kMaxFormulaDepth) return -1;
   switch (node.Kind()) {
-    case kNodeNumber: return 9;
+    case kNodeNumber:
+      return 9;
     case kNodeString: {
       const size_t chars = biff5_ ? node.Text().size() : AnsiToWide(node.Text()).size();
       if (chars > kMaxStringChars) return -1;
       return biff5_ ? 2 + static_cast<int64_t>(chars) : 3 + 2 * static_cast<int64_t>(chars);
     }
-    case kNodeBoolean: return 2;
-    case kNodeArray: return 8;
-    case kNodeReference: return node.Range() ? ReferenceSize(*node.Range()) : -1;
+    case kNodeBoolean:
+      return 2;
+    case kNodeArray:
+      return 8;
+    case kNodeReference:
+      return node.Range() ? ReferenceSize(*node.Range()) : -1;
     case kNodeName: {
       const int32_t externSheet = node.Range() ? node.Range()->externSheet : 0;
       if (externSheet == 0) return biff5_ ? 15 : 5;
@@ -190,7 +213,8 @@ int64_t TEncoder::Size(const TXLSSyntaxItem& node, int32_t depth) const {
       const int64_t child = Size(*node.Child(0), depth + 1);
       return child < 0 || child > static_cast<int64_t>(kMaxTokenBytes) ? -1 : 3 + child;
     }
-    default: break;
+    default:
+      break;
   }
   const bool unary = UnaryToken(node.Kind()) != 0;
   const bool binary = BinaryToken(node.Kind()) != 0;
@@ -318,8 +342,12 @@ void TEncoder::Emit(const TXLSSyntaxItem& node, int32_t operandClass, TXLSBlob& 
       out.AddByte(WithClass(kPtgArray, operandClass == kClassValue ? kClassValue : kClassArray));
       for (int i = 0; i < 7; ++i) out.AddByte(0);
       return;
-    case kNodeReference: EmitReference(*node.Range(), operandClass, out); return;
-    case kNodeName: EmitName(node, operandClass, out); return;
+    case kNodeReference:
+      EmitReference(*node.Range(), operandClass, out);
+      return;
+    case kNodeName:
+      EmitName(node, operandClass, out);
+      return;
     case kNodeFunction: {
       const THashFuncEntry& entry = *functions_.Find(UpperCase(node.Text()));
       for (int32_t i = 0; i < node.ChildCount(); ++i) Emit(*node.Child(i), entry.ArgumentClass(i), out);
@@ -344,7 +372,8 @@ void TEncoder::Emit(const TXLSSyntaxItem& node, int32_t operandClass, TXLSBlob& 
       out.PutWord(lengthAt, static_cast<uint16_t>(out.Length() - lengthAt - 2));
       return;
     }
-    default: break;
+    default:
+      break;
   }
   // Operands of operators are always values, whatever the operator was
   // asked for.
@@ -355,8 +384,8 @@ void TEncoder::Emit(const TXLSSyntaxItem& node, int32_t operandClass, TXLSBlob& 
 
 }  // namespace
 
-int32_t TXLSFormula::EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow,
-                                   int32_t baseColumn, TXLSBlob& out) const {
+int32_t TXLSFormula::EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow, int32_t baseColumn,
+                                   TXLSBlob& out) const {
   out = TXLSBlob();
   if (topClass < kClassReference || topClass > kClassArray) return kResultFail;
   const TEncoder encoder(functions_, externSheets_, biff5_, referenceMode_, baseRow, baseColumn);

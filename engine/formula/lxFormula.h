@@ -388,6 +388,22 @@ class TXLSFormula {
   [[nodiscard]] int32_t EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow, int32_t baseColumn,
                                       TXLSBlob& out) const;
 
+  // The tree of token bytes read from a file: the tokens start at offset in
+  // buffer, preceded by their 16-bit length when length is negative. version
+  // is the BIFF version number (0x0600 and above: BIFF8). On success offset
+  // moves past the tokens; null (offset unchanged) when the bytes run past
+  // the buffer or hold a token this engine does not take, a function number
+  // not in the table, too few operands or more than one result.
+  std::unique_ptr<TXLSSyntaxItem> DecodeFormula(const TXLSBlob& buffer, uint32_t& offset, int32_t version,
+                                                int32_t length = -1) const;
+
+  // Formula text of tree (without "=") for the cell (baseRow, baseColumn),
+  // as the parser reads it back: 1, or -1 (text emptied) for a node with no
+  // text form, an unknown function number or a sheet that no longer
+  // resolves.
+  [[nodiscard]] int32_t FormulaText(const TXLSSyntaxItem& tree, int32_t baseRow, int32_t baseColumn,
+                                    std::string& text) const;
+
  private:
   void RegisterFunctions();
 

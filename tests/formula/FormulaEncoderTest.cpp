@@ -79,7 +79,8 @@ TEST_F(FormulaEncoder, ArgumentsTakeTheirPositionsClass) {
       {"ABS(1;2)", "fail"},
       {"NA(1)", "fail"},
   };
-  for (const TCase& c : cases) EXPECT_EQ(Encode(c.text, false), c.hex == std::string("fail") ? "fail" : Norm(c.hex)) << c.text;
+  for (const TCase& c : cases)
+    EXPECT_EQ(Encode(c.text, false), c.hex == std::string("fail") ? "fail" : Norm(c.hex)) << c.text;
   // A formula asked for a reference (as defined names are) keeps class R.
   EXPECT_EQ(Encode("A1", false, kClassReference), Norm("05 00 24 00 00 00 C0"));
   // The argument count is one byte: 255 arguments are the most.
@@ -106,8 +107,7 @@ TEST_F(FormulaEncoder, Biff5AgainstBiff8) {
       {"SUM(1:3)", "0D 00 25 00 00 02 00 00 80 FF 80 42 01 04 00", "0B 00 25 00 80 02 80 00 FF 42 01 04 00"},
       // A whole column ends at the last row each version has.
       {"SUM(A:C)", "0D 00 25 00 00 FF FF 00 40 02 40 42 01 04 00", "0B 00 25 00 40 FF 7F 00 02 42 01 04 00"},
-      {"'My Sheet'!B3", "07 00 5A 00 00 02 00 01 C0",
-       "12 00 5A FE FF 00 00 00 00 00 00 00 00 01 00 01 00 02 C0 01"},
+      {"'My Sheet'!B3", "07 00 5A 00 00 02 00 01 C0", "12 00 5A FE FF 00 00 00 00 00 00 00 00 01 00 01 00 02 C0 01"},
       {"Sheet1:Sheet3!A1:B2", "0B 00 5B 00 00 00 00 01 00 00 C0 01 C0",
        "15 00 5B FF FF 00 00 00 00 00 00 00 00 00 00 02 00 00 C0 01 C0 00 01"},
       {"Total", "05 00 43 03 00 00 00", "0F 00 43 03 00 00 00 00 00 00 00 00 00 00 00 00 00"},
