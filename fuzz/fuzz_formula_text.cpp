@@ -22,7 +22,7 @@ TlxExternSheetWorkbookLinks SheetLinks() {
   return {[] { return static_cast<int32_t>(kSheets.size()) + 1; },
           [](int32_t position) {
             return position >= 1 && position <= static_cast<int32_t>(kSheets.size()) ? kSheets[position - 1].second
-                                                                                    : std::u16string();
+                                                                                     : std::u16string();
           },
           [](std::u16string_view name) {
             for (const auto& sheet : kSheets) {
@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         continue;
       }
       if (exact && (again.Length() != bytes.Length() ||
-                      std::string_view(reinterpret_cast<const char*>(again.Data()), again.Length()) !=
-                          std::string_view(reinterpret_cast<const char*>(bytes.Data()), bytes.Length()))) {
+                    std::string_view(reinterpret_cast<const char*>(again.Data()), again.Length()) !=
+                        std::string_view(reinterpret_cast<const char*>(bytes.Data()), bytes.Length()))) {
         __builtin_trap();
       }
     }

@@ -122,8 +122,8 @@ bool TDecoder::ColumnField(TTokenReader& reader, uint16_t& value) const {
 
 bool TDecoder::Reference(TTokenReader& reader, uint8_t ptg, uint8_t base) {
   const bool threeD = base >= kPtgRef3d;
-  const bool area = base == kPtgArea || base == kPtgAreaN || base == kPtgAreaErr || base == kPtgArea3d ||
-                    base == kPtgAreaErr3d;
+  const bool area =
+      base == kPtgArea || base == kPtgAreaN || base == kPtgAreaErr || base == kPtgArea3d || base == kPtgAreaErr3d;
   const bool deleted = base == kPtgRefErr || base == kPtgAreaErr || base == kPtgRefErr3d || base == kPtgAreaErr3d;
   auto range = std::make_unique<TXLSRangeItem>();
   range->relativeForm = base == kPtgRefN || base == kPtgAreaN;
@@ -235,9 +235,9 @@ std::unique_ptr<TXLSSyntaxItem> TDecoder::Decode(const uint8_t* data, uint32_t s
     if (ptg >= 0x80) {
       ok = false;
     } else if ((ptg >= kPtgAdd && ptg <= kPtgNE) || ptg == kPtgUnion) {
-      static const int32_t kKinds[] = {kNodeAdd,      kNodeSubtract, kNodeMultiply,     kNodeDivide,
-                                       kNodePower,    kNodeConcat,   kNodeLess,         kNodeLessEqual,
-                                       kNodeEqual,    kNodeGreaterEqual, kNodeGreater, kNodeNotEqual};
+      static const int32_t kKinds[] = {kNodeAdd,   kNodeSubtract,     kNodeMultiply, kNodeDivide,
+                                       kNodePower, kNodeConcat,       kNodeLess,     kNodeLessEqual,
+                                       kNodeEqual, kNodeGreaterEqual, kNodeGreater,  kNodeNotEqual};
       static const char* const kLexemes[] = {"+", "-", "*", "/", "^", "&", "<", "<=", "=", ">=", ">", "<>"};
       auto node = std::make_unique<TXLSSyntaxItem>(ptg == kPtgUnion ? kNodeUnion : kKinds[ptg - kPtgAdd]);
       node->SetText(ptg == kPtgUnion ? "," : kLexemes[ptg - kPtgAdd]);
@@ -307,8 +307,8 @@ std::unique_ptr<TXLSSyntaxItem> TDecoder::Decode(const uint8_t* data, uint32_t s
       ok = Function(reader, base);
     } else if (base == kPtgName || base == kPtgNameX) {
       ok = Name(reader, base);
-    } else if (base == kPtgRef || base == kPtgArea || base == kPtgRefN || base == kPtgAreaN ||
-               base == kPtgRefErr || base == kPtgAreaErr || (base >= kPtgRef3d && base <= kPtgAreaErr3d)) {
+    } else if (base == kPtgRef || base == kPtgArea || base == kPtgRefN || base == kPtgAreaN || base == kPtgRefErr ||
+               base == kPtgAreaErr || (base >= kPtgRef3d && base <= kPtgAreaErr3d)) {
       ok = Reference(reader, ptg, base);
     } else if (base == kPtgMemFunc) {
       uint16_t length = 0;

@@ -26,8 +26,7 @@ bool InSheet(int32_t row, int32_t column) {
 
 class TRenderer {
  public:
-  TRenderer(const THashFunc& functions, const TlxExternSheetSheet* externSheets, int32_t baseRow,
-            int32_t baseColumn)
+  TRenderer(const THashFunc& functions, const TlxExternSheetSheet* externSheets, int32_t baseRow, int32_t baseColumn)
       : functions_(functions), externSheets_(externSheets), baseRow_(baseRow), baseColumn_(baseColumn) {}
 
   bool Render(const TXLSSyntaxItem& node, std::string& out, int32_t depth) const;
@@ -104,7 +103,9 @@ bool TRenderer::Render(const TXLSSyntaxItem& node, std::string& out, int32_t dep
       }
       out += '"';
       return true;
-    case kNodeBoolean: out += node.Value() ? "TRUE" : "FALSE"; return true;
+    case kNodeBoolean:
+      out += node.Value() ? "TRUE" : "FALSE";
+      return true;
     case kNodeParentheses:
       out += '(';
       if (!operand(0)) return false;
@@ -137,8 +138,10 @@ bool TRenderer::Render(const TXLSSyntaxItem& node, std::string& out, int32_t dep
       out += name.empty() ? std::string("NAME!") : WideToAnsi(name);
       return true;
     }
-    case kNodeReference: return node.Range() != nullptr && Reference(*node.Range(), out);
-    default: break;
+    case kNodeReference:
+      return node.Range() != nullptr && Reference(*node.Range(), out);
+    default:
+      break;
   }
   static const char* const kLexemes[] = {"*", "/", "+", "-", "&", "=", "<>", ">", "<", ">=", "<=", "^"};
   if (kind < kNodeMultiply || kind > kNodePower || node.ChildCount() != 2) return false;

@@ -1,12 +1,14 @@
-// The formula engine's front half: formula text to syntax tree to token bytes.
+// The formula engine's front half: formula text to syntax tree to token
+// bytes, and back.
 //
 // A formula typed into a cell arrives here as 8-bit text (the leading "="
 // already stripped). TXLSLexer cuts it into tokens (TXLSTokens), TXLSSyntax
 // builds a tree of TXLSSyntaxItem nodes from them by recursive descent, and
 // TXLSFormula::EncodeFormula turns the tree into the BIFF8 or BIFF5 token
-// bytes of FORMULA and NAME records. The tree is the one form of a formula
-// inside the engine; later stages (decoding token bytes read from a file,
-// rendering formula text, evaluation) work on the same nodes.
+// bytes of FORMULA and NAME records. DecodeFormula turns token bytes read
+// from a file into the same kind of tree, and FormulaText renders a tree as
+// text the parser reads back. The tree is the one form of a formula inside
+// the engine; evaluation works on it too.
 //
 // Sheet names in formulas are not stored: a sheet-qualified reference keeps
 // an index into the workbook's external-sheet table (lxExternSheet.h), which
