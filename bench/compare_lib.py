@@ -182,7 +182,8 @@ class WriterFailed(RuntimeError):
 def run_process(command, out_path, env=None, report=True):
     """Runs one writer, waiting with wait4 so the child's own peak RSS is known.
     A writer that prints no JSON line (report=False: a program such as
-    quillon) gets an empty report."""
+    quillon) gets an empty report; a run that writes no file (the formula
+    compilers) passes out_path None."""
     with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
         started = time.perf_counter()
         child = subprocess.Popen(command, stdout=stdout, stderr=stderr, env=env)
@@ -202,7 +203,7 @@ def run_process(command, out_path, env=None, report=True):
         raise WriterFailed("%s printed no JSON line: %s" % (" ".join(command), (out + err).strip()[-2000:]))
     report = json.loads(lines[-1])
     return Run(report=report, wall_s=wall, peak_rss=usage.ru_maxrss * 1024,
-               file_size=os.path.getsize(out_path), path=out_path)
+               file_size=os.path.getsize(out_path) if out_path else 0, path=out_path)
 
 
 def validate_report(run, writer, workload, rows):
