@@ -49,7 +49,7 @@ class TFormulaCompiler {
     links.sheetCountPlusOne = [this] { return static_cast<int32_t>(sheets_.size()) + 1; };
     links.sheetNameAt = [this](int32_t position) {
       return position >= 1 && position <= static_cast<int32_t>(sheets_.size()) ? sheets_[position - 1].second
-                                                                                : std::u16string();
+                                                                               : std::u16string();
     };
     links.identifierOfSheetName = [this](std::u16string_view name) {
       for (const auto& sheet : sheets_) {
