@@ -45,6 +45,7 @@ namespace lx {
 class TStream;
 class TXLSStringTable;
 class TXLSWorkbook;
+class TXLSCalculator;
 class IXLSWorksheet;
 class IXLSWorkSheets;
 class IXLSRange;
@@ -525,6 +526,10 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t LastFormat() const { return lastFormat_; }
   int32_t LastOpenFormat() const { return lastOpenFormat_; }
   const TXLSWorkbookLinks* Links() const { return links_; }
+  // The formula engine's calculator, made by the formula layer the first
+  // time it is needed and kept with the workbook; null until then.
+  TXLSCalculator* Calculator() const { return calculator_.get(); }
+  void SetCalculator(std::shared_ptr<TXLSCalculator> calculator) { calculator_ = std::move(calculator); }
 
  private:
   std::unique_ptr<TlxExternSheetSheet> MakeExternSheets();
@@ -553,6 +558,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t lastOpenFormat_ = 0;
   bool kept_ = false;
   bool userFlag_ = false;
+  std::shared_ptr<TXLSCalculator> calculator_;
 };
 
 // A new empty workbook (no worksheets yet) whose saving, opening, exporting

@@ -50,6 +50,10 @@ struct TXLSWorkbookLinks {
   std::function<std::shared_ptr<TXLSCompiledFormula>(TXLSWorkbook& book, const AnsiString& text,
                                                      int32_t sheetIdentifier)>
       compileFormula;
+  // "=" and the text of a compiled formula for the cell (row, column), both
+  // 0-based; empty when it has none.
+  std::function<AnsiString(TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column)>
+      formulaText;
   // Fits the widths of the range's columns (columns true) or the heights of
   // its rows.
   std::function<void(IXLSRange& range, bool columns)> autoFit;
