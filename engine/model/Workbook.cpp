@@ -148,6 +148,11 @@ AnsiString TXLSWorkbook::FormulaText(const TXLSCompiledFormula* formula, int32_t
   return links_->formulaText(*this, *formula, row, column);
 }
 
+std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CopyFormula(const TXLSCompiledFormula& formula, int32_t rowOffset,
+                                                               int32_t columnOffset) {
+  return links_ && links_->copyFormula ? links_->copyFormula(formula, rowOffset, columnOffset) : nullptr;
+}
+
 int32_t TXLSWorkbook::EvaluateFormula(int32_t, const TXLSCompiledFormula*, TVariant& result, int32_t, int32_t) {
   result = TVariant::Null();
   return kResultFail;

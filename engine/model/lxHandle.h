@@ -489,6 +489,10 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   // without it no text compiles and these give nothing.
   std::shared_ptr<TXLSCompiledFormula> CompileFormula(const AnsiString& text, int32_t sheetIdentifier);
   AnsiString FormulaText(const TXLSCompiledFormula* formula, int32_t row, int32_t sheetIdentifier, int32_t column);
+  // The formula with its relative references moved by the offsets; null
+  // without the formula engine.
+  std::shared_ptr<TXLSCompiledFormula> CopyFormula(const TXLSCompiledFormula& formula, int32_t rowOffset,
+                                                   int32_t columnOffset);
   [[nodiscard]] int32_t EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
                                         int32_t column, int32_t row);
   [[nodiscard]] int32_t CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond);

@@ -37,14 +37,12 @@ TEST(FormulaRecords, TokensResultAndOptionsInBothVersions) {
   const std::vector<Case> cases = {
       // tRefV A1 (relative row and column flags in the column word), tNum 1,
       // tAdd.
-      {u"=A1+1", kSaveBiff8,
-       Hex(std::string(head) + "0F 00  44 00 00 00 C0  1F 00 00 00 00 00 00 F0 3F  03")},
+      {u"=A1+1", kSaveBiff8, Hex(std::string(head) + "0F 00  44 00 00 00 C0  1F 00 00 00 00 00 00 F0 3F  03")},
       // BIFF5 keeps the flags in the row word and the column in one byte.
       {u"=A1+1", kSaveBiff5, Hex(std::string(head) + "0E 00  44 00 C0 00  1F 00 00 00 00 00 00 F0 3F  03")},
       // The area is asked for as a reference inside SUM; tFuncVarV, 1
       // argument, function 4.
-      {u"=SUM($A$1:B2)", kSaveBiff8,
-       Hex(std::string(head) + "0D 00  25 00 00 01 00 00 00 01 C0  42 01 04 00")},
+      {u"=SUM($A$1:B2)", kSaveBiff8, Hex(std::string(head) + "0D 00  25 00 00 01 00 00 00 01 C0  42 01 04 00")},
       // A string in BIFF8 is UTF-16 with the option byte, in BIFF5 8-bit.
       {u"=\"ab\"", kSaveBiff8, Hex(std::string(head) + "07 00  17 02 01 61 00 62 00")},
       {u"=\"ab\"", kSaveBiff5, Hex(std::string(head) + "04 00  17 02 61 62")},

@@ -31,10 +31,10 @@ TEST(CellFormulas, TextWithEqualsCompilesOrStaysText) {
       {u"=Sheet2!B$4+'Sheet2'!1:3", true, "='Sheet2'!B$4+'Sheet2'!1:3"},
       {u"=IF(A1>0;\"yes\";\"no\")", true, "=IF(A1>0;\"yes\";\"no\")"},
       {u"=1+", false, "=1+"},
-      {u"=SUM(A1,B1)", false, "=SUM(A1,B1)"},    // the separator is ";"
-      {u"=NoSheet!A1", false, "=NoSheet!A1"},    // no such sheet
+      {u"=SUM(A1,B1)", false, "=SUM(A1,B1)"},  // the separator is ";"
+      {u"=NoSheet!A1", false, "=NoSheet!A1"},  // no such sheet
       {u"=NOSUCHFUNC(1)", false, "=NOSUCHFUNC(1)"},
-      {u"'=1+1", false, "=1+1"},                 // the apostrophe keeps text
+      {u"'=1+1", false, "=1+1"},  // the apostrophe keeps text
   };
   for (const Case& c : cases) {
     Book b;
@@ -76,6 +76,27 @@ TEST(CellFormulas, RenamedSheetShowsInTheFormulaAndCopiesShiftRelativeParts) {
   // Moved above the first row, a reference has no text but #REF!.
   const auto lifted = formula->CopyWithOffset(-3, 0);
   EXPECT_EQ(WorkbookCalculator(*b.book).GetFormulaText(*lifted, 0, 2), "='Data''s'!#REF!+#REF!+C$3");
+}
+
+TEST(CellFormulas, CopyMovesRelativeReferencesByTheDistance) {
+  Book b;
+  b.At(2, 2)->SetValue(TVariant(u"=A1+$C$1+C$1+$A2+SUM(A1:B2)"));
+  auto text = [](IXLSWorksheet* sheet, int32_t row, int32_t column) {
+    return WideToAnsi(sheet->Cells()->Item(row, column)->Formula().ToWide());
+  };
+  // B2 repeated over C3:C4, once onto the other sheet, and one row up.
+  b.At(2, 2)->Copy(b.sheet->Range(u"C3", u"C4").Get(), kCopyAll);
+  b.At(2, 2)->Copy(b.other->Cells()->Item(3, 2).Get(), kCopyAll);
+  b.At(2, 2)->Copy(b.At(1, 2).Get(), kCopyAll);
+  EXPECT_EQ(text(b.sheet, 3, 3), "=B2+$C$1+D$1+$A3+SUM(B2:C3)");
+  EXPECT_EQ(text(b.sheet, 4, 3), "=B3+$C$1+D$1+$A4+SUM(B3:C4)");
+  EXPECT_EQ(text(b.other, 3, 2), "=A2+$C$1+C$1+$A3+SUM(A2:B3)");
+  EXPECT_EQ(text(b.sheet, 1, 2), "=#REF!+$C$1+C$1+$A1+SUM(#REF!)");
+  EXPECT_EQ(text(b.sheet, 2, 2), "=A1+$C$1+C$1+$A2+SUM(A1:B2)") << "the source keeps its formula";
+  // Cut moves the formula the same way and empties the source.
+  b.At(2, 2)->Cut(b.At(2, 4).Get(), kCopyAll);
+  EXPECT_EQ(text(b.sheet, 2, 4), "=C1+$C$1+E$1+$A2+SUM(C1:D2)");
+  EXPECT_FALSE(b.At(2, 2)->HasFormula());
 }
 
 }  // namespace
