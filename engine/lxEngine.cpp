@@ -2,6 +2,7 @@
 // the model through links to their operations (lxLinks.h).
 #include "lxAutoFit.h"
 #include "lxCSV.h"
+#include "lxCalculator.h"
 #include "lxHTML.h"
 #include "lxHandle.h"
 #include "lxRTF.h"
@@ -56,6 +57,15 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.saveHTML = SaveWorkbookAsHTML;
     l.autoFit = AutoFitRange;
     l.saveRTF = SaveWorkbookAsRTF;
+    l.compileFormula = [](TXLSWorkbook& book, const AnsiString& text, int32_t sheetIdentifier) {
+      return WorkbookCalculator(book).CompileFormula(text, sheetIdentifier);
+    };
+    l.formulaText = [](TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column) {
+      return WorkbookCalculator(book).GetFormulaText(formula, row, column);
+    };
+    l.copyFormula = [](const TXLSCompiledFormula& formula, int32_t rowOffset, int32_t columnOffset) {
+      return std::shared_ptr<TXLSCompiledFormula>(formula.CopyWithOffset(rowOffset, columnOffset));
+    };
     return l;
   }();
   return links;

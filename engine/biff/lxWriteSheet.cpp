@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
 #include "lxExternSheet.h"
@@ -58,6 +59,9 @@ constexpr uint16_t kWindow2Displayed = 0x0400;
 constexpr uint16_t kWindow2GridlineColor = 64;
 
 constexpr uint16_t kSelectionPayload = 15;
+// FORMULA payload before the tokens: row, column, XF, result, options and
+// the reserved double word.
+constexpr uint32_t kFormulaHeadPayload = 20;
 constexpr uint16_t kMaxLabelLength = 255;
 
 const TXLSRowInfo* FindRow(const TXLSRowInfoList& rows, int32_t row) {
@@ -291,9 +295,11 @@ void TXLSSheetWriter::WriteRowCells(int32_t row) {
         closeBoth();
         WriteError(row, column, xf, cell.Number);
         break;
+      case ckFormula:
+        closeBoth();
+        WriteFormula(cell, row, column, xf);
+        break;
       default:
-        // Formula cells are written once the formula engine compiles them for
-        // the file; until then nothing is written for them.
         closeBoth();
         break;
     }
@@ -320,6 +326,9 @@ void TXLSSheetWriter::WriteSingleCell(const TXLSCellRef& cell, int32_t row, int3
       break;
     case ckError:
       WriteError(row, column, xf, cell.Number);
+      break;
+    case ckFormula:
+      WriteFormula(cell, row, column, xf);
       break;
     default:
       break;
@@ -449,6 +458,28 @@ void TXLSSheetWriter::WriteError(int32_t row, int32_t column, uint16_t xf, doubl
   record.AddWord(xf);
   record.AddByte(static_cast<uint8_t>(code));
   record.AddByte(1);  // an error, not a boolean
+  AddSheetRecord(record, lkCells);
+}
+
+void TXLSSheetWriter::WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf) {
+  const TXLSCompiledFormula* formula = cell.Formula();
+  if (!formula || !context_.workbook) return;
+  TXLSCalculator& calculator = WorkbookCalculator(*context_.workbook);
+  calculator.SetBiff5(!context_.biff8);
+  if (calculator.WriteCellFormula(*formula, row, column, formulaTokens_) != kResultOk) return;
+  // Readers take no CONTINUE after a FORMULA record: a formula whose record
+  // does not fit is left out like one that does not encode.
+  const uint32_t payload = kFormulaHeadPayload + formulaTokens_.Length();
+  if (payload > context_.maxRecordData) return;
+  if (NoteCellWritten(row, column) != kResultOk) return;
+  TXLSBlob& record = StartCellRecord(kRecFormula, payload, row, column);
+  record.AddWord(xf);
+  // Nothing computes the result yet: a zero the reader replaces, since the
+  // record asks to be calculated on load.
+  record.AddDouble(0.0);
+  record.AddWord(kFormulaCalculateOnLoad);
+  record.AddDWord(0);
+  record.AppendBlob(formulaTokens_);
   AddSheetRecord(record, lkCells);
 }
 

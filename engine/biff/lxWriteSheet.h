@@ -66,6 +66,10 @@ inline constexpr uint16_t kRecLabelSST = 0x00FD;
 inline constexpr uint16_t kRecLabel = 0x0204;
 inline constexpr uint16_t kRecBoolErr = 0x0205;
 inline constexpr uint16_t kRecMergedCells = 0x00E5;
+inline constexpr uint16_t kRecFormula = 0x0006;
+// FORMULA option: the reader computes the formula when the file opens (the
+// stored result is only a placeholder).
+inline constexpr uint16_t kFormulaCalculateOnLoad = 0x0002;
 
 // BOF substream types and versions.
 inline constexpr uint16_t kBOFWorkbookGlobals = 0x0005;
@@ -179,6 +183,8 @@ class TXLSSheetWriter {
   void WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
   // A BOOLERR record holding the error code.
   void WriteError(int32_t row, int32_t column, uint16_t xf, double code);
+  // A FORMULA record; nothing for a formula the file version cannot hold.
+  void WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
 
   void WriteSheetRecords(uint32_t streamPosition);
   void WriteColumnInfo();
@@ -204,6 +210,7 @@ class TXLSSheetWriter {
   int32_t maxColumnLevel_ = 0;
   uint8_t activePane_ = 3;
   TXLSBlob record_{256};
+  TXLSBlob formulaTokens_{256};
   // Runs being gathered in the current row.
   int32_t rkFirst_ = -1;
   std::vector<TRKItem> rkRun_;

@@ -176,7 +176,16 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
     if (what & kCopyValues) {
       if (src) {
         TXLSCellRef* dst = toCells.GetCell(dr, dc);
-        if (sameBook && src->Kind != ckFormula && dst != src) {
+        // Within the workbook a formula is copied with its relative
+        // references moved as far as the cell moves.
+        std::shared_ptr<TXLSCompiledFormula> copied;
+        if (sameBook && src->Kind == ckFormula && dst != src && src->Formula())
+          copied = toBook->CopyFormula(*src->Formula(), dr - sr, dc - sc);
+        if (copied) {
+          BlankCell(sheet_, dst);
+          dst->SetFormula(std::move(copied));
+          dst->Kind = ckFormula;
+        } else if (sameBook && src->Kind != ckFormula && dst != src) {
           dst->SetFormula(nullptr);
           const int32_t oldString = dst->Kind == ckString ? dst->StringIndex : 0;
           const int32_t newString = src->Kind == ckString ? src->StringIndex : 0;
@@ -185,8 +194,8 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
           dst->Number = src->Number;
           dst->Kind = src->Kind;
         } else if (dst != src) {
-          // Between workbooks, and for formulas until formulas can be
-          // copied with their references shifted, the value travels.
+          // Between workbooks (whose sheets a formula cannot name), and for
+          // a formula without the formula engine, the value travels.
           BlankCell(sheet_, dst);
           sheet_->SetCellValue(dst, from->ReadCellValue(src));
         }

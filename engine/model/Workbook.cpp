@@ -143,7 +143,15 @@ std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CompileFormula(const AnsiStri
   return links_ && links_->compileFormula ? links_->compileFormula(*this, text, sheetIdentifier) : nullptr;
 }
 
-AnsiString TXLSWorkbook::FormulaText(const TXLSCompiledFormula*, int32_t, int32_t, int32_t) { return {}; }
+AnsiString TXLSWorkbook::FormulaText(const TXLSCompiledFormula* formula, int32_t row, int32_t, int32_t column) {
+  if (!formula || !links_ || !links_->formulaText) return {};
+  return links_->formulaText(*this, *formula, row, column);
+}
+
+std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CopyFormula(const TXLSCompiledFormula& formula, int32_t rowOffset,
+                                                               int32_t columnOffset) {
+  return links_ && links_->copyFormula ? links_->copyFormula(formula, rowOffset, columnOffset) : nullptr;
+}
 
 int32_t TXLSWorkbook::EvaluateFormula(int32_t, const TXLSCompiledFormula*, TVariant& result, int32_t, int32_t) {
   result = TVariant::Null();

@@ -45,6 +45,7 @@ namespace lx {
 class TStream;
 class TXLSStringTable;
 class TXLSWorkbook;
+class TXLSCalculator;
 class IXLSWorksheet;
 class IXLSWorkSheets;
 class IXLSRange;
@@ -488,6 +489,10 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   // without it no text compiles and these give nothing.
   std::shared_ptr<TXLSCompiledFormula> CompileFormula(const AnsiString& text, int32_t sheetIdentifier);
   AnsiString FormulaText(const TXLSCompiledFormula* formula, int32_t row, int32_t sheetIdentifier, int32_t column);
+  // The formula with its relative references moved by the offsets; null
+  // without the formula engine.
+  std::shared_ptr<TXLSCompiledFormula> CopyFormula(const TXLSCompiledFormula& formula, int32_t rowOffset,
+                                                   int32_t columnOffset);
   [[nodiscard]] int32_t EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
                                         int32_t column, int32_t row);
   [[nodiscard]] int32_t CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond);
@@ -525,6 +530,10 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t LastFormat() const { return lastFormat_; }
   int32_t LastOpenFormat() const { return lastOpenFormat_; }
   const TXLSWorkbookLinks* Links() const { return links_; }
+  // The formula engine's calculator, made by the formula layer the first
+  // time it is needed and kept with the workbook; null until then.
+  TXLSCalculator* Calculator() const { return calculator_.get(); }
+  void SetCalculator(std::shared_ptr<TXLSCalculator> calculator) { calculator_ = std::move(calculator); }
 
  private:
   std::unique_ptr<TlxExternSheetSheet> MakeExternSheets();
@@ -553,6 +562,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t lastOpenFormat_ = 0;
   bool kept_ = false;
   bool userFlag_ = false;
+  std::shared_ptr<TXLSCalculator> calculator_;
 };
 
 // A new empty workbook (no worksheets yet) whose saving, opening, exporting

@@ -50,6 +50,15 @@ struct TXLSWorkbookLinks {
   std::function<std::shared_ptr<TXLSCompiledFormula>(TXLSWorkbook& book, const AnsiString& text,
                                                      int32_t sheetIdentifier)>
       compileFormula;
+  // "=" and the text of a compiled formula for the cell (row, column), both
+  // 0-based; empty when it has none.
+  std::function<AnsiString(TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column)>
+      formulaText;
+  // A copy of a compiled formula whose relative references move by the
+  // offsets, as when its cell is copied that far.
+  std::function<std::shared_ptr<TXLSCompiledFormula>(const TXLSCompiledFormula& formula, int32_t rowOffset,
+                                                     int32_t columnOffset)>
+      copyFormula;
   // Fits the widths of the range's columns (columns true) or the heights of
   // its rows.
   std::function<void(IXLSRange& range, bool columns)> autoFit;

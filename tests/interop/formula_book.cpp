@@ -1,0 +1,66 @@
+// Writes formulas.xls (BIFF8) and formulas5.xls (BIFF5): one formula per line
+// of a text file in column A of the first sheet, over a few values in
+// columns B to D and on a second sheet named "Data", for the peers to open
+// and calculate.
+//
+// Usage: formula_book OUTDIR FORMULAS.txt
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "lxCodePage.h"
+#include "lxHandle.h"
+
+using namespace lx;
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: formula_book OUTDIR FORMULAS.txt\n");
+    return 2;
+  }
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  IXLSWorksheet* sheet = book->Worksheets()->Add();
+  IXLSWorksheet* data = book->Worksheets()->Add();
+  data->SetName(u"Data");
+  // B1:B5 = 1..5, C1:C3 texts, D1:D2 booleans, Data!A1:A3 = 10, 20, 30.
+  for (int32_t row = 1; row <= 5; ++row) sheet->Cells()->Item(row, 2)->SetValue(TVariant(double(row)));
+  const char16_t* texts[] = {u"apple", u"Banana", u"cherry pie"};
+  for (int32_t row = 1; row <= 3; ++row) sheet->Cells()->Item(row, 3)->SetValue(TVariant(texts[row - 1]));
+  sheet->Cells()->Item(1, 4)->SetValue(TVariant(true));
+  sheet->Cells()->Item(2, 4)->SetValue(TVariant(false));
+  for (int32_t row = 1; row <= 3; ++row) data->Cells()->Item(row, 1)->SetValue(TVariant(10.0 * row));
+  // Data!C1:D4 a table with a header row, Data!F1:F2 a criterion on it.
+  const char16_t* names[] = {u"Name", u"a", u"b", u"a"};
+  for (int32_t row = 1; row <= 4; ++row) {
+    data->Cells()->Item(row, 3)->SetValue(TVariant(names[row - 1]));
+    data->Cells()->Item(row, 4)->SetValue(row == 1 ? TVariant(u"Qty") : TVariant(double(row - 1)));
+  }
+  data->Cells()->Item(1, 6)->SetValue(TVariant(u"Name"));
+  data->Cells()->Item(2, 6)->SetValue(TVariant(u"a"));
+
+  std::ifstream list(argv[2]);
+  std::string line;
+  int32_t row = 1;
+  int failed = 0;
+  while (std::getline(list, line)) {
+    if (line.empty()) continue;
+    XLSPtr<IXLSRange> cell = sheet->Cells()->Item(row, 1);
+    cell->SetValue(TVariant(AnsiToWide(line)));
+    if (!cell->HasFormula()) {
+      std::fprintf(stderr, "row %d does not compile: %s\n", static_cast<int>(row), line.c_str());
+      ++failed;
+    }
+    ++row;
+  }
+  if (failed) return 1;
+  const std::filesystem::path dir(argv[1]);
+  for (const auto& [file, format] : {std::pair{"formulas.xls", kSaveBiff8}, std::pair{"formulas5.xls", kSaveBiff5}}) {
+    const int32_t result = book->SaveAs((dir / file).u16string(), format);
+    if (result != 1) {
+      std::fprintf(stderr, "saving %s failed: %d\n", file, static_cast<int>(result));
+      return 1;
+    }
+  }
+  return 0;
+}
