@@ -11,6 +11,7 @@
 #include "lxCSV.h"
 #include "lxHandle.h"
 #include "support/LocaleGuard.h"
+#include "support/TempDir.h"
 
 namespace lx {
 namespace {
@@ -68,24 +69,7 @@ TEST(CSV, ShapesAndWideOutput) {
   EXPECT_EQ(Bytes(wide), expected);
 }
 
-class CSVFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("lx_csv_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::u16string Path(const char* name) const { return Utf8ToUtf16((dir_ / name).string()); }
-  std::string Read(const char* name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::filesystem::path dir_;
-};
+class CSVFiles : public test::TTempDirTest {};
 
 TEST_F(CSVFiles, WorkbookAndRangeSaveTheirCellsByCode) {
   const TLocaleGuard locale{TFormatSettings{}};

@@ -15,6 +15,7 @@
 #include "lxRange.h"
 #include "lxStyle.h"
 #include "support/LocaleGuard.h"
+#include "support/TempDir.h"
 
 namespace lx {
 namespace {
@@ -259,24 +260,7 @@ TEST(RTF, MergedAreasSpanTheirColumnsAndMergeVertically) {
   EXPECT_EQ(document.find("\\cellx2916"), std::string::npos);
 }
 
-class RTFFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("lx_rtf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::u16string Path(const char* name) const { return Utf8ToUtf16((dir_ / name).string()); }
-  std::string Read(const char* name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::filesystem::path dir_;
-};
+class RTFFiles : public test::TTempDirTest {};
 
 TEST_F(RTFFiles, WorkbookSheetsAndRangesSaveByEveryRoute) {
   XLSPtr<IXLSWorkBook> book = CreateWorkbook();
