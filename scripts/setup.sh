@@ -7,6 +7,8 @@ packages=(
   # toolchain and test frameworks
   build-essential cmake g++ clang libclang-rt-14-dev clang-format-14
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+  # the API reference (scripts/docs.sh)
+  doxygen
   # text measurement for auto-fit: font lookup, font reading, and faces
   # metric-compatible with Arial, Times New Roman and Courier New
   libfontconfig-dev libfreetype-dev pkg-config fonts-liberation2

@@ -12,6 +12,7 @@
 
 #include "MarletData.h"
 #include "Unit1.h"
+#include "lxVersion.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
   }
   switch (options.mode) {
     case lx::TAppOptions::qmHelp:
-      std::cout << lx::kMarletUsage;
+      std::cout << "marlet " << lx::kVersion << "\n" << lx::kMarletUsage;
       return 0;
     case lx::TAppOptions::qmExport:
       return lx::RunMarletExport(options, std::cout, std::cerr);

@@ -12,6 +12,7 @@
 
 #include "QuillonData.h"
 #include "Unit2.h"
+#include "lxVersion.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
   }
   switch (options.mode) {
     case lx::TQuillonOptions::qmHelp:
-      std::cout << lx::kQuillonUsage;
+      std::cout << "quillon " << lx::kVersion << "\n" << lx::kQuillonUsage;
       return 0;
     case lx::TQuillonOptions::qmExport:
       return lx::RunQuillonExport(options, std::cout, std::cerr);

@@ -1,9 +1,9 @@
 """A program's command line (quillon or marlet), run without any display (no
 DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM): every mistake is reported with
 the usage and exit code 2 before a window could be started, --help prints the
-usage.
+program's name and version (the second argument) and the usage.
 
-usage: app_command_line.py PATH-OF-PROGRAM"""
+usage: app_command_line.py PATH-OF-PROGRAM VERSION"""
 import os
 import subprocess
 import sys
@@ -17,6 +17,7 @@ CASES = [
     (["--screenshot"], 2, "--screenshot needs a file name"),
     (["--db", "shop.db", "extra"], 2, "unknown argument: extra"),
     (["--help"], 0, "usage: " + PROGRAM),
+    (["--help"], 0, "%s %s\n" % (PROGRAM, sys.argv[2] if len(sys.argv) > 2 else "")),
 ]
 
 
