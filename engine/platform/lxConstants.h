@@ -15,11 +15,14 @@ namespace lx {
 
 // ---------------------------------------------------------------- none and automatic
 
+// No line, colour, fill or underline; also "not set" where a setting is optional.
 inline constexpr int32_t xlNone = -4142;
+// The automatic colour or setting, chosen by the application.
 inline constexpr int32_t xlAutomatic = -4105;
 
 // ---------------------------------------------------------------- alignments
 
+// Horizontal alignments of a cell's contents (General: text left, numbers right).
 inline constexpr int32_t xlHAlignGeneral = 1;
 inline constexpr int32_t xlHAlignLeft = -4131;
 inline constexpr int32_t xlHAlignCenter = -4108;
@@ -29,6 +32,7 @@ inline constexpr int32_t xlHAlignJustify = -4130;
 inline constexpr int32_t xlHAlignCenterAcrossSelection = 7;
 inline constexpr int32_t xlHAlignDistributed = -4117;
 
+// Vertical alignments of a cell's contents.
 inline constexpr int32_t xlVAlignTop = -4160;
 inline constexpr int32_t xlVAlignCenter = -4108;
 inline constexpr int32_t xlVAlignBottom = -4107;
@@ -37,6 +41,7 @@ inline constexpr int32_t xlVAlignDistributed = -4117;
 
 // ---------------------------------------------------------------- shifts of Insert and Delete
 
+// How Delete (up, left) and Insert (down, right) move the neighbouring cells.
 inline constexpr int32_t xlShiftUp = -4162;
 inline constexpr int32_t xlShiftToLeft = -4159;
 inline constexpr int32_t xlShiftDown = -4121;
