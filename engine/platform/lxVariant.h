@@ -45,28 +45,50 @@
 
 namespace lx {
 
+// The type code of a variant: one of the var constants, with varArray set for arrays.
 using TVarType = uint16_t;
 
+// Nothing assigned.
 inline constexpr TVarType varEmpty = 0;
+// The null value (a missing value).
 inline constexpr TVarType varNull = 1;
+// Signed 16-bit integer.
 inline constexpr TVarType varSmallint = 2;
+// Signed 32-bit integer.
 inline constexpr TVarType varInteger = 3;
+// 32-bit floating point.
 inline constexpr TVarType varSingle = 4;
+// 64-bit floating point.
 inline constexpr TVarType varDouble = 5;
+// Currency: a 64-bit amount times 10,000.
 inline constexpr TVarType varCurrency = 6;
+// A date-time: days since 30 December 1899, time as the fraction.
 inline constexpr TVarType varDate = 7;
+// Wide (UTF-16) text.
 inline constexpr TVarType varOleStr = 8;
+// An error code.
 inline constexpr TVarType varError = 10;
+// A boolean.
 inline constexpr TVarType varBoolean = 11;
+// The element type of arrays: each element is a variant.
 inline constexpr TVarType varVariant = 12;
+// An interface pointer (IXLSUnknown).
 inline constexpr TVarType varUnknown = 13;
+// Signed 8-bit integer.
 inline constexpr TVarType varShortInt = 16;
+// Unsigned 8-bit integer.
 inline constexpr TVarType varByte = 17;
+// Unsigned 16-bit integer.
 inline constexpr TVarType varWord = 18;
+// Unsigned 32-bit integer.
 inline constexpr TVarType varLongWord = 19;
+// Signed 64-bit integer.
 inline constexpr TVarType varInt64 = 20;
+// 8-bit text in the system code page.
 inline constexpr TVarType varString = 256;
+// The flag of an array type.
 inline constexpr TVarType varArray = 0x2000;
+// The bits of the element type.
 inline constexpr TVarType varTypeMask = 0x0FFF;
 
 // The currency scale: a currency value is stored as amount x 10,000.
@@ -92,7 +114,9 @@ double ComposeDateTime(double date, double time);
 // so DecodeDate and DecodeTime agree. Both return false (and leave the
 // fields 0) for values outside the valid years or not finite.
 bool DecodeDate(double dateTime, int& year, int& month, int& day);
+// The time fields of a date-time; false (all fields 0) as DecodeDate.
 bool DecodeTime(double dateTime, int& hour, int& minute, int& second, int& millisecond);
+// The date and time fields together; false (all fields 0) as DecodeDate.
 bool DecodeDateTime(double dateTime, int& year, int& month, int& day, int& hour, int& minute, int& second,
                     int& millisecond);
 
@@ -122,15 +146,25 @@ concept IsVariantInteger =
     std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, wchar_t> &&
     !std::same_as<T, char8_t> && !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
 
+// A value of one of several types, as cells, ranges and fields pass them: empty, null, numbers of every size, currency,
+// dates, booleans, wide and 8-bit text, error codes, interfaces and arrays of variants. A variant owns its text and
+// array and holds a reference to its interface.
 class TVariant {
  public:
+  // An empty variant.
   TVariant() noexcept = default;
+  // A deep copy (arrays are copied element by element).
   TVariant(const TVariant& other);
+  // Takes over other's value; other is left empty.
   TVariant(TVariant&& other) noexcept;
+  // Replaces the value with a deep copy of other's.
   TVariant& operator=(const TVariant& other);
+  // Replaces the value with other's; other is left empty.
   TVariant& operator=(TVariant&& other) noexcept;
+  // Frees the value.
   ~TVariant();
 
+  // A boolean.
   TVariant(bool value) : type_(varBoolean), value_(std::in_place_type<bool>, value) {}
   // Every integer type gets the type code of its size and sign; an unsigned
   // 64-bit value too large for varInt64 becomes a double.
@@ -138,24 +172,36 @@ class TVariant {
   requires(IsVariantInteger<T> && !(sizeof(T) == 8 && std::is_unsigned_v<T>)) TVariant(T value)
       : type_(IntegerType(sizeof(T), std::is_signed_v<T>)),
         value_(std::in_place_type<int64_t>, static_cast<int64_t>(value)) {}
+  // An unsigned 64-bit integer: varInt64, or a double when it does not fit.
   template <class T>
   requires(IsVariantInteger<T> && sizeof(T) == 8 && std::is_unsigned_v<T>) TVariant(T value)
       : TVariant(FromUnsigned64(value)) {}
+  // A single.
   TVariant(float value) : type_(varSingle), value_(std::in_place_type<double>, value) {}
+  // A double.
   TVariant(double value) : type_(varDouble), value_(std::in_place_type<double>, value) {}
+  // Wide text.
   TVariant(std::u16string value) : type_(varOleStr), value_(std::move(value)) {}
+  // Wide text (copied).
   TVariant(std::u16string_view value) : type_(varOleStr), value_(std::u16string(value)) {}
+  // Wide text (copied; value must not be null).
   TVariant(const char16_t* value) : type_(varOleStr), value_(std::u16string(value)) {}
   // 8-bit text in the system code page.
   TVariant(std::string value) : type_(varString), value_(std::move(value)) {}
+  // 8-bit text in the system code page (copied).
   TVariant(std::string_view value) : type_(varString), value_(std::string(value)) {}
+  // 8-bit text in the system code page (copied; value must not be null).
   TVariant(const char* value) : type_(varString), value_(std::string(value)) {}
 
+  // The null value.
   static TVariant Null();
+  // A date-time (varDate).
   static TVariant FromDate(double dateTime);
   // The amount already multiplied by 10,000.
   static TVariant FromCurrency(int64_t scaled);
+  // An error code (varError).
   static TVariant FromError(int32_t code);
+  // An interface (varUnknown); the variant holds a reference.
   static TVariant FromInterface(XLSPtr<IXLSUnknown> object);
   // Arrays with every element empty. A negative count counts as 0; counts
   // are cut so that the high bound stays a 32-bit integer.
@@ -165,24 +211,32 @@ class TVariant {
 
   // The type code; arrays give varArray | varVariant.
   TVarType VarType() const noexcept;
+  // Whether nothing is assigned.
   bool IsEmpty() const noexcept { return type_ == varEmpty; }
+  // Whether the value is null.
   bool IsNull() const noexcept { return type_ == varNull; }
+  // Whether the value is an array.
   bool IsArray() const noexcept { return type_ == varArray; }
+  // Whether the value is wide or 8-bit text.
   bool IsString() const noexcept { return type_ == varOleStr || type_ == varString; }
   // Integer types of every size and sign.
   bool IsInteger() const noexcept;
   // Integers, single, double and currency (dates and booleans are not).
   bool IsNumeric() const noexcept;
+  // Frees the value and makes the variant empty.
   void Clear() noexcept;
 
   // The stored text of a varOleStr or varString variant; empty text for any
   // other type. For reading without a copy on hot paths.
   const std::u16string& WideValue() const noexcept;
+  // The stored 8-bit text of a varString variant; empty text for any other type.
   const std::string& AnsiValue() const noexcept;
   // The stored currency (x 10,000), error code and interface; 0 or nullptr
   // for other types.
   int64_t CurrencyValue() const noexcept;
+  // The error code of a varError variant, else 0.
   int32_t ErrorValue() const noexcept;
+  // The interface of a varUnknown variant (a new reference), else null.
   XLSPtr<IXLSUnknown> InterfaceValue() const;
 
   // Numbers of every kind, dates (the day number), booleans (1, 0) and text
@@ -191,6 +245,7 @@ class TVariant {
   // As ToDouble, then rounded to the nearest integer, ties to even. Values
   // beyond the 64-bit (32-bit) range fail.
   int64_t ToInt64(bool* ok = nullptr) const;
+  // As ToInt64, within the 32-bit range.
   int32_t ToInt32(bool* ok = nullptr) const;
   // Numbers are true unless 0; text is "True" or "False" in any letter case
   // or a number.
@@ -207,15 +262,21 @@ class TVariant {
   // Array shape: dimensions (0 for a non-array), bounds per dimension 1 or 2
   // (an invalid dimension gives low 0 and high -1), element count.
   int ArrayDims() const noexcept;
+  // The low bound of dimension dim (1 or 2).
   int32_t ArrayLowBound(int dim) const noexcept;
+  // The high bound of dimension dim (1 or 2).
   int32_t ArrayHighBound(int dim) const noexcept;
+  // The number of elements of all dimensions together.
   int64_t ArrayElementCount() const noexcept;
   // Elements by their indexes within the bounds. Reading outside the bounds,
   // or with the wrong number of indexes, gives an empty variant; writing
   // there changes nothing and returns false.
   const TVariant& ArrayItem(int32_t i) const noexcept;
+  // Element (i, j) of a two-dimensional array.
   const TVariant& ArrayItem(int32_t i, int32_t j) const noexcept;
+  // Sets element i of a one-dimensional array; false outside the bounds.
   bool SetArrayItem(int32_t i, TVariant value);
+  // Sets element (i, j) of a two-dimensional array; false outside the bounds.
   bool SetArrayItem(int32_t i, int32_t j, TVariant value);
 
  private:
