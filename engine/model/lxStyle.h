@@ -32,36 +32,65 @@ namespace lx {
 // declares the names; the operations follow the counting slots in slot
 // order).
 
+// The font of a range's cells. Reads look at the top-left cell; writes change every cell of the range.
 class IXLSFont : public IXLSUnknown {
  public:
-  virtual WideString Name() = 0;                     // 3
-  virtual double Size() = 0;                         // 4 points
-  virtual int32_t ColorIndex() = 0;                  // 5
-  virtual uint32_t Color() = 0;                      // 6
-  virtual bool Bold() = 0;                           // 7
-  virtual bool Italic() = 0;                         // 8
-  virtual bool Strikethrough() = 0;                  // 9
-  virtual bool OutlineFont() = 0;                    // 10
-  virtual bool Shadow() = 0;                         // 11
-  virtual int32_t Underline() = 0;                   // 12
-  virtual bool Subscript() = 0;                      // 13
-  virtual bool Superscript() = 0;                    // 14
-  virtual uint8_t Charset() = 0;                     // 15
-  virtual uint8_t FontFamily() = 0;                  // 16
-  virtual void SetSize(float points) = 0;            // 17
-  virtual void SetColorIndex(int32_t value) = 0;     // 18
-  virtual void SetColor(uint32_t rgb) = 0;           // 19
-  virtual void SetBold(bool value) = 0;              // 20
-  virtual void SetItalic(bool value) = 0;            // 21
-  virtual void SetStrikethrough(bool value) = 0;     // 22
-  virtual void SetOutlineFont(bool value) = 0;       // 23
-  virtual void SetShadow(bool value) = 0;            // 24
-  virtual void SetUnderline(int32_t value) = 0;      // 25
-  virtual void SetSubscript(bool value) = 0;         // 26
-  virtual void SetSuperscript(bool value) = 0;       // 27
+  // The font's name ("Arial").
+  virtual WideString Name() = 0;  // 3
+  // The size in points.
+  virtual double Size() = 0;  // 4 points
+  // The colour as a palette index 1..56, or xlAutomatic.
+  virtual int32_t ColorIndex() = 0;  // 5
+  // The colour as RGB 0x00BBGGRR.
+  virtual uint32_t Color() = 0;  // 6
+  // Whether the text is bold.
+  virtual bool Bold() = 0;  // 7
+  // Whether the text is italic.
+  virtual bool Italic() = 0;  // 8
+  // Whether the text is struck through.
+  virtual bool Strikethrough() = 0;  // 9
+  // Whether the glyphs are drawn as outlines.
+  virtual bool OutlineFont() = 0;  // 10
+  // Whether the text has a shadow.
+  virtual bool Shadow() = 0;  // 11
+  // The underline: xlNone or an xlUnderlineStyle constant.
+  virtual int32_t Underline() = 0;  // 12
+  // Whether the text is subscript.
+  virtual bool Subscript() = 0;  // 13
+  // Whether the text is superscript.
+  virtual bool Superscript() = 0;  // 14
+  // The character set.
+  virtual uint8_t Charset() = 0;  // 15
+  // The font family.
+  virtual uint8_t FontFamily() = 0;  // 16
+  // Sets the size in points.
+  virtual void SetSize(float points) = 0;  // 17
+  // Sets the colour by palette index (1..56) or xlAutomatic.
+  virtual void SetColorIndex(int32_t value) = 0;  // 18
+  // Sets the colour by RGB; stored as the nearest palette colour.
+  virtual void SetColor(uint32_t rgb) = 0;  // 19
+  // Makes the text bold or normal.
+  virtual void SetBold(bool value) = 0;  // 20
+  // Makes the text italic or upright.
+  virtual void SetItalic(bool value) = 0;  // 21
+  // Strikes the text through or not.
+  virtual void SetStrikethrough(bool value) = 0;  // 22
+  // Draws the glyphs as outlines or not.
+  virtual void SetOutlineFont(bool value) = 0;  // 23
+  // Gives the text a shadow or not.
+  virtual void SetShadow(bool value) = 0;  // 24
+  // Sets the underline: xlNone or an xlUnderlineStyle constant.
+  virtual void SetUnderline(int32_t value) = 0;  // 25
+  // Makes the text subscript or not.
+  virtual void SetSubscript(bool value) = 0;  // 26
+  // Makes the text superscript or not.
+  virtual void SetSuperscript(bool value) = 0;  // 27
+  // Sets the font's name.
   virtual void SetName(const WideString& name) = 0;  // 28
-  virtual void SetCharset(uint8_t value) = 0;        // 29
-  virtual void SetFontFamily(uint8_t value) = 0;     // 30
+  // Sets the character set.
+  virtual void SetCharset(uint8_t value) = 0;  // 29
+  // Sets the font family.
+  virtual void SetFontFamily(uint8_t value) = 0;  // 30
 
  protected:
   ~IXLSFont() = default;
@@ -70,47 +99,78 @@ class IXLSFont : public IXLSUnknown {
 // One edge of the borders of a range.
 class IXLSBorder : public IXLSUnknown {
  public:
-  virtual uint32_t Color() = 0;                   // 3
-  virtual int32_t ColorIndex() = 0;               // 4
-  virtual int32_t LineStyle() = 0;                // 5
-  virtual void SetColor(uint32_t rgb) = 0;        // 6
+  // The line colour as RGB 0x00BBGGRR.
+  virtual uint32_t Color() = 0;  // 3
+  // The line colour as a palette index 1..56, or xlAutomatic.
+  virtual int32_t ColorIndex() = 0;  // 4
+  // The line style: xlNone or a line-style constant (xlContinuous, xlDash, ...).
+  virtual int32_t LineStyle() = 0;  // 5
+  // Sets the line colour by RGB; stored as the nearest palette colour.
+  virtual void SetColor(uint32_t rgb) = 0;  // 6
+  // Sets the line colour by palette index or xlAutomatic.
   virtual void SetColorIndex(int32_t value) = 0;  // 7
-  virtual void SetLineStyle(int32_t value) = 0;   // 8
-  virtual int32_t Weight() = 0;                   // 9
-  virtual void SetWeight(int32_t value) = 0;      // 10
+  // Sets the line style (xlNone removes the line).
+  virtual void SetLineStyle(int32_t value) = 0;  // 8
+  // The line weight: xlHairline, xlThin, xlMedium or xlThick.
+  virtual int32_t Weight() = 0;  // 9
+  // Sets the line weight: xlHairline, xlThin, xlMedium or xlThick.
+  virtual void SetWeight(int32_t value) = 0;  // 10
 
  protected:
   ~IXLSBorder() = default;
 };
 
+// The borders of a range's cells: all edges at once, or one edge through Item. Reads look at the top edge of the
+// top-left cell; writes change every side of every cell.
 class IXLSBorders : public IXLSUnknown {
  public:
-  virtual uint32_t Color() = 0;                       // 3 of the top edge
-  virtual int32_t ColorIndex() = 0;                   // 4
-  virtual int32_t LineStyle() = 0;                    // 5
-  virtual void SetColor(uint32_t rgb) = 0;            // 6 all sides of every cell
-  virtual void SetColorIndex(int32_t value) = 0;      // 7
-  virtual void SetLineStyle(int32_t value) = 0;       // 8
-  virtual int32_t Weight() = 0;                       // 9
-  virtual void SetWeight(int32_t value) = 0;          // 10
+  // The line colour of the top edge as RGB.
+  virtual uint32_t Color() = 0;  // 3 of the top edge
+  // The line colour of the top edge as a palette index.
+  virtual int32_t ColorIndex() = 0;  // 4
+  // The line style of the top edge.
+  virtual int32_t LineStyle() = 0;  // 5
+  // Sets the line colour of every side of every cell by RGB.
+  virtual void SetColor(uint32_t rgb) = 0;  // 6 all sides of every cell
+  // Sets the line colour of every side of every cell by palette index.
+  virtual void SetColorIndex(int32_t value) = 0;  // 7
+  // Sets the line style of every side of every cell.
+  virtual void SetLineStyle(int32_t value) = 0;  // 8
+  // The line weight of the top edge.
+  virtual int32_t Weight() = 0;  // 9
+  // Sets the line weight of every side of every cell.
+  virtual void SetWeight(int32_t value) = 0;  // 10
+  // One edge: an xlEdge, xlInside or xlDiagonal constant, or xlAround; a new object each time.
   virtual XLSPtr<IXLSBorder> Item(int32_t edge) = 0;  // 11
 
  protected:
   ~IXLSBorders() = default;
 };
 
+// The fill of a range's cells: a pattern, its colour and the background colour. Reads look at the top-left cell; writes
+// change every cell.
 class IXLSInterior : public IXLSUnknown {
  public:
-  virtual void SetColor(uint32_t rgb) = 0;               // 3
-  virtual uint32_t Color() = 0;                          // 4
-  virtual void SetPatternColor(uint32_t rgb) = 0;        // 5
-  virtual uint32_t PatternColor() = 0;                   // 6
-  virtual void SetColorIndex(int32_t value) = 0;         // 7
+  // Sets the background colour by RGB; stored as the nearest palette colour.
+  virtual void SetColor(uint32_t rgb) = 0;  // 3
+  // The background colour as RGB.
+  virtual uint32_t Color() = 0;  // 4
+  // Sets the pattern colour by RGB.
+  virtual void SetPatternColor(uint32_t rgb) = 0;  // 5
+  // The pattern colour as RGB.
+  virtual uint32_t PatternColor() = 0;  // 6
+  // Sets the background colour by palette index, xlNone (no fill) or xlAutomatic.
+  virtual void SetColorIndex(int32_t value) = 0;  // 7
+  // Sets the pattern colour by palette index or xlAutomatic.
   virtual void SetPatternColorIndex(int32_t value) = 0;  // 8
-  virtual void SetPattern(int32_t value) = 0;            // 9
-  virtual int32_t ColorIndex() = 0;                      // 10
-  virtual int32_t PatternColorIndex() = 0;               // 11
-  virtual int32_t Pattern() = 0;                         // 12
+  // Sets the pattern: xlNone, xlSolid, a pattern constant or a pattern number.
+  virtual void SetPattern(int32_t value) = 0;  // 9
+  // The background colour as a palette index, or xlNone.
+  virtual int32_t ColorIndex() = 0;  // 10
+  // The pattern colour as a palette index.
+  virtual int32_t PatternColorIndex() = 0;  // 11
+  // The pattern.
+  virtual int32_t Pattern() = 0;  // 12
 
  protected:
   ~IXLSInterior() = default;
