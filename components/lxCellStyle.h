@@ -38,23 +38,32 @@
 
 namespace lx {
 
+// The formatting the exporters give a cell, written in one go by ApplyCellStyle or TXLSCellStyler.
 struct TXLSCellStyle {
+  // Whether font is written.
   bool hasFont = false;
+  // The font.
   TXLSFontStyle font;
   // Palette index of the fill, 0 for none written.
   int32_t fillColorIndex = 0;
   // Edge lines (ApplyEdgeBorderLines) when hasBorders.
   bool hasBorders = false;
+  // The line style of the edges.
   TBorderStyle borderStyle = BorderStyleNone;
+  // The palette index of the edge lines.
   int32_t borderColorIndex = 0;
   // xlHAlign... constant; 0 leaves the alignment.
   int32_t horizontalAlignment = 0;
+  // Whether numberFormat is written.
   bool hasNumberFormat = false;
+  // The number format text.
   WideString numberFormat;
 
+  // Whether the style writes nothing.
   bool Empty() const {
     return !hasFont && fillColorIndex == 0 && !hasBorders && horizontalAlignment == 0 && !hasNumberFormat;
   }
+  // Styles are equal when every field is.
   friend bool operator==(const TXLSCellStyle&, const TXLSCellStyle&) = default;
 };
 
@@ -79,10 +88,13 @@ bool TextKeepsAscii(const TField& field, uint8_t charset);
 void WriteFieldValue(IXLSWorksheet& sheet, int32_t row, int32_t column, const TField& field, uint8_t charset,
                      bool keepsAscii);
 
+// Applies numbered cell styles fast: it remembers which cell format each style gave a cell of a given format and reuses
+// it, instead of going through the range operations for every cell.
 class TXLSCellStyler {
  public:
   // The number of a style in this styler; equal styles share one.
   int32_t StyleId(const TXLSCellStyle& style);
+  // The style of a number from StyleId.
   const TXLSCellStyle& Style(int32_t id) const { return styles_[static_cast<size_t>(id)]; }
 
   // Gives the cell at the 0-based position of sheet style `id`, with the

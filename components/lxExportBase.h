@@ -46,6 +46,9 @@ std::string ConvertNumberFormat(std::string_view format);
 // The spreadsheet's horizontal alignment constant of a framework alignment.
 int32_t AlignmentConstant(TAlignment alignment);
 
+// What the grid and dataset exporters share: the settings (fonts, colours, borders, origin, group fields, rows per
+// sheet), the export walk, the workbook it fills and saving. The exporter owns the workbook it creates until
+// ExportToFile or ReleaseWorkbook releases it.
 class TXLSExportBase : public TComponent {
  public:
   ~TXLSExportBase() override;
@@ -128,20 +131,27 @@ class TXLSExportBase : public TComponent {
     TVariant width;
     // The cell's text; with clear the cell's contents are cleared instead.
     std::u16string text;
+    // Clear the cell's contents instead of writing text.
     bool clear = false;
     // Font and fill; they come in as the previous column left them (the
     // header font and colour for the first column).
     const TFont* font = nullptr;
+    // The fill colour.
     TColor color = clNone;
+    // An xlHAlign constant; 0 leaves the alignment.
     int32_t horizontalAlignment = 0;
     // The text number format "@" is set (unless foNumberFormat).
     bool textFormat = false;
   };
   // Where the detail cells of a column come from.
   struct TDetailSource {
+    // The field whose values the cells show (owned by its dataset).
     TField* field = nullptr;
+    // The font of the cells (not owned).
     const TFont* font = nullptr;
+    // The fill colour of the cells.
     TColor color = clNone;
+    // The alignment of the cells.
     TAlignment alignment = taLeftJustify;
     // Left empty when ClearGroupFields and groups are active.
     bool groupColumn = false;
@@ -164,13 +174,21 @@ class TXLSExportBase : public TComponent {
   // The untyped events; a derived exporter sets them when its typed event
   // is assigned (empty otherwise, so nothing is built for them).
   struct THooks {
+    // After a header cell.
     std::function<void(IXLSRange* cell, int32_t index)> headerCell;
+    // After a detail cell.
     std::function<void(IXLSRange* cell, int32_t row, int32_t index)> detailCell;
+    // After a detail row.
     std::function<void(IXLSRange* range, int32_t row)> detailRow;
+    // After the header row.
     std::function<void(IXLSRange* range)> header;
+    // After the detail rows of a sheet.
     std::function<void(IXLSRange* range)> detail;
+    // After the export.
     std::function<void(IXLSRange* range)> exported;
+    // For each worksheet the export adds.
     std::function<void(IXLSWorksheet* sheet)> worksheetCreate;
+    // After a group title row.
     std::function<void(int32_t groupIndex, IXLSRange* row, IXLSRange* cell)> groupTitle;
   };
   THooks hooks_;

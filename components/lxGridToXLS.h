@@ -33,54 +33,91 @@ namespace lx {
 
 class TGridToXLS;
 
+// After a detail cell is written: the cell, the 0-based record row and column index, the grid column.
 using TAfterDBGridDetailCell =
     std::function<void(TGridToXLS* sender, IXLSRange* cell, int32_t rowIndex, int32_t columnIndex, TColumn* column)>;
+// After a header cell is written: the cell, the 0-based column index, the grid column.
 using TAfterDBGridHeaderCell =
     std::function<void(TGridToXLS* sender, IXLSRange* cell, int32_t columnIndex, TColumn* column)>;
+// After a detail row is written: the row's range and its 0-based record row.
 using TAfterDBGridDetailRow = std::function<void(TGridToXLS* sender, IXLSRange* range, int32_t rowIndex)>;
+// After the header row is written: its range.
 using TAfterDBGridHeader = std::function<void(TGridToXLS* sender, IXLSRange* range)>;
+// After all detail rows of a sheet are written: their range.
 using TAfterDBGridDetail = std::function<void(TGridToXLS* sender, IXLSRange* range)>;
+// After the export: the range of everything written.
 using TAfterDBGridExport = std::function<void(TGridToXLS* sender, IXLSRange* range)>;
+// When the export adds a worksheet (the first one or one after RowsPerSheet rows).
 using TOnDBGridWorksheetCreate = std::function<void(TGridToXLS* sender, IXLSWorksheet* worksheet)>;
+// After a group title row is written: the 0-based group level, the row's range and its title cell.
 using TAfterGroupTitle =
     std::function<void(TGridToXLS* sender, int32_t groupIndex, IXLSRange* groupRow, IXLSRange* groupCell)>;
 
 // Column width in characters per pixel of grid width.
 inline constexpr double kPixelsToColumnWidth = 0.1433;
 
+// Exports what a data-aware grid shows into a workbook: a header row of the visible columns' captions and a row per
+// record of the grid's dataset, with group titles, sheet splitting and events. The exporter holds the workbook it fills
+// until ExportToFile or ReleaseWorkbook.
 class TGridToXLS : public TXLSExportBase {
  public:
   TGridToXLS();
   ~TGridToXLS() override;
 
   // ---- published properties
+  // The grid to export (not owned; forgotten when it is destroyed).
   TDBGrid* DBGrid() const { return grid_; }
+  // Sets the grid to export (not owned).
   void SetDBGrid(TDBGrid* grid);
+  // Whether header cells take the grid's title fonts instead of HeaderFont.
   bool OriginalHeaderFont() const { return originalHeaderFont_; }
+  // Header cells take the grid's title fonts (true) or HeaderFont.
   void SetOriginalHeaderFont(bool value) { originalHeaderFont_ = value; }
+  // Whether detail cells take the grid columns' fonts instead of DetailFont.
   bool OriginalDetailFont() const { return originalDetailFont_; }
+  // Detail cells take the grid columns' fonts (true) or DetailFont.
   void SetOriginalDetailFont(bool value) { originalDetailFont_ = value; }
+  // Whether header cells take the grid's title colours instead of HeaderColor.
   bool OriginalHeaderColor() const { return originalHeaderColor_; }
+  // Header cells take the grid's title colours (true) or HeaderColor.
   void SetOriginalHeaderColor(bool value) { originalHeaderColor_ = value; }
+  // Whether detail cells take the grid columns' colours instead of DetailColor.
   bool OriginalDetailColor() const { return originalDetailColor_; }
+  // Detail cells take the grid columns' colours (true) or DetailColor.
   void SetOriginalDetailColor(bool value) { originalDetailColor_ = value; }
 
   // ---- events
+  // The handler called after each detail cell (empty when none).
   const TAfterDBGridDetailCell& AfterDetailCell() const { return afterDetailCell_; }
+  // Sets the handler called after each detail cell.
   void SetAfterDetailCell(TAfterDBGridDetailCell handler);
+  // The handler called after each header cell.
   const TAfterDBGridHeaderCell& AfterHeaderCell() const { return afterHeaderCell_; }
+  // Sets the handler called after each header cell.
   void SetAfterHeaderCell(TAfterDBGridHeaderCell handler);
+  // The handler called after each detail row.
   const TAfterDBGridDetailRow& AfterDetailRow() const { return afterDetailRow_; }
+  // Sets the handler called after each detail row.
   void SetAfterDetailRow(TAfterDBGridDetailRow handler);
+  // The handler called after the header row.
   const TAfterDBGridHeader& AfterHeader() const { return afterHeader_; }
+  // Sets the handler called after the header row.
   void SetAfterHeader(TAfterDBGridHeader handler);
+  // The handler called after the detail rows of a sheet.
   const TAfterDBGridDetail& AfterDetail() const { return afterDetail_; }
+  // Sets the handler called after the detail rows of a sheet.
   void SetAfterDetail(TAfterDBGridDetail handler);
+  // The handler called after the export.
   const TAfterDBGridExport& AfterExport() const { return afterExport_; }
+  // Sets the handler called after the export.
   void SetAfterExport(TAfterDBGridExport handler);
+  // The handler called for each worksheet the export adds.
   const TOnDBGridWorksheetCreate& OnWorksheetCreate() const { return onWorksheetCreate_; }
+  // Sets the handler called for each worksheet the export adds.
   void SetOnWorksheetCreate(TOnDBGridWorksheetCreate handler);
+  // The handler called after each group title row.
   const TAfterGroupTitle& AfterGroupTitle() const { return afterGroupTitle_; }
+  // Sets the handler called after each group title row.
   void SetAfterGroupTitle(TAfterGroupTitle handler);
 
  protected:

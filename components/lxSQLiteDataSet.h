@@ -34,8 +34,11 @@ class TSQLiteDatabase : public TComponent {
   // A database file (UTF-8 name; created when missing); ":memory:" opens an
   // empty in-memory database. An open connection is closed first.
   bool Open(const std::string& fileName);
+  // Opens an empty in-memory database; false on failure.
   bool OpenMemory() { return Open(":memory:"); }
+  // Closes the connection (nothing happens when none is open).
   void Close();
+  // Whether a connection is open.
   bool Connected() const { return db_ != nullptr; }
 
   // Runs every statement of a script; stops at the first failing one.
@@ -43,7 +46,9 @@ class TSQLiteDatabase : public TComponent {
   // Reads a script file (UTF-8) and runs it.
   bool LoadScriptFile(const std::string& fileName);
 
+  // The message of the last failure.
   const std::string& LastError() const { return lastError_; }
+  // The SQLite connection (owned by this object), or null.
   sqlite3* Handle() const { return db_; }
 
  private:
@@ -86,15 +91,20 @@ class TSQLiteDataSet : public TDataSet {
   TSQLiteDataSet() = default;
   ~TSQLiteDataSet() override;
 
+  // The database the dataset reads (not owned).
   TSQLiteDatabase* Database() const { return database_; }
+  // Sets the database to read (not owned; forgotten when it is destroyed).
   void SetDatabase(TSQLiteDatabase* database);
+  // The query Open runs.
   const std::string& SQL() const { return sql_; }
+  // Sets the query Open runs.
   void SetSQL(std::string sql) { sql_ = std::move(sql); }
   // Opens "SELECT * FROM <name>"; replaces the SQL.
   void SetTableName(std::string_view name);
 
  protected:
   void InternalOpen() override;
+  // Forgets the database when it is destroyed.
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
@@ -109,6 +119,7 @@ bool OpenDemoDatabase(TSQLiteDatabase& database);
 
 // Objects of the demo database.
 inline constexpr const char* kDemoCustomerTable = "customer";
+// The orders table of the demo database.
 inline constexpr const char* kDemoOrdersTable = "orders";
 // The orders sorted by Terms, PaymentMethod and OrderNo, the order in which
 // an export grouped by terms and payment method expects them.

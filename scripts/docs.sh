@@ -20,7 +20,8 @@ version=$(sed -n 's/^project(lxengine VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 
 # Every public type and operation of these has a comment.
 documented=(
-  lxVersion.h.in lxConstants.h lxHandle.h lxObject.h lxVariant.h lxStyle.h lxPageSetup.h
+  lxVersion.h.in lxConstants.h lxHandle.h lxObject.h lxVariant.h lxStyle.h lxPageSetup.h lxText.h lxStringTable.h
+  lxDataToXLS.h lxGridToXLS.h lxExportBase.h lxSQLiteDataSet.h lxCellStyle.h
 )
 
 warnings="$out/warnings.log"

@@ -29,13 +29,19 @@ namespace lx {
 class TXLSBlob;
 class TXLSBlobList;
 
+// Record number of SST (the shared strings).
 inline constexpr uint16_t kRecSST = 0x00FC;
+// Record number of EXTSST (the lookup index of the SST).
 inline constexpr uint16_t kRecExtSST = 0x00FF;
+// The longest text an SST entry holds, in code units.
 inline constexpr uint32_t kMaxSSTStringLength = 0xFFFF;
 
+// The shared string table: each distinct text once, with a reference count, under a table index from 1.
 class TXLSStringTable {
  public:
+  // Entries are allocated in blocks of this many.
   static constexpr uint32_t kBlockSize = 100;
+  // Texts per EXTSST bucket.
   static constexpr uint16_t kExtSSTBucketSize = 8;
 
   TXLSStringTable();
@@ -66,13 +72,19 @@ class TXLSStringTable {
   // position in the workbook stream where the SST record will begin.
   void WriteSST(TXLSBlobList& list, uint32_t streamOffset);
 
+  // The payload limit of one record while writing (8224 for BIFF8).
   uint16_t MaxRecordData() const { return maxRecordData_; }
+  // Sets the payload limit of one record.
   void SetMaxRecordData(uint16_t value) { maxRecordData_ = value; }
+  // The highest table index in use or below it on the free list; entries above it are gone.
   int32_t HighestIndex() const { return highestIndex_; }
+  // The references held on all texts together (the cells that show a text).
   uint32_t TotalReferences() const { return totalReferences_; }
+  // The number of distinct texts held.
   uint32_t UniqueCount() const { return uniqueCount_; }
   // Allocated entry blocks (tests watch trimming through this).
   uint32_t BlockCount() const { return static_cast<uint32_t>(blocks_.size()); }
+  // The number of hash buckets (tests watch growth through this).
   uint32_t BucketCount() const { return static_cast<uint32_t>(buckets_.size()); }
 
  private:

@@ -10,7 +10,9 @@
 
 namespace lx {
 
+// Wide text: UTF-16 code units.
 using WideString = std::u16string;
+// 8-bit text in a code page stated where it is used.
 using AnsiString = std::string;
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
