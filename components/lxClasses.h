@@ -20,8 +20,11 @@ namespace lx {
 // Base of the framework's exceptions; the message is 8-bit text.
 class Exception : public std::exception {
  public:
+  // An exception with a message.
   explicit Exception(std::string message) : message_(std::move(message)) {}
+  // The message.
   const char* what() const noexcept override { return message_.c_str(); }
+  // The message.
   const std::string& Message() const { return message_; }
 
  private:
@@ -38,6 +41,7 @@ class EAbort : public Exception {
 // An index outside a list.
 class EListError : public Exception {
  public:
+  // An EListError with a message.
   using Exception::Exception;
 };
 
@@ -54,16 +58,24 @@ bool SameText(std::string_view a, std::string_view b);
 class TStringList {
  public:
   TStringList() = default;
+  // A list of the given strings.
   TStringList(std::initializer_list<std::string> items) : items_(items) {}
 
+  // The number of strings.
   int Count() const { return static_cast<int>(items_.size()); }
+  // The string at a 0-based index; raises EListError outside the list.
   const std::string& Strings(int index) const;
+  // As Strings.
   const std::string& operator[](int index) const { return Strings(index); }
+  // Replaces the string at a 0-based index; raises EListError outside the list.
   void SetStrings(int index, std::string value);
   // Appends and returns the new string's index.
   int Add(std::string value);
+  // Inserts a string before a 0-based index (Count() appends); raises EListError outside 0..Count().
   void Insert(int index, std::string value);
+  // Removes the string at a 0-based index; raises EListError outside the list.
   void Delete(int index);
+  // Removes every string.
   void Clear() { items_.clear(); }
   // Replaces the contents with a copy of the source's strings.
   void Assign(const TStringList& source) { items_ = source.items_; }
@@ -71,8 +83,11 @@ class TStringList {
   // SameText; -1 when there is none.
   int IndexOf(std::string_view value) const;
 
+  // The first string, for range-based for.
   std::vector<std::string>::const_iterator begin() const { return items_.begin(); }
+  // Past the last string.
   std::vector<std::string>::const_iterator end() const { return items_.end(); }
+  // Lists are equal when they hold equal strings in the same order.
   friend bool operator==(const TStringList&, const TStringList&) = default;
 
  private:
@@ -80,6 +95,7 @@ class TStringList {
   std::vector<std::string> items_;
 };
 
+// What Notification tells about a component: inserted, or being removed (destroyed).
 enum TOperation { opInsert, opRemove };
 
 // Base of the framework's non-visual objects (datasets, data sources, grids,
@@ -94,14 +110,19 @@ class TComponent {
   TComponent& operator=(const TComponent&) = delete;
   virtual ~TComponent();
 
+  // The component's name.
   const std::string& Name() const { return name_; }
+  // Sets the component's name.
   void SetName(std::string name) { name_ = std::move(name); }
 
   // Asks to be told (through Notification) when component is destroyed.
   void FreeNotification(TComponent* component);
+  // No longer asks to be told when component is destroyed.
   void RemoveFreeNotification(TComponent* component);
 
  protected:
+  // Called when a component this one registered with (or that registered with this one) is destroyed (opRemove); a
+  // derived class clears its pointer to it.
   virtual void Notification(TComponent* component, TOperation operation);
 
  private:

@@ -20,19 +20,27 @@
 
 namespace lx {
 
+// A colour: RGB 0x00BBGGRR, a system colour (SystemColor), clNone or clDefault.
 using TColor = int32_t;
 
 // Markers that are not colours. ColorToRGB hands them back unchanged, so a
 // caller tests for them before converting.
+// No colour: nothing is filled or the setting is left as it is.
 inline constexpr TColor clNone = 0x1FFFFFFF;
+// The default colour of the object that receives it.
 inline constexpr TColor clDefault = 0x20000000;
 
 // The flag that marks a system colour; the low byte is the system index.
 inline constexpr uint32_t kSystemColorFlag = 0x80000000u;
+// The system colour of a system index (0..255).
 constexpr TColor SystemColor(int index) {
   return static_cast<TColor>(kSystemColorFlag | (static_cast<uint32_t>(index) & 0xFFu));
 }
 
+// ---------------------------------------------------------------- system colours
+
+// The desktop's colours by role (scroll bar, window, window text, button face, ...); ColorToRGB gives the theme's
+// value.
 inline constexpr TColor clScrollBar = SystemColor(0);
 inline constexpr TColor clBackground = SystemColor(1);
 inline constexpr TColor clActiveCaption = SystemColor(2);
@@ -59,6 +67,8 @@ inline constexpr TColor cl3DLight = SystemColor(22);
 inline constexpr TColor clInfoText = SystemColor(23);
 inline constexpr TColor clInfoBk = SystemColor(24);
 
+// ---------------------------------------------------------------- named colours
+
 // The framework's named colours, 0x00BBGGRR.
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clMaroon = 0x000080;
@@ -81,6 +91,8 @@ inline constexpr TColor clSkyBlue = 0xF0CAA6;
 inline constexpr TColor clCream = 0xF0FBFF;
 inline constexpr TColor clMedGray = 0xA4A0A0;
 
+// ---------------------------------------------------------------- colour functions
+
 // The colour made of red, green and blue: r + 256 g + 65536 b.
 constexpr TColor RGB(uint8_t red, uint8_t green, uint8_t blue) {
   return static_cast<TColor>(red | (green << 8) | (blue << 16));
@@ -89,6 +101,8 @@ constexpr TColor RGB(uint8_t red, uint8_t green, uint8_t blue) {
 // The RGB value of a colour: system colours become the theme's colour,
 // everything else (clNone and clDefault included) is returned unchanged.
 uint32_t ColorToRGB(TColor color);
+
+// ---------------------------------------------------------------- character sets
 
 // Character sets of a font, by their desktop numbers.
 inline constexpr uint8_t ANSI_CHARSET = 0;
@@ -111,6 +125,8 @@ inline constexpr uint8_t THAI_CHARSET = 222;
 inline constexpr uint8_t EASTEUROPE_CHARSET = 238;
 inline constexpr uint8_t OEM_CHARSET = 255;
 
+// ---------------------------------------------------------------- fonts
+
 // The code page of 8-bit text written for a font of this character set:
 // 0 -> 1252, 77 -> the Macintosh pseudo page (2), 128 -> 932, 129 -> 949,
 // 130 -> 1361, 134 -> 936, 136 -> 950, 161 -> 1253, 162 -> 1254,
@@ -123,19 +139,26 @@ uint32_t CharsetToCodePage(uint8_t charset);
 // Horizontal alignment of a field, a grid column or a column title.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// Styles of a font: bold, italic, underlined, struck out.
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of font styles, one bit per TFontStyle.
 class TFontStyles {
  public:
   constexpr TFontStyles() = default;
+  // The set of the listed styles.
   constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
     for (TFontStyle s : styles) bits_ |= Bit(s);
   }
+  // Whether the style is in the set.
   constexpr bool Contains(TFontStyle style) const { return (bits_ & Bit(style)) != 0; }
+  // Adds the style.
   constexpr void Include(TFontStyle style) { bits_ |= Bit(style); }
+  // Removes the style.
   constexpr void Exclude(TFontStyle style) { bits_ &= static_cast<uint8_t>(~Bit(style)); }
+  // Whether the set is empty.
   constexpr bool Empty() const { return bits_ == 0; }
+  // Sets are equal when they hold the same styles.
   friend constexpr bool operator==(TFontStyles, TFontStyles) = default;
 
  private:
@@ -155,23 +178,38 @@ class TFont {
   // The framework's default dialog font: MS Sans Serif, 8 pt, window text,
   // default character set.
   TFont() = default;
+  // A font of a name, size in points, styles, colour and character set.
   TFont(std::string name, int size, TFontStyles style = {}, TColor color = clWindowText,
         uint8_t charset = DEFAULT_CHARSET);
 
+  // The font's name.
   const std::string& Name() const { return name_; }
+  // Sets the font's name.
   void SetName(std::string name) { name_ = std::move(name); }
+  // The size in points.
   int Size() const { return size_; }
+  // Sets the size in points.
   void SetSize(int points) { size_ = points; }
+  // The size as a negative pixel height at kScreenPixelsPerInch.
   int Height() const;
+  // Sets the size from a pixel height at kScreenPixelsPerInch (the sign is ignored).
   void SetHeight(int height);
+  // The styles.
   TFontStyles Style() const { return style_; }
+  // Sets the styles.
   void SetStyle(TFontStyles style) { style_ = style; }
+  // The text colour.
   TColor Color() const { return color_; }
+  // Sets the text colour.
   void SetColor(TColor color) { color_ = color; }
+  // The character set.
   uint8_t Charset() const { return charset_; }
+  // Sets the character set.
   void SetCharset(uint8_t charset) { charset_ = charset; }
 
+  // Copies every attribute of source.
   void Assign(const TFont& source) { *this = source; }
+  // Fonts are equal when every attribute is.
   friend bool operator==(const TFont&, const TFont&) = default;
 
  private:

@@ -47,16 +47,23 @@ enum TBorderStyle {
 // Formatting steps an exporter can be told to skip.
 enum TFormatOption { foBorders, foNumberFormat, foFont, foAlignment };
 
+// A set of TFormatOption values.
 class TFormatOptions {
  public:
   constexpr TFormatOptions() = default;
+  // The set of the listed options.
   constexpr TFormatOptions(std::initializer_list<TFormatOption> options) {
     for (TFormatOption o : options) bits_ |= Bit(o);
   }
+  // Whether the option is in the set.
   constexpr bool Contains(TFormatOption option) const { return (bits_ & Bit(option)) != 0; }
+  // Adds the option.
   constexpr void Include(TFormatOption option) { bits_ |= Bit(option); }
+  // Removes the option.
   constexpr void Exclude(TFormatOption option) { bits_ &= static_cast<uint8_t>(~Bit(option)); }
+  // Whether the set is empty.
   constexpr bool Empty() const { return bits_ == 0; }
+  // Sets are equal when they hold the same options.
   friend constexpr bool operator==(TFormatOptions, TFormatOptions) = default;
 
  private:
@@ -86,16 +93,24 @@ void ApplyFont(IXLSRangeBase* range, const TFont& font);
 // ApplyFont makes, in its order, with the colour as the workbook's palette
 // index (ResolveColor) and the name as wide text.
 struct TXLSFontStyle {
+  // The character set.
   uint8_t charset = 0;
+  // The font's name.
   std::u16string name;
+  // The size in points.
   float size = 0;
   // Palette index 1..56; 0 leaves the colour (the font's colour is clNone).
   int32_t colorIndex = 0;
+  // Bold.
   bool bold = false;
+  // Italic.
   bool italic = false;
+  // Single underline.
   bool underline = false;
+  // Struck through.
   bool strikeOut = false;
 
+  // Font styles are equal when every field is.
   friend bool operator==(const TXLSFontStyle&, const TXLSFontStyle&) = default;
 };
 TXLSFontStyle ResolveFont(const TXLSWorkbook& book, const TFont& font);
@@ -107,7 +122,9 @@ void ApplyFontStyle(IXLSRangeBase* range, const TXLSFontStyle& font);
 // Line style and weight of a border style: hair 1/1, thick 1/4, thin 1/2,
 // double -4119/4, anything else -4142/2.
 struct TBorderLine {
+  // An xl line-style constant (xlContinuous, xlDouble) or xlNone.
   int32_t lineStyle;
+  // An xl weight constant (xlHairline, xlThin, xlThick).
   int32_t weight;
 };
 TBorderLine BorderLineOf(TBorderStyle style);
@@ -124,8 +141,10 @@ bool TopEdgeHasLine(IXLSRangeBase* range);
 
 // ---------------------------------------------------------------- storage
 
+// One group of an export: a group column and the value and row of its last title.
 class TXLSGroupItem {
  public:
+  // A group over the column at columnIndex, shown at visiblePosition among the exported columns.
   TXLSGroupItem(std::string name, int32_t columnIndex, int32_t visiblePosition)
       : visiblePosition_(visiblePosition), name_(std::move(name)), columnIndex_(columnIndex) {}
 
@@ -137,6 +156,7 @@ class TXLSGroupItem {
   int32_t ColumnIndex() const { return columnIndex_; }
   // The value on this group's last title row.
   const TVariant& LastValue() const { return lastValue_; }
+  // Whether a title has been written, so that LastValue holds its value.
   bool HasValue() const { return hasValue_; }
   // 1-based sheet row of that title; -1 when none.
   int32_t LastTitleRow() const { return lastTitleRow_; }
@@ -153,13 +173,19 @@ class TXLSGroupItem {
 
 // The settings and callbacks an exporter hands to WriteTitles.
 struct TXLSGroupTitleStyle {
+  // The sheet the titles go to (not owned).
   IXLSWorksheet* sheet = nullptr;
   // 0-based column of the exported block's origin.
   int32_t startColumn = 0;
+  // The font of the title rows (not owned).
   const TFont* font = nullptr;
+  // The fill of the title rows.
   TColor color = clNone;
+  // The border style of the title rows.
   TBorderStyle borderStyle = BorderStyleNone;
+  // The border colour of the title rows.
   TColor borderColor = clNone;
+  // Formatting steps to skip.
   TFormatOptions disableFormat;
   // Records written on the current sheet, the current one included.
   int32_t recordsOnSheet = 0;
@@ -174,6 +200,8 @@ struct TXLSGroupTitleStyle {
   std::function<void(int32_t groupIndex, IXLSRange* row, IXLSRange* cell)> afterGroupTitle;
 };
 
+// The groups of an export: which columns group the records, the value of each group's last title, and the writing of
+// title rows with outline levels when a group value changes.
 class TXLSGroupStorage {
  public:
   TXLSGroupStorage() = default;
@@ -182,11 +210,16 @@ class TXLSGroupStorage {
 
   // At least one group was accepted.
   bool Active() const { return active_; }
+  // Marks the storage active (at least one group accepted) or not.
   void SetActive(bool active) { active_ = active; }
+  // The number of exported columns, which title rows span.
   int32_t VisibleColumnCount() const { return visibleColumnCount_; }
+  // Sets the number of exported columns.
   void SetVisibleColumnCount(int32_t count) { visibleColumnCount_ = count; }
 
+  // Appends a group over the column at columnIndex, shown at visiblePosition.
   void Add(const std::string& name, int32_t columnIndex, int32_t visiblePosition);
+  // The number of groups.
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   // Raises EListError outside 0..Count-1.
   TXLSGroupItem& Item(int32_t index) const;
@@ -197,7 +230,9 @@ class TXLSGroupStorage {
 
   // The item has no title yet, or its last value differs from value.
   static bool IsChanged(const TXLSGroupItem& item, const TVariant& value);
+  // Records that a title with value was written on 1-based sheet row.
   static void SetTitle(TXLSGroupItem& item, int32_t row, const TVariant& value);
+  // Forgets the item's last title, so that the next record writes one.
   static void Reset(TXLSGroupItem& item);
 
   // Fills a fresh storage: every name of groupFields that findColumn maps to

@@ -21,7 +21,8 @@ version=$(sed -n 's/^project(lxengine VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 # Every public type and operation of these has a comment.
 documented=(
   lxVersion.h.in lxConstants.h lxHandle.h lxObject.h lxVariant.h lxStyle.h lxPageSetup.h lxText.h lxStringTable.h
-  lxDataToXLS.h lxGridToXLS.h lxExportBase.h lxSQLiteDataSet.h lxCellStyle.h
+  lxDataToXLS.h lxGridToXLS.h lxExportBase.h lxSQLiteDataSet.h lxCellStyle.h lxGroup.h lxDBGrids.h lxClasses.h
+  lxDB.h lxGraphics.h lxSysUtils.h
 )
 
 warnings="$out/warnings.log"
