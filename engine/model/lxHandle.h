@@ -379,10 +379,9 @@ class IXLSWorksheet : public TXLSObject {
 
   // Makes this sheet's tab the first one shown in the tab bar; returns kResultOk.
   virtual int32_t MakeFirstVisibleTab();
-  // Splits the window into panes (the arguments as TXLSPanes takes them, lxPanes.h); returns kResultOk or kResultFail.
+  // Splits the window into panes (the arguments as TXLSPanes::Store takes them, lxPanes.h); returns kResultOk.
   virtual int32_t SplitPanes(int32_t firstRow, int32_t firstColumn, int32_t width, int32_t height);
-  // Freezes the top rows and left columns, with the first visible cells below and right of them; returns kResultOk or
-  // kResultFail.
+  // Freezes the top rows and left columns, with the first visible cells below and right of them; returns kResultOk.
   virtual int32_t FreezePanes(int32_t rows, int32_t columns, int32_t firstColumn, int32_t firstRow);
   // Reserved slot; returns kResultFail.
   virtual int32_t Reserved3();

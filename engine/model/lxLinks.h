@@ -33,6 +33,7 @@ struct TXLSSaveNotes {
   bool fileNameStored = false;
 };
 
+// The operations of the layers above the model that a workbook starts: CreateWorkbook installs them (lxEngine.cpp).
 struct TXLSWorkbookLinks {
   // Writes the workbook in the format of a save-format code to the named
   // file, or to stream when it is not null.
@@ -41,6 +42,7 @@ struct TXLSWorkbookLinks {
       save;
   // The workbook as an HTML page or frameset, and as RTF (file or stream).
   std::function<int32_t(TXLSWorkbook& book, const WideString& fileName)> saveHTML;
+  // The workbook as RTF, to the named file or to stream when it is not null.
   std::function<int32_t(TXLSWorkbook& book, const WideString& fileName, TStream* stream)> saveRTF;
   // Replaces the workbook's content with a file's or a stream's; password is
   // null when none was given.

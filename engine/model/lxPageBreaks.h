@@ -20,11 +20,14 @@
 
 namespace lx {
 
+// Record number of VERTICALPAGEBREAKS.
 inline constexpr uint16_t kRecVerticalPageBreaks = 0x001A;
+// Record number of HORIZONTALPAGEBREAKS.
 inline constexpr uint16_t kRecHorizontalPageBreaks = 0x001B;
 
 class IXLSWorksheet;
 
+// A manual page break before a row or a column.
 class TXLSPageBreak {
  public:
   virtual ~TXLSPageBreak() = default;
@@ -42,6 +45,7 @@ class TXLSPageBreak {
 class TXLSHPageBreak : public TXLSPageBreak {};
 class TXLSVPageBreak : public TXLSPageBreak {};
 
+// A sheet's manual page breaks of one direction, sorted by position. The collection owns its breaks.
 class TXLSPageBreaks {
  public:
   // worksheet: the owning sheet (not owned; may be null in tests).
@@ -59,10 +63,14 @@ class TXLSPageBreaks {
   TXLSPageBreak* Add(int32_t position);
   // Break at a 1-based place, or null.
   TXLSPageBreak* Item(int32_t index) const;
+  // The number of breaks.
   int32_t Count() const { return static_cast<int32_t>(breaks_.size()); }
+  // Removes every break.
   void Clear() { breaks_.clear(); }
 
+  // Whether the breaks are between rows (true) or columns.
   bool Horizontal() const { return horizontal_; }
+  // The sheet (not owned), or null.
   IXLSWorksheet* Worksheet() const { return worksheet_; }
 
   // HORIZONTALPAGEBREAKS or VERTICALPAGEBREAKS for BIFF5 or BIFF8; null when
@@ -75,14 +83,18 @@ class TXLSPageBreaks {
   std::vector<std::unique_ptr<TXLSPageBreak>> breaks_;
 };
 
+// Page breaks between rows.
 class TXLSHPageBreaks : public TXLSPageBreaks {
  public:
+  // The row breaks of worksheet (not owned).
   explicit TXLSHPageBreaks(IXLSWorksheet* worksheet = nullptr) : TXLSPageBreaks(true, worksheet) {}
   std::unique_ptr<TXLSPageBreak> CreateBreak() const override { return std::make_unique<TXLSHPageBreak>(); }
 };
 
+// Page breaks between columns.
 class TXLSVPageBreaks : public TXLSPageBreaks {
  public:
+  // The column breaks of worksheet (not owned).
   explicit TXLSVPageBreaks(IXLSWorksheet* worksheet = nullptr) : TXLSPageBreaks(false, worksheet) {}
   std::unique_ptr<TXLSPageBreak> CreateBreak() const override { return std::make_unique<TXLSVPageBreak>(); }
 };

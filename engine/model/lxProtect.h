@@ -19,12 +19,18 @@
 
 namespace lx {
 
+// Record number of PROTECT.
 inline constexpr uint16_t kRecProtect = 0x0012;
+// Record number of PASSWORD.
 inline constexpr uint16_t kRecPassword = 0x0013;
+// Record number of OBJPROTECT.
 inline constexpr uint16_t kRecObjProtect = 0x0063;
+// Record number of SCENPROTECT.
 inline constexpr uint16_t kRecScenProtect = 0x00DD;
+// Record number of SHEETPROTECTION.
 inline constexpr uint16_t kRecSheetProtection = 0x0867;
 
+// The protection options of a new sheet.
 inline constexpr uint16_t kDefaultProtectOptions = 0x4400;
 // Option bit 0: objects may be edited (OBJPROTECT then writes 0).
 inline constexpr uint16_t kProtectOptionObjects = 0x0001;
@@ -34,11 +40,16 @@ inline constexpr uint16_t kProtectOptionObjects = 0x0001;
 // folded into 15 bits, then mixed with the length and 0xCE4B.
 uint16_t PasswordHash(std::string_view password);
 
+// Protection of a sheet or of a workbook's structure: on or off, and the password's verifier.
 class TXLSProtect {
  public:
+  // Whether protection is on.
   bool Protected() const { return protected_; }
+  // Whether a password is in force.
   bool HasPassword() const { return hasPassword_; }
+  // The password verifier (PasswordHash); 0 without a password.
   uint16_t PasswordHashValue() const { return hash_; }
+  // The SHEETPROTECTION options.
   uint16_t Options() const { return options_; }
 
   // Turns protection on. When a password is set already, password must hash
@@ -53,7 +64,9 @@ class TXLSProtect {
   // Plain setters for the reader. A non-zero hash sets has-password, 0 clears
   // it; neither changes whether protection is on.
   void SetProtected(bool value) { protected_ = value; }
+  // Sets the SHEETPROTECTION options.
   void SetOptions(uint16_t value) { options_ = value; }
+  // Sets the password verifier.
   void SetPasswordHash(uint16_t value);
 
  private:

@@ -14,6 +14,7 @@
 
 namespace lx {
 
+// Calls f with every cell that exists in the 0-based rectangle, row by row.
 template <class F>
 void ForExistingCells(const TXLSCellHeap& cells, int32_t top, int32_t left, int32_t bottom, int32_t right, F&& f) {
   if (cells.Empty()) return;
@@ -34,7 +35,9 @@ void ForExistingCells(const TXLSCellHeap& cells, int32_t top, int32_t left, int3
 // forget the pairs wherever a row's or column's own format changes.
 class TXLSChangeCache {
  public:
+  // Forgets every pair.
   void Reset() { count_ = 0; }
+  // The format old became, into result; false when old is not remembered.
   bool Find(int32_t old, int32_t& result) const {
     for (int i = 0; i < count_; ++i)
       if (old_[i] == old) {
@@ -43,6 +46,7 @@ class TXLSChangeCache {
       }
     return false;
   }
+  // Remembers that old became result.
   void Remember(int32_t old, int32_t result) {
     // Full: the oldest pair gives way.
     const int at = count_ < kPairs ? count_++ : next_++ % kPairs;

@@ -28,15 +28,22 @@
 
 namespace lx {
 
+// The code page of the system's 8-bit text: Windows-1252.
 inline constexpr uint32_t kSystemCodePage = 1252;
+// The OEM code page: 437.
 inline constexpr uint32_t kOemCodePage = 437;
+// The Macintosh code page: Mac Roman.
 inline constexpr uint32_t kMacCodePage = 10000;
 
 // Pseudo code pages that name the system's choice rather than a table.
 inline constexpr uint32_t kCodePageAnsi = 0;
+// The OEM code page (kOemCodePage).
 inline constexpr uint32_t kCodePageOem = 1;
+// The Macintosh code page (kMacCodePage).
 inline constexpr uint32_t kCodePageMac = 2;
+// The thread's 8-bit code page (kSystemCodePage).
 inline constexpr uint32_t kCodePageThreadAnsi = 3;
+// UTF-8.
 inline constexpr uint32_t kCodePageUtf8 = 65001;
 
 // True for the code pages this unit converts with their own table: the

@@ -19,7 +19,9 @@
 
 namespace lx {
 
+// The size of a large page: 2 MiB.
 inline constexpr size_t kLargePageSize = size_t{2} << 20;
+// Blocks from this size on are taken from the system as whole pages.
 inline constexpr size_t kLargeBlockMinimum = kLargePageSize / 2;
 
 // Never nullptr: throws std::bad_alloc when the memory is not there.
@@ -35,13 +37,16 @@ size_t LargeBlockBytesMapped() noexcept;
 class TLargeBlock {
  public:
   TLargeBlock() = default;
+  // A block of bytes; throws std::bad_alloc when the memory is not there.
   explicit TLargeBlock(size_t bytes) : data_(AllocateLargeBlock(bytes)), size_(bytes) {}
   TLargeBlock(const TLargeBlock&) = delete;
   TLargeBlock& operator=(const TLargeBlock&) = delete;
+  // Takes over other's block.
   TLargeBlock(TLargeBlock&& other) noexcept : data_(other.data_), size_(other.size_) {
     other.data_ = nullptr;
     other.size_ = 0;
   }
+  // Frees the block and takes over other's.
   TLargeBlock& operator=(TLargeBlock&& other) noexcept {
     if (this != &other) {
       FreeLargeBlock(data_, size_);
@@ -54,7 +59,9 @@ class TLargeBlock {
   }
   ~TLargeBlock() { FreeLargeBlock(data_, size_); }
 
+  // The block (owned by this object), or null.
   void* Data() const { return data_; }
+  // The block's size in bytes.
   size_t Size() const { return size_; }
 
  private:
@@ -69,6 +76,7 @@ class TLargeBlock {
 // new one (the rest is left).
 class TLargeBlockCarver {
  public:
+  // A carver whose first block has firstBlock bytes.
   explicit TLargeBlockCarver(size_t firstBlock) : nextBlock_(firstBlock) {}
 
   // bytes at most kLargePageSize.
@@ -88,20 +96,26 @@ class TLargeBlockCarver {
 };
 
 template <class T>
+// A standard allocator over AllocateLargeBlock, for large containers.
 class TLargePageAllocator {
  public:
+  // The element type.
   using value_type = T;
 
   TLargePageAllocator() noexcept = default;
+  // Allocators of every element type are interchangeable.
   template <class U>
   TLargePageAllocator(const TLargePageAllocator<U>&) noexcept {}
 
+  // Room for n elements; throws std::bad_alloc (or bad_array_new_length) on failure.
   T* allocate(size_t n) {
     if (n > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
     return static_cast<T*>(AllocateLargeBlock(n * sizeof(T)));
   }
+  // Frees room for n elements from allocate.
   void deallocate(T* block, size_t n) noexcept { FreeLargeBlock(block, n * sizeof(T)); }
 
+  // Every allocator of this kind frees what another allocated.
   template <class U>
   bool operator==(const TLargePageAllocator<U>&) const noexcept {
     return true;

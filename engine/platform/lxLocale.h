@@ -22,25 +22,37 @@
 
 namespace lx {
 
+// The locale values that dates, times and numbers are shown with.
 struct TFormatSettings {
+  // The short date pattern.
   std::string ShortDateFormat = "M/d/yyyy";
+  // The short time pattern.
   std::string ShortTimeFormat = "h:mm AMPM";
+  // The long time pattern.
   std::string LongTimeFormat = "h:mm:ss AMPM";
+  // The text of the morning half of a 12-hour clock.
   std::string TimeAMString = "AM";
+  // The text of the afternoon half of a 12-hour clock.
   std::string TimePMString = "PM";
+  // The decimal separator.
   char DecimalSeparator = '.';
+  // The thousands separator.
   char ThousandSeparator = ',';
   // What "/" and ":" of a date or time format print.
   char DateSeparator = '/';
+  // What ":" of a time format prints.
   char TimeSeparator = ':';
   // Written before the amount of a currency field without a display format.
   std::string CurrencyString = "$";
   // Names by month (January first) and by weekday (Sunday first).
   std::array<std::string, 12> ShortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  // Full month names, January first.
   std::array<std::string, 12> LongMonthNames{"January", "February", "March",     "April",   "May",      "June",
                                              "July",    "August",   "September", "October", "November", "December"};
+  // Short weekday names, Sunday first.
   std::array<std::string, 7> ShortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  // Full weekday names, Sunday first.
   std::array<std::string, 7> LongDayNames{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 };
 
