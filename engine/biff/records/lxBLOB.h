@@ -28,20 +28,27 @@ namespace lx {
 
 class TStream;
 
+// Record number of CONTINUE (the rest of a record longer than the payload limit).
 inline constexpr uint16_t kRecContinue = 0x003C;
+// Bytes of a record header: number and payload length, 16 bits each.
 inline constexpr uint16_t kRecordHeaderSize = 4;
 // Largest record payload in bytes.
 inline constexpr uint16_t kMaxRecordDataBiff8 = 8224;
+// Largest record payload of BIFF5 in bytes.
 inline constexpr uint16_t kMaxRecordDataBiff5 = 2080;
 
 // Frees a record buffer the blob owns; a lent one is left to its lender.
 struct TXLSBufferDeleter {
+  // Whether the buffer is the blob's own (freed with it) or lent.
   bool owned = true;
+  // Frees an owned buffer.
   void operator()(uint8_t* buffer) const noexcept {
     if (owned) delete[] buffer;
   }
 };
 
+// A record buffer: bytes assembled little-endian, with a length (bytes written) within a capacity (bytes allocated).
+// Owns its buffer unless lent one.
 class TXLSBlob {
  public:
   // Allocates exactly `capacity` bytes (nothing when 0); length starts at 0.
@@ -50,19 +57,28 @@ class TXLSBlob {
   // record lists lend their chunks slices of large blocks. Growing beyond
   // the capacity moves the content to a buffer of the blob's own.
   struct TLent {};
+  // Works in the lent buffer (see above).
   TXLSBlob(uint8_t* buffer, uint32_t capacity, TLent);
   TXLSBlob(const TXLSBlob&) = delete;
   TXLSBlob& operator=(const TXLSBlob&) = delete;
+  // Takes over other's buffer; other is left empty.
   TXLSBlob(TXLSBlob&& other) noexcept;
+  // Frees the buffer and takes over other's.
   TXLSBlob& operator=(TXLSBlob&& other) noexcept;
 
+  // The buffer (owned by the blob or its lender); null when nothing is allocated.
   uint8_t* Data() { return data_.get(); }
+  // The buffer.
   const uint8_t* Data() const { return data_.get(); }
+  // The bytes allocated.
   uint32_t Capacity() const { return capacity_; }
+  // The bytes written.
   uint32_t Length() const { return length_; }
   // Length becomes the smaller of n and the capacity.
   void SetLength(uint32_t n) { length_ = n < capacity_ ? n : capacity_; }
+  // Sets the length to 0, keeping the buffer.
   void Clear() { length_ = 0; }
+  // Zeroes the whole buffer; the length stays.
   void ZeroFill();
 
   // Appenders write at offset Length() and advance it, growing the buffer to
@@ -70,12 +86,19 @@ class TXLSBlob {
   // The fixed-size appenders are inline: record assembly calls them for
   // every field of every cell record.
   void AddByte(uint8_t value) { AddScalar(value); }
+  // Appends a 16-bit value.
   void AddWord(uint16_t value) { AddScalar(value); }
+  // Appends a 32-bit value.
   void AddDWord(uint32_t value) { AddScalar(value); }
+  // Appends an IEEE double.
   void AddDouble(double value) { AddScalar(value); }
+  // Appends count bytes.
   void AddBytes(const void* bytes, uint32_t count);
+  // Appends 8-bit text as it is.
   void AddAnsi(std::string_view text);
+  // Appends UTF-16 text, two bytes a code unit.
   void AddWide(std::u16string_view text);
+  // Appends other's written bytes.
   void AppendBlob(const TXLSBlob& other);
   // Appends count bytes of other starting at sourceOffset. Does not grow: the
   // caller has sized this buffer; bytes that do not fit, or that lie outside
@@ -87,16 +110,23 @@ class TXLSBlob {
 
   // Patchers store at an offset without changing the length.
   void PutByte(uint32_t offset, uint8_t value);
+  // Stores a 16-bit value at offset, growing the buffer when it ends before.
   void PutWord(uint32_t offset, uint16_t value);
+  // Stores a 32-bit value at offset.
   void PutDWord(uint32_t offset, uint32_t value);
+  // Stores a double at offset.
   void PutDouble(uint32_t offset, double value);
+  // Stores UTF-16 text at offset, growing the buffer when needed.
   void PutWide(uint32_t offset, std::u16string_view text);
 
   // Readers look at the allocated bytes; anything outside reads as 0 (numbers)
   // or is cut off (texts), so a malformed record never reads out of bounds.
   uint8_t GetByte(uint32_t offset) const;
+  // The 16-bit value at offset.
   uint16_t GetWord(uint32_t offset) const;
+  // The 32-bit value at offset.
   uint32_t GetDWord(uint32_t offset) const;
+  // The double at offset.
   double GetDouble(uint32_t offset) const;
   // count bytes as 8-bit text; the text ends before the first NUL.
   std::string GetAnsi(uint32_t offset, uint32_t count) const;
@@ -141,14 +171,18 @@ std::unique_ptr<TXLSBlob> NewRecord(uint16_t number, uint32_t payload);
 // A whole record whose payload is one 16-bit value.
 std::unique_ptr<TXLSBlob> WordRecord(uint16_t number, uint16_t value);
 
+// A record list: the bytes of many records, kept in chunks in writing order, as they go into a stream. Owns its chunks.
 class TXLSBlobList {
  public:
+  // Records are packed into chunks of this many bytes.
   static constexpr uint16_t kChunkSize = 4048;
 
   TXLSBlobList() = default;
   TXLSBlobList(const TXLSBlobList&) = delete;
   TXLSBlobList& operator=(const TXLSBlobList&) = delete;
+  // Takes over another list's chunks.
   TXLSBlobList(TXLSBlobList&&) noexcept = default;
+  // Frees the chunks and takes over another list's.
   TXLSBlobList& operator=(TXLSBlobList&&) noexcept = default;
 
   // Appends the record's bytes; the record is freed afterwards.
@@ -158,6 +192,7 @@ class TXLSBlobList {
   // Appends another list's bytes in order; the other list keeps its chunks.
   void AddList(const TXLSBlobList& other);
 
+  // The number of chunks.
   uint32_t Count() const { return static_cast<uint32_t>(chunks_.size()); }
   // The chunk at index, or nullptr past the end.
   const TXLSBlob* Item(uint32_t index) const;

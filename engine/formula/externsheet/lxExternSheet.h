@@ -33,18 +33,25 @@
 
 namespace lx {
 
+// Record number of EXTERNCOUNT (BIFF5).
 inline constexpr uint16_t kRecExternCount = 0x0016;
+// Record number of EXTERNSHEET.
 inline constexpr uint16_t kRecExternSheet = 0x0017;
+// Record number of EXTERNNAME.
 inline constexpr uint16_t kRecExternName = 0x0023;
+// Record number of SUPBOOK (BIFF8).
 inline constexpr uint16_t kRecSupBook = 0x01AE;
 
 // Second word of a SUPBOOK record: the workbook itself, or an add-in.
 inline constexpr uint16_t kSupBookInternalMark = 0x0401;
+// SUPBOOK second word of an add-in.
 inline constexpr uint16_t kSupBookAddInMark = 0x3A01;
 
 // Type bytes of BIFF5 EXTERNSHEET records.
 inline constexpr uint8_t kExternSheetOwnSheet = 0x02;
+// BIFF5 EXTERNSHEET type: another sheet of this workbook.
 inline constexpr uint8_t kExternSheetSheetOfThisBook = 0x03;
+// BIFF5 EXTERNSHEET type: the workbook itself.
 inline constexpr uint8_t kExternSheetThisBook = 0x04;
 
 // One entry of the table.
@@ -52,7 +59,9 @@ struct TlxExternSheetSheetItem {
   // Sheet identifiers for the workbook itself; raw sheet numbers (itab + 1)
   // for another supporting workbook. first <= last.
   int32_t firstSheet = -1;
+  // The last sheet, as firstSheet.
   int32_t lastSheet = -1;
+  // Whether the entry is in use.
   bool used = true;
   // True for a reference into this workbook, whatever place the internal
   // SUPBOOK item holds in the list when the file is written.
@@ -62,6 +71,7 @@ struct TlxExternSheetSheetItem {
   int32_t refIndex = -1;
   // Sheet positions found at the last numbering (first <= last), -1 when not.
   int32_t firstPosition = -1;
+  // The last sheet's position at the last numbering, -1 when not found.
   int32_t lastPosition = -1;
   // 0-based place in the supporting-workbook list.
   int32_t supBook = 0;
@@ -69,10 +79,15 @@ struct TlxExternSheetSheetItem {
 
 // One supporting workbook: this workbook, an add-in, or another file.
 struct TXLSSupBookItem {
+  // Whether this is the workbook itself.
   bool internal = false;
+  // The file of another workbook.
   std::u16string fileName;
+  // The sheet names of another workbook.
   std::vector<std::u16string> sheetNames;
+  // Whether this is an add-in.
   bool addIn = false;
+  // The add-in's function name (from EXTERNNAME).
   std::u16string addInName;
 };
 
@@ -91,8 +106,11 @@ class TXLSSupBook {
   // False when the list is empty.
   bool AttachAddInName(std::u16string_view name);
 
+  // The number of supporting workbooks.
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  // The item at a 0-based place (owned by the list), or null.
   const TXLSSupBookItem* Item(int32_t index) const;
+  // Whether the internal reference exists.
   bool HasInternal() const { return internalIndex_ >= 0; }
   // Place of the internal reference; 0 when there is none yet.
   int32_t InternalIndex() const { return internalIndex_ < 0 ? 0 : internalIndex_; }
@@ -109,29 +127,41 @@ class TXLSSupBook {
 // Connections to the workbook. Positions are 1-based; a lookup that finds
 // nothing gives -1 (identifiers, positions) or empty text (names).
 struct TlxExternSheetWorkbookLinks {
+  // The number of sheets plus one.
   std::function<int32_t()> sheetCountPlusOne;
+  // The name of the sheet at a position.
   std::function<std::u16string(int32_t position)> sheetNameAt;
   // Exact, case-sensitive comparison of sheet names.
   std::function<int32_t(std::u16string_view name)> identifierOfSheetName;
+  // The position of the sheet with an identifier.
   std::function<int32_t(int32_t identifier)> positionOfSheetIdentifier;
 };
 
 // Connections to the defined names, used by the formula parser, encoder and
 // renderer through the table. sheetIdentifier 0 is the workbook level.
 struct TlxExternSheetNameLinks {
+  // The identifier of a defined name by its text and scope.
   std::function<int32_t(std::u16string_view text, int32_t sheetIdentifier)> nameIdentifier;
+  // The 1-based index a name gets in the file.
   std::function<int32_t(int32_t nameIdentifier)> nameWrittenIndex;
+  // The text of a name.
   std::function<std::u16string(int32_t nameIdentifier)> nameText;
+  // The sheet a name is local to, 0 for the workbook level.
   std::function<int32_t(int32_t nameIdentifier)> nameSheetIdentifier;
 };
 
+// The external-sheet table: the sheet references that formulas and names use, each an entry naming a sheet range of
+// this or another workbook, numbered for the EXTERNSHEET record on save. Owned by the workbook.
 class TlxExternSheetSheet {
  public:
+  // A table connected to the workbook and to its defined names.
   explicit TlxExternSheetSheet(TlxExternSheetWorkbookLinks workbook = {}, TlxExternSheetNameLinks names = {});
   TlxExternSheetSheet(const TlxExternSheetSheet&) = delete;
   TlxExternSheetSheet& operator=(const TlxExternSheetSheet&) = delete;
 
+  // Replaces the connections to the workbook.
   void SetWorkbookLinks(TlxExternSheetWorkbookLinks links) { workbook_ = std::move(links); }
+  // Replaces the connections to the defined names.
   void SetNameLinks(TlxExternSheetNameLinks links) { names_ = std::move(links); }
 
   // Entry of this workbook from the first sheet to the last, found or
@@ -161,8 +191,11 @@ class TlxExternSheetSheet {
   // 'First' or 'First':'Last' for formula text; empty on failure.
   std::u16string SheetText(int32_t index) const;
 
+  // The entry at an index (owned by the table), or null.
   const TlxExternSheetSheetItem* Item(int32_t index) const { return items_.Get(index); }
+  // The number of entries.
   uint32_t Count() const { return items_.Count(); }
+  // The highest entry index given out.
   int32_t HighestIndex() const { return highest_; }
 
   // Before a BIFF8 save: makes sure the internal reference exists and gives
@@ -170,13 +203,17 @@ class TlxExternSheetSheet {
   void PrepareForSave();
   // Entries numbered by the last PrepareForSave.
   int32_t XtiCount() const { return static_cast<int32_t>(refList_.size()); }
+  // The entry indexes in REF order, from the last PrepareForSave.
   const std::vector<int32_t>& RefList() const { return refList_; }
 
+  // The supporting-workbook list (owned by the table).
   TXLSSupBook& SupBook() { return supBook_; }
+  // The supporting-workbook list.
   const TXLSSupBook& SupBook() const { return supBook_; }
 
   // BIFF8: SUPBOOK records then EXTERNSHEET, from the last PrepareForSave.
   std::vector<std::unique_ptr<TXLSBlob>> BuildSupBookRecords();
+  // The BIFF8 EXTERNSHEET record.
   std::unique_ptr<TXLSBlob> BuildExternSheetBiff8() const;
   // BIFF5: EXTERNCOUNT, one EXTERNSHEET per sheet in position order, and one
   // for the workbook itself. ownPosition is the position of the sheet whose
@@ -186,14 +223,20 @@ class TlxExternSheetSheet {
 
   // Pass-throughs to the defined names; -1 or empty when not connected.
   int32_t NameIdentifier(std::u16string_view text, int32_t sheetIdentifier) const;
+  // See TlxExternSheetNameLinks.
   int32_t NameWrittenIndex(int32_t nameIdentifier) const;
+  // See TlxExternSheetNameLinks.
   std::u16string NameText(int32_t nameIdentifier) const;
+  // See TlxExternSheetNameLinks.
   int32_t NameSheetIdentifier(int32_t nameIdentifier) const;
 
   // Workbook lookups through the connections (-1 / empty when unset).
   int32_t SheetCount() const;
+  // See TlxExternSheetWorkbookLinks.
   std::u16string SheetNameAt(int32_t position) const;
+  // See TlxExternSheetWorkbookLinks.
   int32_t IdentifierOfSheetName(std::u16string_view name) const;
+  // See TlxExternSheetWorkbookLinks.
   int32_t PositionOfSheetIdentifier(int32_t identifier) const;
 
  private:
