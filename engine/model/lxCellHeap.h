@@ -37,6 +37,7 @@ class IXLSWorksheet;
 
 // The last row and column index of a sheet (0-based).
 inline constexpr int32_t kXLSMaxRow = 65535;
+// The last column index of a sheet (0-based).
 inline constexpr int32_t kXLSMaxColumn = 255;
 
 // Stored kind of a cell value.
@@ -66,7 +67,9 @@ struct TXLSCellExtra {
   std::shared_ptr<TXLSCompiledFormula> Formula;
   // The top-left cell of the merged area (itself for the top-left cell).
   TXLSCellRef* MergeOwner = nullptr;
+  // Rows of the merged area (top-left cell only).
   int32_t MergeRows = 0;
+  // Columns of the merged area (top-left cell only).
   uint16_t MergeColumns = 0;
 };
 
@@ -76,25 +79,37 @@ struct TXLSCellExtra {
 // the owner is in the store, and DeleteCell dissolves an area before it frees
 // one of its cells.
 struct TXLSCellRef {
+  // The 0-based row.
   uint16_t Row = 0;
+  // The 0-based column.
   uint8_t Column = 0;
+  // The value kind (TXLSCellKind).
   uint8_t Kind = ckBlank;
+  // The cell format (XF) index; 0 when none is set.
   int32_t FormatIndex = 0;
   // Shared-string index for string cells, -1 (or stale) otherwise.
   int32_t StringIndex = -1;
+  // Whether the cell belongs to a merged area.
   bool Merged = false;
+  // The number, date serial, boolean (1, 0) or error code of the value.
   double Number = 0.0;
+  // The formula and merge data, when the cell has any (owned).
   std::unique_ptr<TXLSCellExtra> Extra;
 
+  // The compiled formula (owned by the cell), or null.
   TXLSCompiledFormula* Formula() const { return Extra ? Extra->Formula.get() : nullptr; }
   // nullptr removes the formula.
   void SetFormula(std::shared_ptr<TXLSCompiledFormula> formula);
   // Hands the formula over, leaving none here.
   std::shared_ptr<TXLSCompiledFormula> TakeFormula();
 
+  // The top-left cell of the merged area (not owned), or null.
   TXLSCellRef* MergeOwner() const { return Extra ? Extra->MergeOwner : nullptr; }
+  // Rows of the merged area (top-left cell only), else 0.
   int32_t MergeRows() const { return Extra ? Extra->MergeRows : 0; }
+  // Columns of the merged area (top-left cell only), else 0.
   uint16_t MergeColumns() const { return Extra ? Extra->MergeColumns : 0; }
+  // Sets the top-left cell of the merged area (not owned).
   void SetMergeOwner(TXLSCellRef* owner);
   // The size of the area, kept by its top-left cell.
   void SetMergeSize(int32_t rows, uint16_t columns);
@@ -114,25 +129,38 @@ static_assert(sizeof(void*) != 8 || sizeof(TXLSCellRef) == 32, "a cell is 32 byt
 // Unit conversions. Round means round to nearest, ties to even.
 // Points to twips in quarter points; twips back to points.
 uint16_t PointsToTwips(double points);
+// Twips to points.
 float TwipsToPoints(uint16_t twips);
 // Characters to 1/256 of the digit-zero width, and back.
 uint16_t CharactersToColumnWidth(double characters);
+// 1/256 of the digit-zero width to characters.
 float ColumnWidthToCharacters(uint16_t width);
 
+// The record of one row: height, format, hidden flag, outline level.
 struct TXLSRowInfo {
+  // The height in twips.
   uint16_t Height = 255;
+  // Whether the height was set rather than fitted.
   bool CustomHeight = false;
+  // The row's cell format, for cells the row formats.
   int32_t FormatIndex = 15;
+  // Whether the row has a format of its own.
   bool HasRowFormat = false;
+  // Whether the row is hidden.
   bool Hidden = false;
   uint8_t OutlineLevel = 0;  // 0..7; public 1..8
+  // The first column with a cell, -1 for none (kept while writing).
   int32_t FirstUsedColumn = -1;
+  // The last column with a cell, -1 for none.
   int32_t LastUsedColumn = -1;
+  // Whether a height was given through the model.
   bool HeightSet = false;
 };
 
+// A sheet's row records, sparse, and the default row. Owned by the sheet.
 class TXLSRowInfoList {
  public:
+  // Records whose format uses are counted in formats (not owned).
   explicit TXLSRowInfoList(TlxFormatList* formats);
   ~TXLSRowInfoList();
   TXLSRowInfoList(const TXLSRowInfoList&) = delete;
@@ -148,25 +176,36 @@ class TXLSRowInfoList {
 
   // Points; 0 for a hidden row.
   double RowHeight(int32_t row) const;
+  // Sets a row's height in points, creating its record.
   void SetRowHeight(int32_t row, double points);
+  // Whether a row is hidden.
   bool RowHidden(int32_t row) const;
+  // Hides or shows a row.
   void SetRowHidden(int32_t row, bool hidden);
   // Moves a format use and marks the row as formatted.
   void SetRowFormat(int32_t row, int32_t formatIndex);
   int32_t RowOutlineLevel(int32_t row) const;  // 1..8
+  // Sets a row's outline level (1..8).
   void SetRowOutlineLevel(int32_t row, int32_t level);
   // Copies all fields of `source` (the default record when nullptr) into the
   // record of `row`, moving the format use.
   void CopyRowInfo(int32_t row, const TXLSRowInfo* source);
+  // The number of hidden rows from row 0 down to the first visible one.
   int32_t HiddenRowsFromTop() const;
 
+  // The record rows without one of their own follow.
   TXLSRowInfo& DefaultRow() { return default_; }
+  // The record rows without one of their own follow.
   const TXLSRowInfo& DefaultRow() const { return default_; }
   // First and last row with a record; -1 when there is none.
   int32_t FirstRow() const { return firstRow_; }
+  // The last row with a record; -1 when there is none.
   int32_t LastRow() const { return lastRow_; }
+  // The number of row records.
   int32_t Count() const { return count_; }
+  // The highest outline level seen while writing.
   int32_t MaxOutlineLevel() const { return maxOutline_; }
+  // Sets the highest outline level.
   void SetMaxOutlineLevel(int32_t level) { maxOutline_ = level; }
 
  private:
@@ -185,41 +224,63 @@ class TXLSRowInfoList {
   int32_t maxOutline_ = 0;
 };
 
+// The record of one column: width, format, hidden flag, outline level.
 struct TXLSColumnInfo {
+  // The width in 1/256 of the digit-zero width.
   uint16_t Width = 2340;
+  // The column's cell format.
   int32_t FormatIndex = 15;
+  // Whether the column is hidden.
   bool Hidden = false;
   uint8_t OutlineLevel = 0;  // 0..7; public 1..8
 };
 
+// A sheet's column records and the default column. Owned by the sheet.
 class TXLSColumnInfoList {
  public:
+  // Records whose format uses are counted in formats (not owned).
   explicit TXLSColumnInfoList(TlxFormatList* formats);
   ~TXLSColumnInfoList();
   TXLSColumnInfoList(const TXLSColumnInfoList&) = delete;
   TXLSColumnInfoList& operator=(const TXLSColumnInfoList&) = delete;
 
+  // The record of a column, or null (also outside 0..255).
   TXLSColumnInfo* Find(int32_t column) const;
   // Created from the default record (width and format) when missing.
   TXLSColumnInfo* Get(int32_t column);
+  // Removes a column's record, giving its format use back.
   void Remove(int32_t column);
 
   double ColumnWidth(int32_t column) const;  // characters
+  // Sets a column's width in characters, creating its record.
   void SetColumnWidth(int32_t column, double characters);
+  // Whether a column is hidden.
   bool ColumnHidden(int32_t column) const;
+  // Hides or shows a column.
   void SetColumnHidden(int32_t column, bool hidden);
+  // Moves a format use to a column's new format.
   void SetColumnFormat(int32_t column, int32_t formatIndex);
   int32_t ColumnOutlineLevel(int32_t column) const;  // 1..8
+  // Sets a column's outline level (1..8).
   void SetColumnOutlineLevel(int32_t column, int32_t level);
+  // Copies all fields of source (the default record when null) into a column's record, moving the format use.
   void CopyColumnInfo(int32_t column, const TXLSColumnInfo* source);
+  // The number of hidden columns from column 0 to the first visible one.
   int32_t HiddenColumnsFromLeft() const;
 
+  // The record columns without one of their own follow.
   TXLSColumnInfo& DefaultColumn() { return default_; }
+  // The record columns without one of their own follow.
   const TXLSColumnInfo& DefaultColumn() const { return default_; }
+  // The first column with a record; -1 when there is none.
   int32_t FirstColumn() const { return firstColumn_; }
+  // The last column with a record; -1 when there is none.
   int32_t LastColumn() const { return lastColumn_; }
+  // The number of column records.
   int32_t Count() const { return count_; }
+  // The highest outline level seen while writing.
   int32_t MaxOutlineLevel() const { return maxOutline_; }
+  // Sets the highest outline level.
   void SetMaxOutlineLevel(int32_t level) { maxOutline_ = level; }
 
  private:
@@ -246,6 +307,7 @@ class TXLSCellArena {
     if (used_ < chunkSize_ && free_.empty()) return &chunks_.back()[used_++];
     return NewSlow();
   }
+  // Resets a cell from New and keeps it for reuse.
   void Delete(TXLSCellRef* cell);
 
  private:
@@ -275,6 +337,7 @@ class TXLSSlotArena {
 
   // count empty slots; count is a power of two from 16 to 256.
   TXLSCellRef** New(uint32_t count);
+  // Keeps an array from New (of count slots) for reuse.
   void Delete(TXLSCellRef** array, uint32_t count);
 
  private:
@@ -286,6 +349,7 @@ class TXLSSlotArena {
   std::array<std::vector<TXLSCellRef**>, kSizes> free_;
 };
 
+// A sheet's cells, sparse by row and column; the store owns its cells, which never move.
 class TXLSCellHeap {
  public:
   // `sheet` is the owning worksheet (non-owning back pointer); it supplies
@@ -309,12 +373,19 @@ class TXLSCellHeap {
   // The 0-based corners of the merged area of a merged cell.
   bool MergedAreaOf(const TXLSCellRef* cell, int32_t& top, int32_t& left, int32_t& bottom, int32_t& right) const;
 
+  // Whether the store has no cell.
   bool Empty() const { return !hasCells_; }
+  // The first row with a cell.
   int32_t FirstRow() const { return firstRow_; }
+  // The last row with a cell.
   int32_t LastRow() const { return lastRow_; }
+  // Rows from the first to the last with a cell; 0 when empty.
   int32_t RowCount() const { return hasCells_ ? lastRow_ - firstRow_ + 1 : 0; }
+  // The first column with a cell.
   int32_t FirstColumn() const { return firstColumn_; }
+  // The last column with a cell.
   int32_t LastColumn() const { return lastColumn_; }
+  // Columns from the first to the last with a cell; 0 when empty.
   int32_t ColumnCount() const { return hasCells_ ? lastColumn_ - firstColumn_ + 1 : 0; }
   // Cells currently in the store.
   int32_t CellCount() const { return cellCount_; }
