@@ -26,6 +26,7 @@
 
 namespace lx {
 
+// Record number of FONT.
 inline constexpr uint16_t kRecFont = 0x0031;
 // FORMAT has carried this number since BIFF4, so BIFF5 and BIFF8 share it.
 inline constexpr uint16_t kRecFormat = 0x041E;
@@ -36,9 +37,13 @@ inline constexpr uint16_t kRecFormat = 0x041E;
 template <typename T, int32_t kBlock = 50>
 class TXLSSlotArray {
  public:
+  // The number of slots in use.
   int32_t Size() const { return size_; }
+  // The number of slots allocated.
   int32_t Capacity() const { return static_cast<int32_t>(blocks_.size()) * kBlock; }
+  // Slot i (0..Size()-1).
   T& operator[](int32_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  // Slot i (0..Size()-1).
   const T& operator[](int32_t i) const { return blocks_[i / kBlock][i % kBlock]; }
   // Grows (value-initialised slots) or shrinks (slots past n reset) to n.
   void Resize(int32_t n) {
@@ -46,6 +51,7 @@ class TXLSSlotArray {
     for (int32_t i = n; i < size_; ++i) (*this)[i] = T();
     size_ = n;
   }
+  // Frees every slot.
   void Clear() {
     blocks_.clear();
     size_ = 0;
@@ -56,8 +62,11 @@ class TXLSSlotArray {
   int32_t size_ = 0;
 };
 
+// One entry of a keyed list.
 struct TXLSKeyEntry {
+  // The key that spells out the entry's attributes.
   WideString Key;
+  // The users of the entry.
   int32_t RefCount = 0;
   // 1-based place in the output table of the last Renumber; 0 when not written.
   int32_t OutputIndex = 0;
@@ -93,8 +102,11 @@ class TXLSKeyList {
   // Drops one reference from oldIndex and adds one to newIndex; default
   // entries and indexes outside the list are not counted.
   void MoveReference(int32_t oldIndex, int32_t newIndex);
+  // Adds a reference to an entry (defaults and indexes outside the list are not counted).
   void AddReference(int32_t index);
+  // Drops a reference from an entry (defaults and indexes outside the list are not counted).
   void ReleaseReference(int32_t index);
+  // Sets every reference count to 0.
   void ResetReferences();
   // Builds the output table: defaults and referenced entries, in list order.
   void Renumber();
@@ -104,12 +116,19 @@ class TXLSKeyList {
   // Frees all entries and starts an empty key map; the default count stays.
   void ClearAll();
 
+  // The number of entries.
   int32_t Count() const { return entries_.Size(); }
+  // The index of the first entry.
   uint16_t BaseIndex() const { return base_; }
+  // Sets the index of the first entry.
   void SetBaseIndex(uint16_t base) { base_ = base; }
+  // The number of default entries (always written, never counted).
   int32_t DefaultCount() const { return defaults_; }
+  // Sets the number of default entries.
   void SetDefaultCount(int32_t count) { defaults_ = count; }
+  // The key GetKey gives for an index outside the list.
   const WideString& FallbackKey() const { return fallback_; }
+  // Sets the key GetKey gives for an index outside the list.
   void SetFallbackKey(const WideString& key) { fallback_ = key; }
   // Reference count of an entry (0 outside the list).
   int32_t RefCount(int32_t index) const;
@@ -122,6 +141,7 @@ class TXLSKeyList {
   int32_t OutputEntry(int32_t outputPosition) const;
   // Whether index names an entry of the list / a default entry.
   bool Contains(int32_t index) const;
+  // Whether index names a default entry.
   bool IsDefault(int32_t index) const;
 
  protected:
@@ -149,8 +169,10 @@ class TXLSKeyList {
 // An entry of a TXLSObjList: something with a name.
 class TXLSObjEntry {
  public:
+  // An entry of a name.
   explicit TXLSObjEntry(WideString name) : name_(std::move(name)) {}
   virtual ~TXLSObjEntry() = default;
+  // The entry's name.
   const WideString& Name() const { return name_; }
 
  private:
@@ -160,6 +182,7 @@ class TXLSObjEntry {
 // A list of named entries, owned by the list, each reachable by index.
 class TXLSObjList {
  public:
+  // An empty list whose first index is base.
   explicit TXLSObjList(uint16_t base = 1);
   virtual ~TXLSObjList();
   TXLSObjList(const TXLSObjList&) = delete;
@@ -172,8 +195,11 @@ class TXLSObjList {
   TXLSObjEntry* ItemAt(int32_t index) const;
   // The index of the entry with this name, or -1.
   int32_t IndexOf(const WideString& name) const;
+  // The number of entries.
   int32_t Count() const { return entries_.Size(); }
+  // The index of the first entry.
   uint16_t BaseIndex() const { return base_; }
+  // Frees every entry.
   void ClearAll();
 
  private:
@@ -200,6 +226,7 @@ class TXLSStringList {
   virtual int32_t AddOrFind(const WideString& text);
   // The index of the text; 0 when absent.
   int32_t Find(const WideString& text) const;
+  // Whether the text is stored.
   bool Contains(const WideString& text) const;
   // Slots in use: the highest index stored + 1.
   int32_t SlotCount() const { return texts_.Size(); }
@@ -220,18 +247,30 @@ class TXLSStringList {
 struct TXLSFontFields {
   uint16_t Height = 200;    // twips
   uint16_t Color = 0x7FFF;  // palette index; 0x7FFF automatic
+  // Bold.
   bool Bold = false;
+  // Italic.
   bool Italic = false;
+  // Struck through.
   bool Strikeout = false;
+  // Outlined glyphs.
   bool Outline = false;
+  // Shadowed.
   bool Shadow = false;
+  // The underline kind as the FONT record stores it.
   uint8_t Underline = 0;
+  // Subscript.
   bool Subscript = false;
+  // Superscript.
   bool Superscript = false;
+  // The font family.
   uint8_t Family = 0;
+  // The character set.
   uint8_t Charset = 0;
+  // The font's name.
   WideString Name = u"Arial";
 
+  // The fields as a font key.
   WideString Key() const;
   // Fields that are missing or not hexadecimal read as 0.
   static TXLSFontFields Parse(const WideString& key);
@@ -242,7 +281,9 @@ struct TXLSFontFields {
 // FONT records 0, 1, 2, 3, 5, 6, ...; OutputIndex accounts for that.
 class TXLSFontList : public TXLSKeyList {
  public:
+  // The default fonts of a new list.
   static constexpr int32_t kDefaultFonts = 4;
+  // The stored colour of the automatic font colour.
   static constexpr int32_t kAutomaticColor = 0x7FFF;
   // The key of Arial 10 with the automatic colour and no other attribute.
   static const WideString& DefaultKey();
@@ -254,16 +295,27 @@ class TXLSFontList : public TXLSKeyList {
 
   double GetFontSize(int32_t index) const;    // points
   int32_t GetFontColor(int32_t index) const;  // -4105 for automatic
+  // Whether the font is bold.
   bool GetFontBold(int32_t index) const;
+  // Whether the font is italic.
   bool GetFontItalic(int32_t index) const;
+  // Whether the font is struck through.
   bool GetFontStrikethrough(int32_t index) const;
+  // Whether the font is outlined.
   bool GetFontOutline(int32_t index) const;
+  // Whether the font is shadowed.
   bool GetFontShadow(int32_t index) const;
+  // Whether the font is subscript.
   bool GetFontSubscript(int32_t index) const;
+  // Whether the font is superscript.
   bool GetFontSuperscript(int32_t index) const;
+  // The underline kind.
   int32_t GetFontUnderline(int32_t index) const;
+  // The font family.
   int32_t GetFontFamily(int32_t index) const;
+  // The character set.
   int32_t GetFontCharset(int32_t index) const;
+  // The font's name.
   WideString GetFontName(int32_t index) const;
 
   // Each write returns the index of the font that equals the font at `index`
@@ -271,16 +323,27 @@ class TXLSFontList : public TXLSKeyList {
   int32_t SetFontSize(int32_t index, double points);
   // A palette index; -4105 (automatic) is stored as 0x7FFF, -4142 (none) as 0.
   int32_t SetFontColor(int32_t index, int32_t color);
+  // The font like index but bold or not (see the writes above).
   int32_t SetFontBold(int32_t index, bool value);
+  // The font like index but italic or not.
   int32_t SetFontItalic(int32_t index, bool value);
+  // The font like index but struck through or not.
   int32_t SetFontStrikethrough(int32_t index, bool value);
+  // The font like index but outlined or not.
   int32_t SetFontOutline(int32_t index, bool value);
+  // The font like index but shadowed or not.
   int32_t SetFontShadow(int32_t index, bool value);
+  // The font like index but subscript or not.
   int32_t SetFontSubscript(int32_t index, bool value);
+  // The font like index but superscript or not.
   int32_t SetFontSuperscript(int32_t index, bool value);
+  // The font like index with another underline kind.
   int32_t SetFontUnderline(int32_t index, int32_t value);
+  // The font like index with another family.
   int32_t SetFontFamily(int32_t index, int32_t value);
+  // The font like index with another character set.
   int32_t SetFontCharset(int32_t index, int32_t value);
+  // The font like index with another name.
   int32_t SetFontName(int32_t index, const WideString& name);
 
   // The FONT record of the entry at an output position of the last Renumber;
@@ -298,6 +361,7 @@ class TXLSFontList : public TXLSKeyList {
 // formats from index 164 on, with a date flag per index.
 class TXLSNumFormatList : public TXLSStringList {
  public:
+  // The first index of a custom number format.
   static constexpr int32_t kFirstCustomFormat = 164;
 
   TXLSNumFormatList();
@@ -310,12 +374,14 @@ class TXLSNumFormatList : public TXLSStringList {
   // The custom index of a custom text, else the built-in index of a built-in
   // text, else the text is added at the next custom index.
   int32_t AddOrFind(const WideString& text) override;
+  // Whether the format at index shows dates or times.
   bool IsDateFormat(int32_t index) const;
   // Drops every custom format: the list is as new (the object stays, so
   // references to it stay valid).
   void Clear() override;
   // Whether a custom text is stored at index (those are the formats written).
   bool IsCustomFormat(int32_t index) const;
+  // The built-in formats.
   const TXLSStringList& BuiltIn() const { return builtIn_; }
 
   // The FORMAT record of a custom format; nullptr for built-in or empty ones.
