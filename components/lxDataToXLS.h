@@ -61,10 +61,15 @@ class TDataToXLS : public TXLSExportBase {
   // ---- published properties
   // The dataset to export; not owned, forgotten when it is destroyed.
   TDataSet* Dataset() const { return ExportDataSet(); }
+  // Sets the dataset to export (not owned).
   void SetDataset(TDataSet* dataSet) { SetExportDataSet(dataSet); }
+  // What the header cells show: field names, display labels or nothing.
   THeaderSource HeaderSource() const { return headerSource_; }
+  // Sets what the header cells show.
   void SetHeaderSource(THeaderSource source) { headerSource_ = source; }
+  // Whether only the visible fields are exported.
   bool VisibleFieldsOnly() const { return visibleFieldsOnly_; }
+  // Sets whether only the visible fields are exported.
   void SetVisibleFieldsOnly(bool value) { visibleFieldsOnly_ = value; }
   // Holds the workbook (none releases the held one) and forgets the current
   // worksheet: the next Export appends to it.

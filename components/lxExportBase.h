@@ -54,52 +54,97 @@ class TXLSExportBase : public TComponent {
   ~TXLSExportBase() override;
 
   // ---- settings shared by both exporters
+  // The name of the worksheets the export adds (8-bit text; empty: the default names).
   const std::string& WorksheetName() const { return worksheetName_; }
+  // Sets the name of the worksheets the export adds.
   void SetWorksheetName(std::string name) { worksheetName_ = std::move(name); }
+  // The font of the header cells.
   const TFont& HeaderFont() const { return headerFont_; }
+  // Sets the font of the header cells (copied).
   void SetHeaderFont(const TFont& font) { headerFont_.Assign(font); }
+  // The font of the detail cells.
   const TFont& DetailFont() const { return detailFont_; }
+  // Sets the font of the detail cells (copied).
   void SetDetailFont(const TFont& font) { detailFont_.Assign(font); }
+  // The font of the group title rows.
   const TFont& GroupFont() const { return groupFont_; }
+  // Sets the font of the group title rows (copied).
   void SetGroupFont(const TFont& font) { groupFont_.Assign(font); }
+  // The font of the header cells, to change in place.
   TFont& HeaderFont() { return headerFont_; }
+  // The font of the detail cells, to change in place.
   TFont& DetailFont() { return detailFont_; }
+  // The font of the group title rows, to change in place.
   TFont& GroupFont() { return groupFont_; }
+  // The fill of the header cells.
   TColor HeaderColor() const { return headerColor_; }
+  // Sets the fill of the header cells.
   void SetHeaderColor(TColor color) { headerColor_ = color; }
+  // The fill of the detail cells.
   TColor DetailColor() const { return detailColor_; }
+  // Sets the fill of the detail cells.
   void SetDetailColor(TColor color) { detailColor_ = color; }
+  // The fill of the group title rows.
   TColor GroupColor() const { return groupColor_; }
+  // Sets the fill of the group title rows.
   void SetGroupColor(TColor color) { groupColor_ = color; }
+  // The 0-based row where the export starts.
   uint16_t StartRow() const { return startRow_; }
+  // Sets the 0-based row where the export starts.
   void SetStartRow(uint16_t row) { startRow_ = row; }
+  // The 0-based column where the export starts.
   uint16_t StartCol() const { return startCol_; }
+  // Sets the 0-based column where the export starts.
   void SetStartCol(uint16_t column) { startCol_ = column; }
+  // The borders of the header cells.
   TBorderStyle HeaderBorderStyle() const { return headerBorderStyle_; }
+  // Sets the borders of the header cells.
   void SetHeaderBorderStyle(TBorderStyle style) { headerBorderStyle_ = style; }
+  // The borders of the detail cells.
   TBorderStyle DetailBorderStyle() const { return detailBorderStyle_; }
+  // Sets the borders of the detail cells.
   void SetDetailBorderStyle(TBorderStyle style) { detailBorderStyle_ = style; }
+  // The borders of the group title rows.
   TBorderStyle GroupBorderStyle() const { return groupBorderStyle_; }
+  // Sets the borders of the group title rows.
   void SetGroupBorderStyle(TBorderStyle style) { groupBorderStyle_ = style; }
+  // The border colour of the header cells.
   TColor HeaderBorderColor() const { return headerBorderColor_; }
+  // Sets the border colour of the header cells.
   void SetHeaderBorderColor(TColor color) { headerBorderColor_ = color; }
+  // The border colour of the detail cells.
   TColor DetailBorderColor() const { return detailBorderColor_; }
+  // Sets the border colour of the detail cells.
   void SetDetailBorderColor(TColor color) { detailBorderColor_ = color; }
+  // The border colour of the group title rows.
   TColor GroupBorderColor() const { return groupBorderColor_; }
+  // Sets the border colour of the group title rows.
   void SetGroupBorderColor(TColor color) { groupBorderColor_ = color; }
+  // The names of the fields that group the records, outermost first.
   const TStrings& GroupFields() const { return groupFields_; }
+  // The group field names, to change in place.
   TStrings& GroupFields() { return groupFields_; }
+  // Sets the group field names (copied).
   void SetGroupFields(const TStrings& fields) { groupFields_.Assign(fields); }
+  // The most rows a sheet gets before the export continues on a new one.
   int32_t RowsPerSheet() const { return rowsPerSheet_; }
   // Accepted only when StartRow + 1 < value <= 65535.
   void SetRowsPerSheet(int32_t value);
+  // Whether the export sets the column widths.
   bool SetColumnsWidth() const { return setColumnsWidth_; }
+  // Sets whether the export sets the column widths.
   void SetSetColumnsWidth(bool value) { setColumnsWidth_ = value; }
+  // Whether a header row is written.
   bool ExportHeader() const { return exportHeader_; }
+  // Sets whether a header row is written.
   void SetExportHeader(bool value);
+  // The formatting steps the export skips.
   TFormatOptions DisableFormat() const { return disableFormat_; }
+  // Sets the formatting steps the export skips.
   void SetDisableFormat(TFormatOptions options) { disableFormat_ = options; }
+  // Whether group columns are left empty in the detail rows.
   bool ClearGroupFields() const { return clearGroupFields_; }
+  // Sets whether group columns are left empty in the detail rows.
   void SetClearGroupFields(bool value) { clearGroupFields_ = value; }
 
   // ---- operations
@@ -107,7 +152,9 @@ class TXLSExportBase : public TComponent {
   // is held): on a new sheet or the current one; row and column are the
   // 0-based origin, -1 for automatic placement below the used block.
   void Export(bool newSheet, int32_t row, int32_t column);
+  // Export at automatic placement.
   void Export(bool newSheet) { Export(newSheet, -1, -1); }
+  // Export on a new sheet at automatic placement.
   void Export() { Export(true); }
   // .htm/html: HTML; .rtf: RTF; anything else BIFF8. -1 without a workbook.
   [[nodiscard]] int32_t SaveToFile(const std::u16string& fileName);
@@ -123,6 +170,7 @@ class TXLSExportBase : public TComponent {
   const TXLSGroupStorage& Groups() const { return *groups_; }
 
  protected:
+  // An exporter whose header and detail cells start with these border styles.
   TXLSExportBase(TBorderStyle headerBorderStyle, TBorderStyle detailBorderStyle);
 
   // What a header cell is written with.
@@ -161,6 +209,7 @@ class TXLSExportBase : public TComponent {
   // Step 3 of an export: the number of columns, with the dataset set
   // (SetExportDataSet) for the walk.
   virtual int32_t TakeColumns() = 0;
+  // Whether a column is exported.
   virtual bool ColumnVisible(int32_t index) = 0;
   // The header cell of a visible column; called before the cell is written.
   virtual void ReadHeaderCell(int32_t index, THeaderCell& cell) = 0;
@@ -191,15 +240,18 @@ class TXLSExportBase : public TComponent {
     // After a group title row.
     std::function<void(int32_t groupIndex, IXLSRange* row, IXLSRange* cell)> groupTitle;
   };
+  // The events the derived exporter connected.
   THooks hooks_;
 
   // The dataset walked by the export; the base forgets it when it is
   // destroyed.
   TDataSet* ExportDataSet() const { return dataSet_; }
+  // Sets the dataset walked (not owned; forgotten when it is destroyed).
   void SetExportDataSet(TDataSet* dataSet);
   // Holds the given workbook (none releases it) and forgets the current
   // worksheet, so that the next Export appends to that workbook.
   void HoldWorkbook(XLSPtr<IXLSWorkBook> workbook);
+  // The group storage of the export in progress.
   const TXLSGroupStorage& GroupStorage() const { return *groups_; }
 
   void Notification(TComponent* component, TOperation operation) override;

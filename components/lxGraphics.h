@@ -42,54 +42,54 @@ constexpr TColor SystemColor(int index) {
 // The desktop's colours by role (scroll bar, window, window text, button face, ...); ColorToRGB gives the theme's
 // value.
 inline constexpr TColor clScrollBar = SystemColor(0);
-inline constexpr TColor clBackground = SystemColor(1);
-inline constexpr TColor clActiveCaption = SystemColor(2);
-inline constexpr TColor clInactiveCaption = SystemColor(3);
-inline constexpr TColor clMenu = SystemColor(4);
-inline constexpr TColor clWindow = SystemColor(5);
-inline constexpr TColor clWindowFrame = SystemColor(6);
-inline constexpr TColor clMenuText = SystemColor(7);
-inline constexpr TColor clWindowText = SystemColor(8);
-inline constexpr TColor clCaptionText = SystemColor(9);
-inline constexpr TColor clActiveBorder = SystemColor(10);
-inline constexpr TColor clInactiveBorder = SystemColor(11);
-inline constexpr TColor clAppWorkSpace = SystemColor(12);
-inline constexpr TColor clHighlight = SystemColor(13);
-inline constexpr TColor clHighlightText = SystemColor(14);
-inline constexpr TColor clBtnFace = SystemColor(15);
-inline constexpr TColor clBtnShadow = SystemColor(16);
-inline constexpr TColor clGrayText = SystemColor(17);
-inline constexpr TColor clBtnText = SystemColor(18);
-inline constexpr TColor clInactiveCaptionText = SystemColor(19);
-inline constexpr TColor clBtnHighlight = SystemColor(20);
-inline constexpr TColor cl3DDkShadow = SystemColor(21);
-inline constexpr TColor cl3DLight = SystemColor(22);
-inline constexpr TColor clInfoText = SystemColor(23);
-inline constexpr TColor clInfoBk = SystemColor(24);
+inline constexpr TColor clBackground = SystemColor(1);            // Desktop.
+inline constexpr TColor clActiveCaption = SystemColor(2);         // Active title bar.
+inline constexpr TColor clInactiveCaption = SystemColor(3);       // Inactive title bar.
+inline constexpr TColor clMenu = SystemColor(4);                  // Menu background.
+inline constexpr TColor clWindow = SystemColor(5);                // Window background.
+inline constexpr TColor clWindowFrame = SystemColor(6);           // Window frame.
+inline constexpr TColor clMenuText = SystemColor(7);              // Menu text.
+inline constexpr TColor clWindowText = SystemColor(8);            // Window text.
+inline constexpr TColor clCaptionText = SystemColor(9);           // Title bar text.
+inline constexpr TColor clActiveBorder = SystemColor(10);         // Active border.
+inline constexpr TColor clInactiveBorder = SystemColor(11);       // Inactive border.
+inline constexpr TColor clAppWorkSpace = SystemColor(12);         // Application workspace.
+inline constexpr TColor clHighlight = SystemColor(13);            // Selection background.
+inline constexpr TColor clHighlightText = SystemColor(14);        // Selection text.
+inline constexpr TColor clBtnFace = SystemColor(15);              // Button face.
+inline constexpr TColor clBtnShadow = SystemColor(16);            // Button shadow.
+inline constexpr TColor clGrayText = SystemColor(17);             // Disabled text.
+inline constexpr TColor clBtnText = SystemColor(18);              // Button text.
+inline constexpr TColor clInactiveCaptionText = SystemColor(19);  // Inactive title bar text.
+inline constexpr TColor clBtnHighlight = SystemColor(20);         // Button highlight.
+inline constexpr TColor cl3DDkShadow = SystemColor(21);           // 3-D dark shadow.
+inline constexpr TColor cl3DLight = SystemColor(22);              // 3-D light.
+inline constexpr TColor clInfoText = SystemColor(23);             // Tooltip text.
+inline constexpr TColor clInfoBk = SystemColor(24);               // Tooltip background.
 
 // ---------------------------------------------------------------- named colours
 
 // The framework's named colours, 0x00BBGGRR.
 inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clMaroon = 0x000080;
-inline constexpr TColor clGreen = 0x008000;
-inline constexpr TColor clOlive = 0x008080;
-inline constexpr TColor clNavy = 0x800000;
-inline constexpr TColor clPurple = 0x800080;
-inline constexpr TColor clTeal = 0x808000;
-inline constexpr TColor clGray = 0x808080;
-inline constexpr TColor clSilver = 0xC0C0C0;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clLime = 0x00FF00;
-inline constexpr TColor clYellow = 0x00FFFF;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clFuchsia = 0xFF00FF;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clMoneyGreen = 0xC0DCC0;
-inline constexpr TColor clSkyBlue = 0xF0CAA6;
-inline constexpr TColor clCream = 0xF0FBFF;
-inline constexpr TColor clMedGray = 0xA4A0A0;
+inline constexpr TColor clMaroon = 0x000080;      // Maroon.
+inline constexpr TColor clGreen = 0x008000;       // Green.
+inline constexpr TColor clOlive = 0x008080;       // Olive.
+inline constexpr TColor clNavy = 0x800000;        // Navy.
+inline constexpr TColor clPurple = 0x800080;      // Purple.
+inline constexpr TColor clTeal = 0x808000;        // Teal.
+inline constexpr TColor clGray = 0x808080;        // Grey.
+inline constexpr TColor clSilver = 0xC0C0C0;      // Silver.
+inline constexpr TColor clRed = 0x0000FF;         // Red.
+inline constexpr TColor clLime = 0x00FF00;        // Lime.
+inline constexpr TColor clYellow = 0x00FFFF;      // Yellow.
+inline constexpr TColor clBlue = 0xFF0000;        // Blue.
+inline constexpr TColor clFuchsia = 0xFF00FF;     // Fuchsia.
+inline constexpr TColor clAqua = 0xFFFF00;        // Aqua.
+inline constexpr TColor clWhite = 0xFFFFFF;       // White.
+inline constexpr TColor clMoneyGreen = 0xC0DCC0;  // Money green.
+inline constexpr TColor clSkyBlue = 0xF0CAA6;     // Sky blue.
+inline constexpr TColor clCream = 0xF0FBFF;       // Cream.
+inline constexpr TColor clMedGray = 0xA4A0A0;     // Medium grey.
 
 // ---------------------------------------------------------------- colour functions
 
@@ -106,24 +106,24 @@ uint32_t ColorToRGB(TColor color);
 
 // Character sets of a font, by their desktop numbers.
 inline constexpr uint8_t ANSI_CHARSET = 0;
-inline constexpr uint8_t DEFAULT_CHARSET = 1;
-inline constexpr uint8_t SYMBOL_CHARSET = 2;
-inline constexpr uint8_t MAC_CHARSET = 77;
-inline constexpr uint8_t SHIFTJIS_CHARSET = 128;
-inline constexpr uint8_t HANGEUL_CHARSET = 129;
-inline constexpr uint8_t JOHAB_CHARSET = 130;
-inline constexpr uint8_t GB2312_CHARSET = 134;
-inline constexpr uint8_t CHINESEBIG5_CHARSET = 136;
-inline constexpr uint8_t GREEK_CHARSET = 161;
-inline constexpr uint8_t TURKISH_CHARSET = 162;
-inline constexpr uint8_t VIETNAMESE_CHARSET = 163;
-inline constexpr uint8_t HEBREW_CHARSET = 177;
-inline constexpr uint8_t ARABIC_CHARSET = 178;
-inline constexpr uint8_t BALTIC_CHARSET = 186;
-inline constexpr uint8_t RUSSIAN_CHARSET = 204;
-inline constexpr uint8_t THAI_CHARSET = 222;
-inline constexpr uint8_t EASTEUROPE_CHARSET = 238;
-inline constexpr uint8_t OEM_CHARSET = 255;
+inline constexpr uint8_t DEFAULT_CHARSET = 1;        // The system's default.
+inline constexpr uint8_t SYMBOL_CHARSET = 2;         // Symbol.
+inline constexpr uint8_t MAC_CHARSET = 77;           // Macintosh.
+inline constexpr uint8_t SHIFTJIS_CHARSET = 128;     // Japanese (Shift JIS).
+inline constexpr uint8_t HANGEUL_CHARSET = 129;      // Korean (Hangul).
+inline constexpr uint8_t JOHAB_CHARSET = 130;        // Korean (Johab).
+inline constexpr uint8_t GB2312_CHARSET = 134;       // Simplified Chinese.
+inline constexpr uint8_t CHINESEBIG5_CHARSET = 136;  // Traditional Chinese.
+inline constexpr uint8_t GREEK_CHARSET = 161;        // Greek.
+inline constexpr uint8_t TURKISH_CHARSET = 162;      // Turkish.
+inline constexpr uint8_t VIETNAMESE_CHARSET = 163;   // Vietnamese.
+inline constexpr uint8_t HEBREW_CHARSET = 177;       // Hebrew.
+inline constexpr uint8_t ARABIC_CHARSET = 178;       // Arabic.
+inline constexpr uint8_t BALTIC_CHARSET = 186;       // Baltic.
+inline constexpr uint8_t RUSSIAN_CHARSET = 204;      // Cyrillic.
+inline constexpr uint8_t THAI_CHARSET = 222;         // Thai.
+inline constexpr uint8_t EASTEUROPE_CHARSET = 238;   // Central European.
+inline constexpr uint8_t OEM_CHARSET = 255;          // The OEM character set.
 
 // ---------------------------------------------------------------- fonts
 

@@ -77,7 +77,9 @@ class TFormatOptions {
 
 // The font, borders and fill objects of a range.
 XLSPtr<IXLSFontSlots> FontOf(IXLSRangeBase* range);
+// The borders object of a range.
 XLSPtr<IXLSBordersSlots> BordersOf(IXLSRangeBase* range);
+// The fill object of a range.
 XLSPtr<IXLSInteriorSlots> InteriorOf(IXLSRangeBase* range);
 
 // 8-bit framework text to wide text, in the code page of a font's character
@@ -113,10 +115,12 @@ struct TXLSFontStyle {
   // Font styles are equal when every field is.
   friend bool operator==(const TXLSFontStyle&, const TXLSFontStyle&) = default;
 };
+// A framework font resolved against a workbook (not owned).
 TXLSFontStyle ResolveFont(const TXLSWorkbook& book, const TFont& font);
 // The palette index a colour write of a framework colour stores: the
 // workbook's nearest palette entry to its RGB value; 0 for clNone.
 int32_t ResolveColor(const TXLSWorkbook& book, TColor color);
+// Gives the cells of a range a resolved font.
 void ApplyFontStyle(IXLSRangeBase* range, const TXLSFontStyle& font);
 
 // Line style and weight of a border style: hair 1/1, thick 1/4, thin 1/2,
@@ -127,6 +131,7 @@ struct TBorderLine {
   // An xl weight constant (xlHairline, xlThin, xlThick).
   int32_t weight;
 };
+// The line style and weight of a border style.
 TBorderLine BorderLineOf(TBorderStyle style);
 
 // Draws the bottom, left and right edges of a range in a border style and

@@ -805,21 +805,32 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
 // and formula compiling work: defined by lxengine (lxEngine.cpp), which links
 // the layers above the model in.
 XLSPtr<IXLSWorkBook> CreateWorkbook();
+// As CreateWorkbook, held as the implementation class.
 XLSPtr<TXLSWorkbook> CreateXLSWorkbook();
 
 // ---------------------------------------------------------------- reference text
 
 WideString CellName(int32_t row, int32_t column);  // 0-based
+// The name of a 0-based range: "A1:C3".
 WideString RangeName(int32_t row1, int32_t column1, int32_t row2, int32_t column2);
 WideString ColumnLetters(int32_t column);         // 1-based
 int32_t ColumnNumber(const WideString& letters);  // 1-based or -1
+// Reads a cell name ("B7") into 0-based row and column; false when it is none or outside the sheet.
 bool ParseCellName(const WideString& text, int32_t& row, int32_t& column);
+// Reads a range name ("A1:C3") into 0-based corners; false when it is none.
 bool ParseRangeName(const WideString& text, int32_t& row1, int32_t& column1, int32_t& row2, int32_t& column2);
+// Reads a row span ("1:3" or "$1:$3") into its row numbers, ordered; false when it is none.
 bool ParseRowSpan(const WideString& text, int32_t& first, int32_t& last);
+// Reads a column span ("A:C" or "$A:$C") into its column numbers, ordered; false when it is none.
 bool ParseColumnSpan(const WideString& text, int32_t& first, int32_t& last);
+// The text of a 1-based row span, "$1:$3"; empty when a row is below 1.
 WideString RowSpanText(int32_t first, int32_t last);
+// The text of a 1-based column span, "$A:$C"; empty when a column is below 1.
 WideString ColumnSpanText(int32_t first, int32_t last);
+// A text as a cell keeps it: line breaks (CR LF or LF) become CR.
 WideString TextToCellText(const WideString& text);
+// A number with at most one decimal ("12.5", "-3"), halves rounded away from zero; empty for zero and for values that
+// are not finite.
 WideString NumberToText(double value);
 
 }  // namespace lx

@@ -178,8 +178,8 @@ class IXLSInterior : public IXLSUnknown {
 
 // Names the interfaces had before the range handed the objects out.
 using IXLSFontSlots = IXLSFont;
-using IXLSBordersSlots = IXLSBorders;
-using IXLSInteriorSlots = IXLSInterior;
+using IXLSBordersSlots = IXLSBorders;    // The borders interface under its earlier name.
+using IXLSInteriorSlots = IXLSInterior;  // The fill interface under its earlier name.
 
 // ---------------------------------------------------------------- objects
 

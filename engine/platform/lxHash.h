@@ -47,8 +47,10 @@ namespace lx {
 uint32_t XLSHashText(std::u16string_view text) noexcept;
 
 template <class TValue>
+// A chained hash table from wide-text keys to values (see above). Owns its values.
 class THashTable {
  public:
+  // The bucket count of a new table.
   static constexpr uint32_t kInitialBuckets = 8;
 
   THashTable() : buckets_(kInitialBuckets, kNil) {}
@@ -81,14 +83,17 @@ class THashTable {
     return true;
   }
 
+  // The key's value (owned by the table; see above for how long the pointer lives), or null.
   const TValue* Find(std::u16string_view key) const {
     const int32_t found = Lookup(key, XLSHashText(key));
     return found == kNil ? nullptr : &nodes_[found].value;
   }
+  // The key's value, or null.
   TValue* Find(std::u16string_view key) {
     const int32_t found = Lookup(key, XLSHashText(key));
     return found == kNil ? nullptr : &nodes_[found].value;
   }
+  // Whether the key is present.
   bool Contains(std::u16string_view key) const { return Lookup(key, XLSHashText(key)) != kNil; }
 
   // Takes the key's value out of the table; an absent key gives a
@@ -109,6 +114,7 @@ class THashTable {
     return true;
   }
 
+  // Removes every entry and returns to the initial buckets.
   void Clear() {
     nodes_.clear();
     free_.clear();
@@ -116,7 +122,9 @@ class THashTable {
     count_ = 0;
   }
 
+  // The number of entries.
   uint32_t Count() const { return count_; }
+  // The number of buckets.
   uint32_t BucketCount() const { return static_cast<uint32_t>(buckets_.size()); }
 
   // The keys of one bucket, front of the chain first.
@@ -135,6 +143,7 @@ class THashTable {
       for (int32_t i = head; i != kNil; i = nodes_[i].next) visit(std::u16string_view(nodes_[i].key), nodes_[i].value);
     }
   }
+  // As the const ForEach, with the values writable.
   template <class F>
   void ForEach(F&& visit) {
     for (const int32_t head : buckets_) {
@@ -218,8 +227,11 @@ class THashTable {
 // the integer-keyed tables allocate nothing.
 class TDecimalKey {
  public:
+  // The decimal text of value.
   explicit TDecimalKey(int32_t value) noexcept;
+  // The text.
   std::u16string_view View() const noexcept { return {text_, length_}; }
+  // The text.
   operator std::u16string_view() const noexcept { return View(); }
 
   // The integer a key text spells; 0 for text that is not a decimal integer.
@@ -234,22 +246,31 @@ class TDecimalKey {
 template <class TValue>
 class TTextKeyedHash {
  public:
+  // Stores the value under the key, replacing an earlier one; true when the key was new.
   bool Set(std::u16string_view key, TValue value) { return table_.Set(key, std::move(value)); }
   // Same as Set: an existing key gets the new value.
   bool Add(std::u16string_view key, TValue value) { return table_.Set(key, std::move(value)); }
+  // The key's value (owned by the table), or null.
   const TValue* Find(std::u16string_view key) const { return table_.Find(key); }
+  // Whether the key is present.
   bool Contains(std::u16string_view key) const { return table_.Contains(key); }
+  // Removes the key; false when it was absent.
   bool Remove(std::u16string_view key) { return table_.Remove(key); }
+  // Removes every entry.
   void Clear() { table_.Clear(); }
+  // The number of entries.
   uint32_t Count() const { return table_.Count(); }
+  // The underlying table.
   const THashTable<TValue>& Table() const { return table_; }
 
+  // Calls visit(key, value) for every entry, in table order.
   template <class F>
   void ForEach(F&& visit) const {
     table_.ForEach(visit);
   }
 
  protected:
+  // The entries.
   THashTable<TValue> table_;
 };
 
@@ -257,13 +278,21 @@ class TTextKeyedHash {
 template <class TValue>
 class TIntegerKeyedHash {
  public:
+  // Stores the value under the key, replacing an earlier one; true when the key was new.
   bool Set(int32_t key, TValue value) { return table_.Set(TDecimalKey(key), std::move(value)); }
+  // As Set.
   bool Add(int32_t key, TValue value) { return table_.Set(TDecimalKey(key), std::move(value)); }
+  // The key's value (owned by the table), or null.
   const TValue* Find(int32_t key) const { return table_.Find(TDecimalKey(key)); }
+  // Whether the key is present.
   bool Contains(int32_t key) const { return table_.Contains(TDecimalKey(key)); }
+  // Removes the key; false when it was absent.
   bool Remove(int32_t key) { return table_.Remove(TDecimalKey(key)); }
+  // Removes every entry.
   void Clear() { table_.Clear(); }
+  // The number of entries.
   uint32_t Count() const { return table_.Count(); }
+  // The underlying table.
   const THashTable<TValue>& Table() const { return table_; }
 
   // Calls visit(key, value) for every entry, in table order.
@@ -273,45 +302,58 @@ class TIntegerKeyedHash {
   }
 
  protected:
+  // The entries, keyed by decimal text.
   THashTable<TValue> table_;
 };
 
+// 8-bit texts by wide-text key.
 class THashString : public TTextKeyedHash<std::string> {
  public:
+  // The key's text; empty when absent.
   const std::string& Get(std::u16string_view key) const;
 };
 
+// Integers by wide-text key.
 class THashInteger : public TTextKeyedHash<int32_t> {
  public:
+  // The key's integer; 0 when absent.
   int32_t Get(std::u16string_view key) const {
     const int32_t* value = Find(key);
     return value != nullptr ? *value : 0;
   }
 };
 
+// Booleans by wide-text key.
 class THashBool : public TTextKeyedHash<bool> {
  public:
+  // The key's boolean; false when absent.
   bool Get(std::u16string_view key) const {
     const bool* value = Find(key);
     return value != nullptr && *value;
   }
 };
 
+// Integers by integer key.
 class TIntegerArray : public TIntegerKeyedHash<int32_t> {
  public:
+  // The key's integer; -1 when absent.
   int32_t Get(int32_t key) const {
     const int32_t* value = Find(key);
     return value != nullptr ? *value : -1;
   }
 };
 
+// Wide texts by integer key.
 class TWideStringArray : public TIntegerKeyedHash<std::u16string> {
  public:
+  // The key's text; empty when absent.
   const std::u16string& Get(int32_t key) const;
 };
 
+// Booleans by integer key.
 class TBoolArray : public TIntegerKeyedHash<bool> {
  public:
+  // The key's boolean; false when absent.
   bool Get(int32_t key) const {
     const bool* value = Find(key);
     return value != nullptr && *value;
@@ -335,20 +377,27 @@ class THashObjectOf {
     table_.Set(key, std::move(object));
     return stored;
   }
+  // As Set.
   T* Add(std::u16string_view key, std::unique_ptr<T> object) { return Set(key, std::move(object)); }
+  // The key's object (owned by the table), or null.
   T* Get(std::u16string_view key) const {
     const std::unique_ptr<T>* slot = table_.Find(key);
     return slot != nullptr ? slot->get() : nullptr;
   }
+  // As Get.
   T* Find(std::u16string_view key) const { return Get(key); }
+  // Whether the key is present.
   bool Contains(std::u16string_view key) const { return table_.Contains(key); }
   // Removes the key and frees its object.
   bool Remove(std::u16string_view key) { return table_.Remove(key); }
   // Removes the key and hands its object to the caller.
   std::unique_ptr<T> Extract(std::u16string_view key) { return table_.Extract(key); }
+  // Removes every entry, freeing the objects.
   void Clear() { table_.Clear(); }
+  // The number of entries.
   uint32_t Count() const { return table_.Count(); }
 
+  // Calls visit(key, object) for every entry, in table order.
   template <class F>
   void ForEach(F&& visit) const {
     table_.ForEach([&](std::u16string_view key, const std::unique_ptr<T>& object) { visit(key, object.get()); });
@@ -362,16 +411,26 @@ class THashObjectOf {
 template <class T>
 class TObjectArrayOf {
  public:
+  // Stores the object under the key and returns it; an object the key held before is freed.
   T* Set(int32_t key, std::unique_ptr<T> object) { return objects_.Set(TDecimalKey(key), std::move(object)); }
+  // As Set.
   T* Add(int32_t key, std::unique_ptr<T> object) { return Set(key, std::move(object)); }
+  // The key's object (owned by the table), or null.
   T* Get(int32_t key) const { return objects_.Get(TDecimalKey(key)); }
+  // As Get.
   T* Find(int32_t key) const { return Get(key); }
+  // Whether the key is present.
   bool Contains(int32_t key) const { return objects_.Contains(TDecimalKey(key)); }
+  // Removes the key and frees its object; false when it was absent.
   bool Remove(int32_t key) { return objects_.Remove(TDecimalKey(key)); }
+  // Removes the key and hands its object to the caller; null when absent.
   std::unique_ptr<T> Extract(int32_t key) { return objects_.Extract(TDecimalKey(key)); }
+  // Removes every entry, freeing the objects.
   void Clear() { objects_.Clear(); }
+  // The number of entries.
   uint32_t Count() const { return objects_.Count(); }
 
+  // Calls visit(key, object) for every entry, in table order.
   template <class F>
   void ForEach(F&& visit) const {
     objects_.ForEach([&](std::u16string_view key, T* object) { visit(TDecimalKey::Parse(key), object); });
@@ -381,7 +440,9 @@ class TObjectArrayOf {
   THashObjectOf<T> objects_;
 };
 
+// Owned TXLSHashItem objects by wide-text key.
 using THashObject = THashObjectOf<TXLSHashItem>;
+// Owned TXLSHashItem objects by integer key.
 using TObjectArray = TObjectArrayOf<TXLSHashItem>;
 
 }  // namespace lx
