@@ -110,9 +110,9 @@ class IXLSRangeBase : public IXLSUnknown {
   virtual XLSPtr<IXLSRange> Offset(int32_t rowOffset, int32_t columnOffset) = 0;  // 12
   // Moves this range in place to a new 0-based top-left, keeping its size.
   virtual void MoveTo(int32_t row, int32_t column) = 0;  // 13
-  // The first row, 0-based.
+  // The first row, 1-based (FirstRow() is the same, 0-based).
   virtual int32_t Row() = 0;  // 14
-  // The first column, 0-based.
+  // The first column, 1-based (FirstColumn() is the same, 0-based).
   virtual int32_t Column() = 0;  // 15
   // The number of cells: rows times columns.
   virtual int32_t Count() = 0;  // 16
@@ -194,8 +194,8 @@ class IXLSRangeBase : public IXLSUnknown {
   virtual void ClearContents() = 0;  // 54
   // Empties every cell and resets its format, and removes the comments of the range.
   virtual void Clear() = 0;  // 55
-  // Inserts cells of this range's size, shifting the others down or right (xlShiftDown, xlShiftToRight; the shape
-  // decides when shift is empty); done tells whether it happened.
+  // Inserts cells of this range's size, shifting the others down or right (xlShiftDown, xlShiftToRight); done tells
+  // whether it happened.
   virtual void Insert(const TVariant& shift, TVariant& done) = 0;  // 56
   // Deletes the range's cells, shifting the others up or left (xlShiftUp, xlShiftToLeft); done tells whether it
   // happened.
@@ -636,7 +636,7 @@ class IXLSWorkBook : public IXLSUnknown {
   [[nodiscard]] virtual int32_t SaveAsRTF(const WideString& fileName) = 0;  // 21
   // Writes the RTF document into a caller stream (not owned). Returns kResultOk or -1.
   [[nodiscard]] virtual int32_t SaveAsRTF(TStream& stream) = 0;  // 22
-  // Computes a formula text ("=SUM(A1:A3)") on the active sheet into result.
+  // Computes a formula text ("=SUM(A1:A3)") into result.
   virtual void Evaluate(const WideString& formula, TVariant& result) = 0;  // 23
   // Whether formulas compute with full precision rather than as displayed.
   virtual bool FullPrecision() = 0;  // 24
