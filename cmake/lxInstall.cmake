@@ -78,8 +78,11 @@ endforeach()
 
 # ---------------------------------------------------------------- programs
 
-# The converter and its manual page are installed once its target exists.
+# The converter and its manual page (the version written in) are installed
+# once the lxconvert target exists; it must be defined before this file is
+# included from the top-level CMakeLists.txt.
 if(TARGET lxconvert)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/lxconvert.1.in ${PROJECT_BINARY_DIR}/lxconvert.1 @ONLY)
   install(TARGETS lxconvert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/lxconvert.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/lxconvert.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
