@@ -63,6 +63,7 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.formulaText = [](TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column) {
       return WorkbookCalculator(book).GetFormulaText(formula, row, column);
     };
+    l.referenceArea = FormulaReferenceArea;
     l.copyFormula = [](const TXLSCompiledFormula& formula, int32_t rowOffset, int32_t columnOffset) {
       return std::shared_ptr<TXLSCompiledFormula>(formula.CopyWithOffset(rowOffset, columnOffset));
     };
