@@ -192,8 +192,7 @@ std::unique_ptr<TXLSBlob> TXLSCustomNames::BuildNameRecord(const TXLSCustomName&
   const bool biff8 = context.biff8;
   const std::string ansi = biff8 ? std::string() : WideToAnsi(name.text_);
   const auto textLength = static_cast<uint32_t>(biff8 ? name.text_.size() : ansi.size());
-  const uint32_t payload =
-      (biff8 ? kNameHeadBiff8 + 2 * textLength : kNameHeadBiff5 + textLength) + tokens.Length();
+  const uint32_t payload = (biff8 ? kNameHeadBiff8 + 2 * textLength : kNameHeadBiff5 + textLength) + tokens.Length();
   auto record = NewRecord(kRecName, payload);
   record->AddWord(name.hidden_ ? kNameOptionHiddenFlag : 0);
   record->AddByte(0);

@@ -400,6 +400,11 @@ class IXLSWorksheet : public TXLSObject {
   TXLSVPageBreaks& VPageBreaks() { return vPageBreaks_; }
   TXLSOutline* Outline() const { return outline_.get(); }
   TXLSOutline& GetOutline();
+  // The sheet's hyperlinks (lxHyperlinks.h): null before the first one,
+  // made on first use by GetHyperlinkList; Hyperlinks gives all of them.
+  TXLSCustomHyperlinks* HyperlinkList() const { return hyperlinks_.get(); }
+  TXLSCustomHyperlinks& GetHyperlinkList();
+  XLSPtr<IXLSHyperlinks> Hyperlinks();
 
  private:
   friend class IXLSWorkSheets;
@@ -410,6 +415,7 @@ class IXLSWorksheet : public TXLSObject {
   std::unique_ptr<TXLSRowInfoList> rows_;
   std::unique_ptr<TXLSColumnInfoList> columns_;
   std::unique_ptr<TXLSOutline> outline_;
+  std::unique_ptr<TXLSCustomHyperlinks> hyperlinks_;
   XLSPtr<IXLSRange> cellsRange_;
   std::unique_ptr<TXLSPanes> panes_;
   TXLSProtect protection_;
