@@ -30,7 +30,9 @@ constexpr uint32_t kTooltipHead = 10;
 constexpr uint32_t kLinkColor = 0xFF0000;  // blue in 0x00BBGGRR
 constexpr uint32_t kPlainColor = 0;
 
-bool StartsWith(const std::string& text, std::string_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, std::string_view prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 void AddCounted(TXLSBlob& out, const WideString& text) {
   out.AddDWord(static_cast<uint32_t>(text.size() + 1));
@@ -188,8 +190,8 @@ void TXLSCustomHyperlinks::SetSubAddress(TXLSCustomHyperlink& link, const WideSt
 void TXLSCustomHyperlinks::SetTextToDisplay(TXLSCustomHyperlink& link, const WideString& text) {
   link.textToDisplay = text;
   if (!worksheet_) return;
-  XLSPtr<IXLSRange> cell = TXLSRange::Create(worksheet_, link.firstRow, link.firstColumn, link.firstRow,
-                                             link.firstColumn);
+  XLSPtr<IXLSRange> cell =
+      TXLSRange::Create(worksheet_, link.firstRow, link.firstColumn, link.firstRow, link.firstColumn);
   cell->SetValue(TVariant(u"'" + text));
 }
 
@@ -453,9 +455,8 @@ void TXLSHyperLinks::Delete() {
     if (Sees(*links->Item(i))) links->Delete(i);
 }
 
-XLSPtr<IXLSHyperlink> TXLSHyperLinks::Add(IXLSRange* anchor, const WideString& address,
-                                          const WideString& textToDisplay, const WideString& screenTip,
-                                          const WideString& subAddress) {
+XLSPtr<IXLSHyperlink> TXLSHyperLinks::Add(IXLSRange* anchor, const WideString& address, const WideString& textToDisplay,
+                                          const WideString& screenTip, const WideString& subAddress) {
   if (!sheet_ || !anchor || anchor->Worksheet() != sheet_) return XLSPtr<IXLSHyperlink>(new TXLSHyperLink(nullptr, 0));
   TXLSCustomHyperlinks& links = sheet_->GetHyperlinkList();
   const TXLSCustomHyperlink* link = links.Add(anchor->FirstRow(), anchor->FirstColumn(), anchor->LastRow(),
