@@ -48,16 +48,29 @@ struct Book {
 TEST(Names, ValidTexts) {
   const std::u16string longest(kMaxNameLength, u'n');
   const std::vector<std::pair<std::u16string, bool>> cases = {
-      {u"Total", true},  {u"_x", true},   {u"Name1", true},     {u"Straße", true},   {longest, true},
-      {u"", false},      {u"1st", false}, {u"My Name", false},  {u"A.B", false},     {u"a-b", false},
-      {u"x!y", false},   {u"t\tab", false}, {longest + u"n", false},
+      {u"Total", true},
+      {u"_x", true},
+      {u"Name1", true},
+      {u"Straße", true},
+      {longest, true},
+      {u"", false},
+      {u"1st", false},
+      {u"My Name", false},
+      {u"A.B", false},
+      {u"a-b", false},
+      {u"x!y", false},
+      {u"t\tab", false},
+      {longest + u"n", false},
       // What the formula parser reads as a cell address or a boolean.
-      {u"A1", false},    {u"iv65536", false}, {u"TRUE", false}, {u"false", false},
+      {u"A1", false},
+      {u"iv65536", false},
+      {u"TRUE", false},
+      {u"false", false},
       // Past the last column or row these are no addresses.
-      {u"IW1", true},    {u"A65537", true},
+      {u"IW1", true},
+      {u"A65537", true},
   };
-  for (const auto& [text, valid] : cases)
-    EXPECT_EQ(TXLSCustomNames::IsValidName(text), valid) << WideToAnsi(text);
+  for (const auto& [text, valid] : cases) EXPECT_EQ(TXLSCustomNames::IsValidName(text), valid) << WideToAnsi(text);
 }
 
 TEST(Names, AddRefusesInvalidDuplicateAndUncompilableWithoutChange) {
@@ -65,7 +78,7 @@ TEST(Names, AddRefusesInvalidDuplicateAndUncompilableWithoutChange) {
   ASSERT_TRUE(b.names->Add(u"Total", u"='Sheet1'!$B$2:$B$9"));
   EXPECT_FALSE(b.names->Add(u"Total", u"='Sheet1'!$C$1"));
   EXPECT_TRUE(b.names->Add(u"total", u"='Sheet1'!$C$1"));  // texts compare exactly
-  EXPECT_FALSE(b.names->Add(u"Rate", u"Sheet1!$C$1"));   // no "="
+  EXPECT_FALSE(b.names->Add(u"Rate", u"Sheet1!$C$1"));     // no "="
   EXPECT_FALSE(b.names->Add(u"Rate", u"="));
   EXPECT_FALSE(b.names->Add(u"Rate", u"=SUM(("));
   EXPECT_FALSE(b.names->Add(u"Rate", u"=Nowhere!A1"));
@@ -168,7 +181,8 @@ TEST(Names, RenamingShowsInFormulasDeletingLeavesIndexZero) {
   ASSERT_EQ(writer.WriteWorkbook(), 1);
   EXPECT_EQ(GlobalRecords(writer, kRecName).size(), 2u);
   // Other is now the first NAME record.
-  EXPECT_EQ(test::ToHex(FormulaTokens(writer, 1)), test::ToHex(Hex("43 00 00 00 00  1F 00 00 00 00 00 00 00 40  05  43 01 00 00 00  03")));
+  EXPECT_EQ(test::ToHex(FormulaTokens(writer, 1)),
+            test::ToHex(Hex("43 00 00 00 00  1F 00 00 00 00 00 00 00 40  05  43 01 00 00 00  03")));
 }
 
 TEST(Names, HiddenAndSelfReferringNames) {
