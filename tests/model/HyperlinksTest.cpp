@@ -37,8 +37,8 @@ const std::string kUrl = "E0 C9 EA 79 F9 BA CE 11 8C 82 00 AA 00 4B A9 0B ";
 const std::string kFile = "03 03 00 00 00 00 00 00 C0 00 00 00 00 00 00 46 ";
 
 std::string FileMoniker(const std::string& path) {
-  return kFile + "00 00  00 00 00 00  FF FF AD DE " + "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 " + DWordHex(2 * path.size() + 6) +
-         DWordHex(2 * path.size()) + "03 00 " + W(path);
+  return kFile + "00 00  00 00 00 00  FF FF AD DE " + "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 " +
+         DWordHex(2 * path.size() + 6) + DWordHex(2 * path.size()) + "03 00 " + W(path);
 }
 
 struct Sheet {
@@ -71,9 +71,11 @@ TEST(Hyperlinks, KindsAndTheirHLinkBytes) {
       // A network path is a counted string of its own.
       {u"\\\\srv\\s\\f.xls", u"", u"", kHyperlinkNetworkPath,
        kHead + "17 01 00 00 " + Counted("\\\\srv\\s\\f.xls") + Counted("\\\\srv\\s\\f.xls")},
-      {u"C:\\a.txt", u"", u"", kHyperlinkFile, kHead + "17 00 00 00 " + Counted("C:\\a.txt") + FileMoniker("C:\\a.txt")},
+      {u"C:\\a.txt", u"", u"", kHyperlinkFile,
+       kHead + "17 00 00 00 " + Counted("C:\\a.txt") + FileMoniker("C:\\a.txt")},
       // Upward relative path: not absolute.
-      {u"..\\b.txt", u"", u"", kHyperlinkFile, kHead + "15 00 00 00 " + Counted("..\\b.txt") + FileMoniker("..\\b.txt")},
+      {u"..\\b.txt", u"", u"", kHyperlinkFile,
+       kHead + "15 00 00 00 " + Counted("..\\b.txt") + FileMoniker("..\\b.txt")},
       // A place in the workbook only: the sub-address is the text.
       {u"", u"", u"Sheet2!A1", kHyperlinkPlace, kHead + "1C 00 00 00 " + Counted("Sheet2!A1") + Counted("Sheet2!A1")},
   };
