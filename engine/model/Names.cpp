@@ -232,6 +232,9 @@ int32_t TXLSCustomNames::WriteNames(const TXLSNameWriteContext& context,
     for (auto& name : store->names_) {
       tokens.Clear();
       if (!name->formula_ || context.encode(*name, tokens) != kResultOk) continue;
+      // BIFF5 holds 8-bit texts: a name the code page cannot spell would
+      // arrive as another text, or as no valid name at all.
+      if (!context.biff8 && AnsiToWide(WideToAnsi(name->text_)) != name->text_) continue;
       name->writtenIndex_ = ++written;
     }
   }

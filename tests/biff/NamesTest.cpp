@@ -211,6 +211,22 @@ TEST(Names, HiddenAndSelfReferringNames) {
             test::ToHex(Hex("23 02 00 00 00")));
 }
 
+TEST(Names, Biff5LeavesOutNamesItsCodePageCannotSpell) {
+  Book b;
+  ASSERT_TRUE(b.names->Add(u"\u65e5\u672c", u"=Sheet1!$A$1"));
+  ASSERT_TRUE(b.names->Add(u"Plain", u"=Sheet1!$A$2"));
+  b.first->Cells()->Item(1, 2)->SetValue(TVariant(u"=Plain"));
+  for (const int32_t format : {kSaveBiff8, kSaveBiff5}) {
+    TXLSGlobalsWriter writer(*b.book, format);
+    ASSERT_EQ(writer.WriteWorkbook(), 1);
+    const bool biff8 = format == kSaveBiff8;
+    EXPECT_EQ(GlobalRecords(writer, kRecName).size(), biff8 ? 2u : 1u);
+    const std::vector<uint8_t> tokens = FormulaTokens(writer, 1);
+    ASSERT_FALSE(tokens.empty());
+    EXPECT_EQ(tokens[1], biff8 ? 2 : 1) << format;  // Plain moves up to the first record
+  }
+}
+
 TEST(Names, UserNamesComeBeforeBuiltInPrintNames) {
   Book b;
   b.second->PageSetup().SetPrintArea("A1:C5");
