@@ -1,6 +1,7 @@
 // The record reader; see lxStream.h.
 #include "lxStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "lxConstants.h"
@@ -25,6 +26,7 @@ void TXLSReadStream::Reset() {
   file_.reset();
   compound_ = false;
   sourceEnded_ = false;
+  buffer_.clear();
   pos_ = end_ = 0;
   position_ = 0;
   decrypter_.reset();
@@ -81,12 +83,21 @@ int32_t TXLSReadStream::OpenBare(TStream* stream, std::unique_ptr<TFileStream> f
 size_t TXLSReadStream::Fill(size_t count) {
   size_t available = end_ - pos_;
   if (available >= count || source_ == nullptr || sourceEnded_) return available;
-  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  if (buffer_.empty()) {
+    // No record is longer than what is left of the stream: a short stream
+    // gets a buffer of its own size.
+    const int64_t size = source_->Size();
+    const int64_t at = source_->Position();
+    const uint64_t left = size >= 0 && at >= 0 && size >= at ? static_cast<uint64_t>(size - at) : kBufferSize;
+    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, std::max<uint64_t>(left, count))));
+  }
   if (pos_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + pos_, available);
     pos_ = 0;
     end_ = available;
   }
+  // A stream that reported less than it holds: grow to the record at hand.
+  if (buffer_.size() < count) buffer_.resize(count);
   // Fill the whole buffer: one large read serves many small records.
   while (end_ < buffer_.size()) {
     const int64_t n = source_->Read(buffer_.data() + end_, static_cast<int64_t>(buffer_.size() - end_));
