@@ -84,20 +84,19 @@ size_t TXLSReadStream::Fill(size_t count) {
   size_t available = end_ - pos_;
   if (available >= count || source_ == nullptr || sourceEnded_) return available;
   if (buffer_.empty()) {
-    // No record is longer than what is left of the stream: a short stream
-    // gets a buffer of its own size.
+    // No record reaches beyond the end of the stream, so a short stream gets
+    // a buffer of its own size: a declared length can never make the reader
+    // allocate more than the stream holds.
     const int64_t size = source_->Size();
     const int64_t at = source_->Position();
     const uint64_t left = size >= 0 && at >= 0 && size >= at ? static_cast<uint64_t>(size - at) : kBufferSize;
-    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, std::max<uint64_t>(left, count))));
+    buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kBufferSize, left)));
   }
   if (pos_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + pos_, available);
     pos_ = 0;
     end_ = available;
   }
-  // A stream that reported less than it holds: grow to the record at hand.
-  if (buffer_.size() < count) buffer_.resize(count);
   // Fill the whole buffer: one large read serves many small records.
   while (end_ < buffer_.size()) {
     const int64_t n = source_->Read(buffer_.data() + end_, static_cast<int64_t>(buffer_.size() - end_));

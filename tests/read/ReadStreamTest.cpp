@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,42 @@
 #include "read/RecordStreams.h"
 #include "support/Hex.h"
 #include "support/TempDir.h"
+
+// Counts the bytes the program holds through operator new, and the most it
+// held since the count was last reset, so that a test can bound what a read
+// allocates.
+namespace {
+size_t gHeld = 0;
+size_t gPeak = 0;
+void* Take(size_t n) {
+  void* p = std::malloc(n == 0 ? 1 : n);
+  if (p == nullptr) throw std::bad_alloc();
+  gHeld += malloc_usable_size(p);
+  if (gHeld > gPeak) gPeak = gHeld;
+  return p;
+}
+void Give(void* p) {
+  if (p == nullptr) return;
+  gHeld -= malloc_usable_size(p);
+  std::free(p);
+}
+}  // namespace
+void* operator new(size_t n) { return Take(n); }
+void* operator new[](size_t n) { return Take(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return Take(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { Give(p); }
+void operator delete[](void* p) noexcept { Give(p); }
+void operator delete(void* p, size_t) noexcept { Give(p); }
+void operator delete[](void* p, size_t) noexcept { Give(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Give(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Give(p); }
 
 namespace lx {
 namespace {
@@ -239,6 +278,51 @@ TEST(ReadStream, LongStreamsReadThroughTheBufferUnchanged) {
   EXPECT_EQ(result, 100);
   EXPECT_EQ(index, records.size());
   EXPECT_EQ(reader.Position(), bytes.size());
+}
+
+// What a read allocates beyond its source: the reader's buffer and the
+// container's tables, however long the stream or whatever a record declares.
+TEST(ReadStream, MemoryStaysFlatWhateverTheFileOrDeclaredSizes) {
+  std::vector<TRec> records = {{0x0809, kBOF8}};
+  while (records.size() < 2200) records.push_back({0x00FC, Filled(8224, static_cast<uint8_t>(records.size()))});
+  const std::vector<uint8_t> stream = Join(records);  // 18 MB
+  TMemoryStream compound;
+  {
+    TCompoundFileWriter writer;
+    ASSERT_TRUE(writer.Root().CreateStream(u"Workbook")->WriteAll(stream.data(), stream.size()));
+    ASSERT_TRUE(writer.Commit(compound));
+    compound.Seek(0, TSeekOrigin::soBeginning);
+  }
+  std::vector<uint8_t> declared = Join({{0x0809, kBOF8}});
+  for (const uint8_t b : {0xFC, 0x00, 0xFF, 0xFF, 1, 2, 3}) declared.push_back(b);  // 65,535 bytes declared, 3 there
+  TMemoryStream bare(declared);
+  const struct {
+    const char* name;
+    TStream& source;
+    size_t records;
+    int32_t result;
+    size_t limit;
+  } cases[] = {{"18 MB workbook stream", compound, records.size(), 100, 1u << 20},
+               {"record longer than the file", bare, 1, -1, 1024}};
+  for (const auto& c : cases) {
+    gPeak = gHeld;
+    const size_t before = gHeld;
+    {
+      TXLSReadStream reader;
+      ASSERT_EQ(reader.OpenSource(c.source), 1) << c.name;
+      size_t count = 0;
+      int32_t result;
+      uint16_t number, length;
+      std::span<const uint8_t> data;
+      while ((result = reader.ReadRecordHeader(number, length)) == 1 &&
+             (result = reader.ReadRecordData(length, data)) == 1) {
+        ++count;
+      }
+      EXPECT_EQ(result, c.result) << c.name;
+      EXPECT_EQ(count, c.records) << c.name;
+    }
+    EXPECT_LT(gPeak - before, c.limit) << c.name;
+  }
 }
 
 class ReadStreamFiles : public test::TTempDirTest {};
