@@ -385,7 +385,7 @@ struct TCriterion {
 // ---------------------------------------------------------------- NORMSINV
 
 double NormSInv(double p) {
-  static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
+  static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,  -2.759285104469687e+02,
                                  1.383577518672690e+02,  -3.066479806614716e+01, 2.506628277459239e+00};
   static constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
                                  6.680131188771972e+01, -1.328068155288572e+01};
@@ -422,8 +422,7 @@ int32_t DateFunction(Ev& ev, const TXLSSyntaxItem& node, int32_t function, TCalc
 
 }  // namespace
 
-int32_t TXLSCalcFunctions::Call(Ev& ev, const TXLSSyntaxItem& node, bool reference, TCalcCoerce coerce,
-                                TVariant& out) {
+int32_t TXLSCalcFunctions::Call(Ev& ev, const TXLSSyntaxItem& node, bool reference, TCalcCoerce coerce, TVariant& out) {
   const int32_t count = node.ChildCount();
   const int32_t function = node.Value();
   int32_t status = kCalcOk;
@@ -991,15 +990,13 @@ int32_t TableLookup(Ev& ev, const TXLSSyntaxItem& node, bool vertical, TCalcCoer
     approximate = flag.ToBool();
   }
   const TXLSCalcRange& first = tables[0];
-  const int32_t extent =
-      vertical ? first.lastColumn - first.firstColumn + 1 : first.lastRow - first.firstRow + 1;
+  const int32_t extent = vertical ? first.lastColumn - first.firstColumn + 1 : first.lastRow - first.firstRow + 1;
   if (index < 1 || index > extent) return kCalcErrorValue;
   TScan scan;
   int32_t sheet = 0;
   for (const TXLSCalcRange& table : tables) {
     const bool before = scan.found;
-    const int32_t cells =
-        vertical ? table.lastRow - table.firstRow + 1 : table.lastColumn - table.firstColumn + 1;
+    const int32_t cells = vertical ? table.lastRow - table.firstRow + 1 : table.lastColumn - table.firstColumn + 1;
     const TScan previous = scan;
     status = ScanLine(ev, table.sheet, table.firstRow, table.firstColumn, cells, vertical, value, approximate, scan);
     if (status != kCalcOk) return status;

@@ -191,8 +191,7 @@ int32_t TXLSCalcEvaluator::RangesOfName(const TXLSSyntaxItem& node, std::vector<
   // The one place names are looked up: the workbook's name store answers
   // through the calculator's name source.
   int32_t sheet = sheet_;
-  const TXLSCompiledFormula* formula =
-      calc_.nameSource_ ? calc_.nameSource_(node.Value(), sheet_, sheet) : nullptr;
+  const TXLSCompiledFormula* formula = calc_.nameSource_ ? calc_.nameSource_(node.Value(), sheet_, sheet) : nullptr;
   if (!formula) return kCalcErrorName;
   TVariant result;
   const int32_t status = calc_.Run({formula, sheet, calc_.CurrentGeneration(), 0, 0, true}, result);
@@ -204,8 +203,7 @@ int32_t TXLSCalcEvaluator::RangesOfName(const TXLSSyntaxItem& node, std::vector<
 }
 
 int32_t TXLSCalcEvaluator::ReferencedValue(const std::vector<TXLSCalcRange>& ranges, TVariant& out) {
-  if (ranges.size() == 1 && ranges[0].firstRow == ranges[0].lastRow &&
-      ranges[0].firstColumn == ranges[0].lastColumn) {
+  if (ranges.size() == 1 && ranges[0].firstRow == ranges[0].lastRow && ranges[0].firstColumn == ranges[0].lastColumn) {
     bool beyond = false;
     return CellValue(ranges[0].sheet, ranges[0].firstRow, ranges[0].firstColumn, out, beyond);
   }
