@@ -19,6 +19,52 @@ namespace lx {
 
 enum class TCalcCoerce { None, Number, Text, Boolean };
 
+// The ranges of a reference: almost always one, so the first two live in
+// place and evaluating a reference allocates nothing.
+class TXLSCalcRanges {
+ public:
+  class const_iterator {
+   public:
+    const_iterator(const TXLSCalcRanges* owner, size_t index) : owner_(owner), index_(index) {}
+    const TXLSCalcRange& operator*() const { return (*owner_)[index_]; }
+    const_iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator!=(const const_iterator& other) const { return index_ != other.index_; }
+
+   private:
+    const TXLSCalcRanges* owner_;
+    size_t index_;
+  };
+
+  void clear() {
+    size_ = 0;
+    more_.clear();
+  }
+  void push_back(const TXLSCalcRange& range) {
+    if (size_ < kInPlace) {
+      inPlace_[size_] = range;
+    } else {
+      more_.push_back(range);
+    }
+    ++size_;
+  }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const TXLSCalcRange& operator[](size_t index) const {
+    return index < kInPlace ? inPlace_[index] : more_[index - kInPlace];
+  }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size_}; }
+
+ private:
+  static constexpr size_t kInPlace = 2;
+  TXLSCalcRange inPlace_[kInPlace];
+  std::vector<TXLSCalcRange> more_;
+  size_t size_ = 0;
+};
+
 // Kinds of values in comparisons, in their order.
 enum class TCalcKind { Number = 0, Text = 1, Boolean = 2, Other = 3 };
 
@@ -51,12 +97,12 @@ class TXLSCalcEvaluator {
   // The ranges a reference or name node (through parentheses) covers; false
   // (status untouched) when the node is neither.
   bool IsReferenceNode(const TXLSSyntaxItem& node) const;
-  int32_t RangesOf(const TXLSSyntaxItem& node, std::vector<TXLSCalcRange>& ranges);
-  int32_t RangesOfReference(const TXLSRangeItem& item, std::vector<TXLSCalcRange>& ranges) const;
-  int32_t RangesOfName(const TXLSSyntaxItem& node, std::vector<TXLSCalcRange>& ranges);
+  int32_t RangesOf(const TXLSSyntaxItem& node, TXLSCalcRanges& ranges);
+  int32_t RangesOfReference(const TXLSRangeItem& item, TXLSCalcRanges& ranges) const;
+  int32_t RangesOfName(const TXLSSyntaxItem& node, TXLSCalcRanges& ranges);
   // The value a reference stands for where a value is wanted: one cell's
   // value, or the sum of the numeric cells of a larger reference.
-  int32_t ReferencedValue(const std::vector<TXLSCalcRange>& ranges, TVariant& out);
+  int32_t ReferencedValue(const TXLSCalcRanges& ranges, TVariant& out);
 
   int32_t CellValue(int32_t sheet, int32_t row, int32_t column, TVariant& value, bool& beyond) const;
   int32_t EvalArithmetic(const TXLSSyntaxItem& node, TVariant& out);
@@ -64,7 +110,7 @@ class TXLSCalcEvaluator {
   // by row, stopping a row at the sheet's used area; a status other than 1
   // from a cell or from visit ends the walk and is returned.
   template <class Visit>
-  int32_t ForEachCell(const std::vector<TXLSCalcRange>& ranges, Visit&& visit) const {
+  int32_t ForEachCell(const TXLSCalcRanges& ranges, Visit&& visit) const {
     for (const TXLSCalcRange& range : ranges) {
       bool skipRest = false;
       for (int32_t row = range.firstRow; row <= range.lastRow && !skipRest; ++row) {

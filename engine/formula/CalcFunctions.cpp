@@ -288,23 +288,25 @@ std::u16string CopyText(const std::u16string& text, int64_t start, int64_t count
 // ------------------------------------------------------------- comparisons
 
 // Lookup order of a table cell against the value looked for: -1, 0 or 1.
-int32_t LookupCompare(TVariant a, TVariant b) {
-  const bool aEmpty = Ev::IsEmptyValue(a);
-  const bool bEmpty = Ev::IsEmptyValue(b);
-  if (aEmpty && bEmpty) return 0;
-  auto zeroLike = [](const TVariant& other) {
-    if (other.IsString()) return TVariant(std::u16string());
-    if (other.VarType() == varBoolean) return TVariant(false);
-    return TVariant(0);
-  };
-  if (aEmpty) a = zeroLike(b);
-  if (bEmpty) b = zeroLike(a);
-  if (Ev::IsNumberKind(a) && Ev::IsNumberKind(b)) {
+int32_t LookupCompare(const TVariant& a, const TVariant& b) {
+  const bool aNumber = Ev::IsNumberKind(a);
+  const bool bNumber = Ev::IsNumberKind(b);
+  if (aNumber && bNumber) {
     const double x = a.ToDouble();
     const double y = b.ToDouble();
     if (std::fabs(x - y) < 1e-7) return 0;
     return x < y ? -1 : 1;
   }
+  const bool aEmpty = Ev::IsEmptyValue(a);
+  const bool bEmpty = Ev::IsEmptyValue(b);
+  if (aEmpty && bEmpty) return 0;
+  // An empty side stands for 0, the empty text or FALSE, as the other side.
+  auto zeroLike = [](const TVariant& other) {
+    if (other.IsString()) return TVariant(std::u16string());
+    if (other.VarType() == varBoolean) return TVariant(false);
+    return TVariant(0);
+  };
+  if (aEmpty || bEmpty) return aEmpty ? LookupCompare(zeroLike(b), b) : LookupCompare(a, zeroLike(a));
   switch (VarCompareValue(a, b)) {
     case TVarCompareResult::vrLessThan:
       return -1;
@@ -452,7 +454,7 @@ int32_t TXLSCalcFunctions::Call(Ev& ev, const TXLSSyntaxItem& node, bool referen
       if (count == 0 && (function == fnRow || function == fnColumn))
         return Finish(out, TVariant((rows ? ev.Row() : ev.Column()) + 1), coerce);
       if (count != 1 || !ev.IsReferenceNode(*node.Child(0))) return kCalcErrorValue;
-      std::vector<TXLSCalcRange> ranges;
+      TXLSCalcRanges ranges;
       status = ev.RangesOf(*node.Child(0), ranges);
       if (status != kCalcOk) return status;
       if (ranges.empty()) return kCalcErrorRef;
@@ -643,7 +645,7 @@ int32_t Aggregate(Ev& ev, const TXLSSyntaxItem& node, int32_t function, TCalcCoe
     const TXLSSyntaxItem& argument = *node.Child(i);
     int32_t status = kCalcOk;
     if (ev.IsReferenceNode(argument)) {
-      std::vector<TXLSCalcRange> ranges;
+      TXLSCalcRanges ranges;
       status = ev.RangesOf(argument, ranges);
       if (status == kCalcOk) status = ev.ForEachCell(ranges, take);
     } else {
@@ -890,7 +892,7 @@ int32_t DateFunction(Ev& ev, const TXLSSyntaxItem& node, int32_t function, TCalc
 // The first range of a reference argument.
 int32_t FirstRange(Ev& ev, const TXLSSyntaxItem& argument, TXLSCalcRange& range, bool singleSheet) {
   if (!ev.IsReferenceNode(argument)) return kCalcErrorValue;
-  std::vector<TXLSCalcRange> ranges;
+  TXLSCalcRanges ranges;
   const int32_t status = ev.RangesOf(argument, ranges);
   if (status != kCalcOk) return status;
   if (ranges.empty() || (singleSheet && ranges.size() != 1)) return kCalcErrorValue;
@@ -909,10 +911,10 @@ struct TScan {
 
 int32_t ScanLine(Ev& ev, int32_t sheet, int32_t row, int32_t column, int32_t cells, bool down, const TVariant& value,
                  bool approximate, TScan& scan) {
+  TVariant cell;
   for (int32_t k = 0; k < cells && !scan.stopped; ++k) {
     const int32_t r = down ? row + k : row;
     const int32_t c = down ? column : column + k;
-    TVariant cell;
     bool beyond = false;
     const int32_t status = ev.CellValue(sheet, r, c, cell, beyond);
     if (status != kCalcOk) return status;
@@ -975,7 +977,7 @@ int32_t TableLookup(Ev& ev, const TXLSSyntaxItem& node, bool vertical, TCalcCoer
   int32_t status = Arg(ev, node, 0, TCalcCoerce::None, value);
   if (status != kCalcOk) return status;
   if (!ev.IsReferenceNode(*node.Child(1))) return kCalcErrorValue;
-  std::vector<TXLSCalcRange> tables;
+  TXLSCalcRanges tables;
   status = ev.RangesOf(*node.Child(1), tables);
   if (status != kCalcOk) return status;
   if (tables.empty()) return kCalcErrorValue;
@@ -1087,7 +1089,7 @@ int32_t SumIf(Ev& ev, const TXLSSyntaxItem& node, TCalcCoerce coerce, TVariant& 
 int32_t CountIf(Ev& ev, const TXLSSyntaxItem& node, TCalcCoerce coerce, TVariant& out) {
   if (node.ChildCount() != 2) return kCalcErrorNA;
   if (!ev.IsReferenceNode(*node.Child(0))) return kCalcErrorValue;
-  std::vector<TXLSCalcRange> ranges;
+  TXLSCalcRanges ranges;
   int32_t status = ev.RangesOf(*node.Child(0), ranges);
   if (status != kCalcOk) return status;
   TVariant criterionValue;

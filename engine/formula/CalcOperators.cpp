@@ -151,7 +151,7 @@ bool TXLSCalcEvaluator::IsReferenceNode(const TXLSSyntaxItem& node) const {
   return n->Kind() == kNodeReference || n->Kind() == kNodeName;
 }
 
-int32_t TXLSCalcEvaluator::RangesOf(const TXLSSyntaxItem& node, std::vector<TXLSCalcRange>& ranges) {
+int32_t TXLSCalcEvaluator::RangesOf(const TXLSSyntaxItem& node, TXLSCalcRanges& ranges) {
   const TXLSSyntaxItem* n = &node;
   while (n->Kind() == kNodeParentheses && n->ChildCount() == 1) n = n->Child(0);
   ranges.clear();
@@ -160,7 +160,7 @@ int32_t TXLSCalcEvaluator::RangesOf(const TXLSSyntaxItem& node, std::vector<TXLS
   return kCalcErrorValue;
 }
 
-int32_t TXLSCalcEvaluator::RangesOfReference(const TXLSRangeItem& item, std::vector<TXLSCalcRange>& ranges) const {
+int32_t TXLSCalcEvaluator::RangesOfReference(const TXLSRangeItem& item, TXLSCalcRanges& ranges) const {
   if (item.IsDeleted()) return kCalcErrorRef;
   const bool area = item.IsArea();
   int32_t firstRow = item.firstRow;
@@ -187,7 +187,7 @@ int32_t TXLSCalcEvaluator::RangesOfReference(const TXLSRangeItem& item, std::vec
   return kCalcOk;
 }
 
-int32_t TXLSCalcEvaluator::RangesOfName(const TXLSSyntaxItem& node, std::vector<TXLSCalcRange>& ranges) {
+int32_t TXLSCalcEvaluator::RangesOfName(const TXLSSyntaxItem& node, TXLSCalcRanges& ranges) {
   // The one place names are looked up: the workbook's name store answers
   // through the calculator's name source.
   int32_t sheet = sheet_;
@@ -198,11 +198,11 @@ int32_t TXLSCalcEvaluator::RangesOfName(const TXLSSyntaxItem& node, std::vector<
   if (status != kCalcOk) return status;
   const TXLSCalcRangeList* list = TXLSCalcRangeList::FromVariant(result);
   if (!list || list->Count() != 1) return kCalcErrorValue;
-  ranges = list->Ranges();
+  for (const TXLSCalcRange& range : list->Ranges()) ranges.push_back(range);
   return kCalcOk;
 }
 
-int32_t TXLSCalcEvaluator::ReferencedValue(const std::vector<TXLSCalcRange>& ranges, TVariant& out) {
+int32_t TXLSCalcEvaluator::ReferencedValue(const TXLSCalcRanges& ranges, TVariant& out) {
   if (ranges.size() == 1 && ranges[0].firstRow == ranges[0].lastRow && ranges[0].firstColumn == ranges[0].lastColumn) {
     bool beyond = false;
     return CellValue(ranges[0].sheet, ranges[0].firstRow, ranges[0].firstColumn, out, beyond);
@@ -238,7 +238,7 @@ int32_t TXLSCalcEvaluator::Eval(const TXLSSyntaxItem& node, bool reference, TCal
       return Eval(*node.Child(0), reference, coerce, out);
     case kNodeReference:
     case kNodeName: {
-      std::vector<TXLSCalcRange> ranges;
+      TXLSCalcRanges ranges;
       const int32_t status = node.Kind() == kNodeName ? RangesOfName(node, ranges)
                              : node.Range()           ? RangesOfReference(*node.Range(), ranges)
                                                       : kCalcUnknownNode;

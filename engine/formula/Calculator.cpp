@@ -109,16 +109,15 @@ int32_t TXLSCalculator::Run(const TEntry& entry, TVariant& value) {
     return status;
   }
 
-  // The outermost call: the explicit stack.
+  // The outermost call: the explicit stack, made only when a deferral
+  // needs it.
+  unwound_.clear();
+  hasDeferred_ = false;
+  int32_t status = EvaluateEntry(entry, value);
+  if (status != kCalcDeferred) return status;
   std::vector<TEntry> stack{entry};
-  int32_t status = kResultFail;
   while (!stack.empty()) {
-    const TEntry top = stack.back();
-    unwound_.clear();
-    hasDeferred_ = false;
-    TVariant result;
-    const int32_t got = EvaluateEntry(top, result);
-    if (got == kCalcDeferred) {
+    if (status == kCalcDeferred) {
       if (!hasDeferred_) {
         // Cannot happen: a deferral always notes its formula. Give up
         // rather than loop.
@@ -129,13 +128,13 @@ int32_t TXLSCalculator::Run(const TEntry& entry, TVariant& value) {
       }
       for (auto it = unwound_.rbegin(); it != unwound_.rend(); ++it) stack.push_back(*it);
       stack.push_back(deferred_);
-      continue;
+    } else {
+      stack.pop_back();
+      if (stack.empty()) break;
     }
-    stack.pop_back();
-    if (stack.empty()) {
-      status = got;
-      value = std::move(result);
-    }
+    unwound_.clear();
+    hasDeferred_ = false;
+    status = EvaluateEntry(stack.back(), value);
   }
   unwound_.clear();
   return status;
