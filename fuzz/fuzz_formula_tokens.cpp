@@ -1,6 +1,7 @@
 // Fuzzes the formula decoder with token bytes as a file holds them: the
 // first byte picks the file version and the reference mode, the rest is a
-// 16-bit token length followed by the tokens. Any bytes must either be
+// 16-bit token length followed by the tokens and, after them, array
+// constants. Any bytes must either be
 // refused or give a tree that renders, re-encodes and copies without
 // reading or writing out of bounds. Seeds: fuzz/corpus/formula_tokens.
 #include <cstddef>
@@ -32,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)formula.FormulaText(*tree, 10, 10, text);
   TXLSBlob bytes;
   (void)formula.EncodeFormula(*tree, data[0] >> 6 > 2 ? kClassValue : data[0] >> 6, 10, 10, bytes);
+  TXLSFormulatArrays arrays;
+  if (DecodeArrayConstants(buffer.Data() + offset, buffer.Length() - offset, !biff5, arrays) == kResultOk) {
+    (void)EncodeArrayConstants(arrays, biff5, bytes);
+  } else if (!arrays.empty()) {
+    __builtin_trap();
+  }
   auto moved = tree->CopyWithOffset(-5, 7);
   (void)formula.FormulaText(*moved, 0, 0, text);
   return 0;

@@ -467,11 +467,24 @@ void TXLSSheetWriter::WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t
   if (!formula || !context_.workbook) return;
   TXLSCalculator& calculator = WorkbookCalculator(*context_.workbook);
   calculator.SetBiff5(!context_.biff8);
-  if (calculator.WriteCellFormula(*formula, row, column, formulaTokens_) != kResultOk) return;
-  // Readers take no CONTINUE after a FORMULA record: a formula whose record
-  // does not fit is left out like one that does not encode.
+  // A member of an array formula whose master cell no longer holds that
+  // formula would point at nothing: it is written as a formula of its own.
+  const TXLSArrayFormula* array = formula->ArrayFormula();
+  bool standalone = false;
+  if (array && !array->master) {
+    const TXLSCellRef* master = sheet_.CellHeap().FindCell(array->masterRow, array->masterColumn);
+    standalone = !master || master->Formula() != array->masterFormula.get();
+  }
+  const int32_t encoded = standalone ? calculator.WriteExpression(*formula, kClassValue, row, column, formulaTokens_)
+                                     : calculator.WriteCellFormula(*formula, row, column, formulaTokens_);
+  // A formula this file version cannot hold (a function BIFF5 lacks, a
+  // sheet that no longer resolves, more tokens than one record takes: peers
+  // read no CONTINUE after a FORMULA) still leaves its cell and format.
   const uint32_t payload = kFormulaHeadPayload + formulaTokens_.Length();
-  if (payload > context_.maxRecordData) return;
+  if (encoded != kResultOk || payload > context_.maxRecordData) {
+    WriteBlank(row, column, xf);
+    return;
+  }
   if (NoteCellWritten(row, column) != kResultOk) return;
   TVariant value;
   const int32_t status =
@@ -483,6 +496,12 @@ void TXLSSheetWriter::WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t
   record.AddDWord(0);
   record.AppendBlob(formulaTokens_);
   AddSheetRecord(record, lkCells);
+  if (array && array->master && array->masterRow == row && array->masterColumn == column &&
+      calculator.WriteArrayFormula(*formula, formulaTokens_) == kResultOk) {
+    TXLSBlob& arrayRecord = StartRecord(kRecArray, formulaTokens_.Length());
+    arrayRecord.AppendBlob(formulaTokens_);
+    AddSheetRecord(arrayRecord, lkCells);
+  }
   if (text.empty()) return;
   const bool biff8 = context_.biff8;
   const std::string ansi = biff8 ? std::string() : WideToAnsi(text);

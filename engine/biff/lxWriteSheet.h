@@ -69,6 +69,7 @@ inline constexpr uint16_t kRecLabel = 0x0204;
 inline constexpr uint16_t kRecBoolErr = 0x0205;
 inline constexpr uint16_t kRecMergedCells = 0x00E5;
 inline constexpr uint16_t kRecFormula = 0x0006;
+inline constexpr uint16_t kRecArray = 0x0221;
 // FORMULA option: the reader computes the formula when the file opens (the
 // stored result is only a placeholder).
 inline constexpr uint16_t kFormulaCalculateOnLoad = 0x0002;

@@ -18,7 +18,6 @@
 namespace lx {
 namespace {
 
-constexpr int32_t kBiff8Version = 0x0600;
 constexpr uint8_t kAttrChoose = 0x04;
 constexpr uint8_t kAttrSum = 0x10;
 constexpr int32_t kSumFunction = 4;

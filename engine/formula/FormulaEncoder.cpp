@@ -197,6 +197,8 @@ int64_t TEncoder::Size(const TXLSSyntaxItem& node, int32_t depth) const {
     case kNodeFunction: {
       const THashFuncEntry* entry = functions_.Find(UpperCase(node.Text()));
       if (entry == nullptr) return -1;
+      // A BIFF5 reader does not know the functions BIFF8 added.
+      if (biff5_ && entry->index >= kFirstBiff8Function) return -1;
       if (entry->argumentCount >= 0 ? node.ChildCount() != entry->argumentCount : node.ChildCount() > 255) {
         return -1;
       }
@@ -386,18 +388,23 @@ void TEncoder::Emit(const TXLSSyntaxItem& node, int32_t operandClass, TXLSBlob& 
 
 int32_t TXLSFormula::EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow, int32_t baseColumn,
                                    TXLSBlob& out) const {
-  out = TXLSBlob();
+  out.Clear();
   if (topClass < kClassReference || topClass > kClassArray) return kResultFail;
   const TEncoder encoder(functions_, externSheets_, biff5_, referenceMode_, baseRow, baseColumn);
   const int64_t size = encoder.Size(tree, 1);
   if (size < 0 || size > static_cast<int64_t>(kMaxTokenBytes)) return kResultFail;
-  TXLSBlob blob(static_cast<uint32_t>(size) + 2);
-  blob.AddWord(static_cast<uint16_t>(size));
-  encoder.Emit(tree, topClass, blob);
+  // A caller that encodes formula after formula hands the same buffer back
+  // each time; it is only replaced when it is too small.
+  const uint32_t total = static_cast<uint32_t>(size) + 2;
+  if (out.Capacity() < total) out = TXLSBlob(total);
+  out.AddWord(static_cast<uint16_t>(size));
+  encoder.Emit(tree, topClass, out);
   // The two passes agree by construction; a mismatch would be a bug here,
   // and a formula of the wrong length must never reach a file.
-  if (blob.Length() != static_cast<uint32_t>(size) + 2) return kResultFail;
-  out = std::move(blob);
+  if (out.Length() != total) {
+    out.Clear();
+    return kResultFail;
+  }
   return kResultOk;
 }
 

@@ -30,6 +30,7 @@
 #include "lxBLOB.h"
 #include "lxExternSheet.h"
 #include "lxHash.h"
+#include "lxVariant.h"
 
 namespace lx {
 
@@ -95,6 +96,9 @@ inline constexpr int32_t kRefCell3D = 2;
 inline constexpr int32_t kRefArea = 3;
 inline constexpr int32_t kRefArea3D = 4;
 inline constexpr int32_t kRefDeleted = 4;
+
+// Lowest BIFF version number of the BIFF8 token layout.
+inline constexpr int32_t kBiff8Version = 0x0600;
 
 // Operand classes of formula tokens; class × 32 is added to a token's base.
 inline constexpr int32_t kClassReference = 0;
@@ -282,6 +286,47 @@ class TXLSSyntaxItem {
   std::unique_ptr<TXLSRangeItem> range_;
 };
 
+// Array constants. A formula read from a file may hold constant arrays
+// ({1,2;3,4}); its tArray tokens carry no data, which follows the tokens as
+// one block per constant, in the order of the tokens.
+inline constexpr int32_t kArrayItemEmpty = 0;
+inline constexpr int32_t kArrayItemNumber = 1;
+inline constexpr int32_t kArrayItemString = 2;
+inline constexpr int32_t kArrayItemBoolean = 4;
+inline constexpr int32_t kArrayItemError = 16;
+
+// One element: its type code and its value (a double, a UTF-16 text, a
+// boolean, an error code as an error variant, or empty).
+struct TXLSFormulatArrayItem {
+  int32_t type = kArrayItemEmpty;
+  TVariant value;
+};
+
+// One constant: at least one row and one column, the elements row by row.
+struct TXLSFormulatArray {
+  int32_t rows = 1;
+  int32_t columns = 1;
+  std::vector<TXLSFormulatArrayItem> items;
+};
+
+// The constants of one formula, in the order of its tArray tokens.
+using TXLSFormulatArrays = std::vector<TXLSFormulatArray>;
+
+// Appends the data of arrays after a formula's tokens in the BIFF8 or BIFF5
+// layout: 1, or -1 (out unchanged) when a constant cannot be written (an
+// element count that does not match its size, more rows or columns than the
+// fields hold, a text longer than its length field).
+[[nodiscard]] int32_t EncodeArrayConstants(const TXLSFormulatArrays& arrays, bool biff5, TXLSBlob& out);
+// Reads constants from [data, data + size) until the data ends: 1, or -1
+// (arrays emptied) when the data is malformed or cut short. Nothing is
+// allocated beyond what the data can hold.
+[[nodiscard]] int32_t DecodeArrayConstants(const uint8_t* data, uint32_t size, bool biff8, TXLSFormulatArrays& arrays);
+
+// Functions numbered from here on (GETPIVOTDATA, HYPERLINK, PHONETIC and
+// AVERAGEA to VARA) came with BIFF8: a BIFF5 reader does not know them, so
+// the BIFF5 encoder refuses them.
+inline constexpr int32_t kFirstBiff8Function = 358;
+
 // One built-in worksheet function.
 struct THashFuncEntry {
   std::string name;  // upper case
@@ -386,8 +431,9 @@ class TXLSFormula {
   // Token bytes of tree for a formula whose root is asked for in topClass
   // and whose cell is (baseRow, baseColumn): out becomes the 16-bit token
   // length followed by the tokens. 1, or -1 (out emptied) for an unknown
-  // function, a wrong argument count, an unresolvable sheet, a node that has
-  // no token, or a formula longer than the length field holds.
+  // function (in BIFF5 also one BIFF8 added), a wrong argument count, an
+  // unresolvable sheet, a node that has no token, or a formula longer than
+  // the length field holds. out's buffer is reused when it is large enough.
   [[nodiscard]] int32_t EncodeFormula(const TXLSSyntaxItem& tree, int32_t topClass, int32_t baseRow, int32_t baseColumn,
                                       TXLSBlob& out) const;
 

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "lxCalculator.h"
+#include "lxCellHeap.h"
 #include "lxHandle.h"
 #include "lxWriteGlobals.h"
 #include "lxWriteSheet.h"
@@ -63,15 +65,35 @@ TEST(FormulaRecords, TokensResultAndOptionsInBothVersions) {
   }
 }
 
-TEST(FormulaRecords, FormulaThatCannotBeWrittenLeavesItsCellOut) {
-  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
-  IXLSWorksheet* sheet = book->Worksheets()->Add();
-  sheet->Cells()->Item(1, 1)->SetValue(TVariant(u"=ROUND(1)"));  // ROUND takes two arguments
-  sheet->Cells()->Item(2, 1)->SetValue(TVariant(u"=PI()"));
-  ASSERT_TRUE(sheet->Cells()->Item(1, 1)->HasFormula());
-  const auto records = FormulaRecords(*book, kSaveBiff8);
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].payload, Hex("01 00 00 00 00 00  18 2D 44 54 FB 21 09 40  00 00  00 00 00 00  03 00  41 13 00"));
+TEST(FormulaRecords, FormulaThatCannotBeWrittenKeepsItsCellAsABlank) {
+  // Seventeen 255-character strings take 17 × 513 token bytes in BIFF8, more
+  // than one record holds (and peers take no CONTINUE after a FORMULA).
+  std::u16string tooLong = u"=LEN(\"";
+  for (int i = 0; i < 17; ++i) tooLong += (i ? u"\"&\"" : u"") + std::u16string(255, u'x');
+  tooLong += u"\")";
+  struct Case {
+    std::u16string text;
+    int32_t format;
+  };
+  // ROUND takes two arguments; AVERAGEA came with BIFF8 and a BIFF5 reader
+  // does not know it.
+  for (const Case& c : {Case{u"=ROUND(1)", kSaveBiff8}, Case{u"=AVERAGEA(1)", kSaveBiff5}, Case{tooLong, kSaveBiff8}}) {
+    XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+    IXLSWorksheet* sheet = book->Worksheets()->Add();
+    sheet->Cells()->Item(1, 1)->SetValue(TVariant(c.text));
+    sheet->Cells()->Item(2, 1)->SetValue(TVariant(u"=PI()"));
+    ASSERT_TRUE(sheet->Cells()->Item(1, 1)->HasFormula());
+    TXLSGlobalsWriter writer(*book, c.format);
+    ASSERT_EQ(writer.WriteWorkbook(), 1);
+    std::vector<uint16_t> numbers;
+    for (auto& r : test::WalkRecords(writer.Sheet(1)->List(TXLSSheetWriter::lkCells).Bytes())) {
+      if (r.number == kRecFormula || r.number == kRecBlank || r.number == kRecContinue) numbers.push_back(r.number);
+      if (r.number == kRecBlank) {
+        EXPECT_EQ(r.payload, Hex("00 00 00 00 00 00"));
+      }
+    }
+    EXPECT_EQ(numbers, (std::vector<uint16_t>{kRecBlank, kRecFormula})) << WideToAnsi(c.text.substr(0, 12));
+  }
 }
 
 TEST(FormulaRecords, ResultBytesOptionsAndStringRecords) {
@@ -127,6 +149,73 @@ TEST(FormulaRecords, DateResultsFollowTheDateSystem) {
   for (const auto& record : records)
     EXPECT_EQ(std::vector<uint8_t>(record.payload.begin() + 6, record.payload.begin() + 14),
               Hex("00 00 00 00 40 42 E5 40"));
+}
+
+std::vector<std::vector<uint8_t>> FormulaAndArrayPayloads(TXLSWorkbook& book) {
+  TXLSGlobalsWriter writer(book, kSaveBiff8);
+  EXPECT_EQ(writer.WriteWorkbook(), 1);
+  std::vector<std::vector<uint8_t>> written;
+  for (auto& r : test::WalkRecords(writer.Sheet(1)->List(TXLSSheetWriter::lkCells).Bytes())) {
+    if (r.number == kRecFormula) written.emplace_back(r.payload.begin() + 20, r.payload.end());
+    if (r.number == kRecArray) written.push_back(r.payload);
+  }
+  return written;
+}
+
+std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// An array formula over B1:C2 whose tokens, as read from a file, are
+// {1,2;3,TRUE,"z"}*A1: each cell's FORMULA points at the master B1 and the
+// ARRAY record after B1's carries the tokens and the constant. Once B1 holds
+// another formula, the members are written as formulas of their own.
+TEST(FormulaRecords, ArrayFormulaWritesPointersAndOneArrayRecord) {
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  IXLSWorksheet* sheet = book->Worksheets()->Add();
+  TXLSCalculator& calculator = WorkbookCalculator(*book);
+  auto tokensAt = [](const char* a1) { return Hex(std::string("0E 00  40 00 00 00 00 00 00 00  44 ") + a1 + "  05"); };
+  const std::vector<uint8_t> constant =
+      Hex("01 01 00  01 00 00 00 00 00 00 F0 3F  01 00 00 00 00 00 00 00 40"
+          "  04 01 00 00 00 00 00 00 00  02 01 00 01 7A 00");
+  const std::vector<uint8_t> fileBytes = Join(tokensAt("00 00 00 C0"), constant);
+  TXLSBlob bytes;
+  bytes.AddBytes(fileBytes.data(), static_cast<uint32_t>(fileBytes.size()));
+  auto master = calculator.DecodeFormulaBytes(bytes, 0, kBiff8Version);
+  ASSERT_TRUE(master);
+  ASSERT_EQ(master->Arrays().size(), 1u);
+  master->SetArrayMaster(0, 1, 1, 2);
+  TXLSCellHeap& heap = sheet->CellHeap();
+  const std::vector<std::pair<int32_t, int32_t>> block = {{0, 1}, {0, 2}, {1, 1}, {1, 2}};
+  for (auto [row, column] : block) {
+    TXLSCellRef* cell = heap.GetCell(row, column);
+    cell->SetFormula(row == 0 && column == 1 ? master : TXLSCompiledFormula::ArrayMember(master, row, column));
+    cell->Kind = ckFormula;
+  }
+  const std::vector<uint8_t> toB1 = Hex("05 00 01 00 00 01 00");
+  EXPECT_EQ(FormulaAndArrayPayloads(*book),
+            (std::vector<std::vector<uint8_t>>{toB1, Join(Hex("00 00 01 00 01 02 02 00 00 00 00 00"), fileBytes), toB1,
+                                               toB1, toB1}));
+
+  sheet->Cells()->Item(1, 2)->SetValue(TVariant(u"=PI()"));
+  EXPECT_EQ(FormulaAndArrayPayloads(*book),
+            (std::vector<std::vector<uint8_t>>{Hex("03 00 41 13 00"), Join(tokensAt("00 00 01 C0"), constant),
+                                               Join(tokensAt("01 00 00 C0"), constant),
+                                               Join(tokensAt("01 00 01 C0"), constant)}));
+}
+
+TEST(FormulaRecords, ArrayFormulaTextIsTheMastersInBraces) {
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  TXLSCalculator& calculator = WorkbookCalculator(*book);
+  auto master = calculator.CompileFormula("SUM(A1:A2)*B1", 0);
+  ASSERT_TRUE(master);
+  master->SetArrayMaster(4, 2, 5, 3);
+  auto member = TXLSCompiledFormula::ArrayMember(master, 5, 3);
+  EXPECT_EQ(calculator.GetFormulaText(*member, 5, 3), "{=SUM(A1:A2)*B1}");
+  EXPECT_EQ(calculator.GetFormulaText(*master, 4, 2), "{=SUM(A1:A2)*B1}");
+  // A copy of a member alone is an ordinary formula, moved to its cell.
+  EXPECT_EQ(calculator.GetFormulaText(*member->Copy(), 5, 3), "=SUM(B2:B3)*C2");
 }
 
 }  // namespace

@@ -173,6 +173,12 @@ TEST(Calculator, ErrorsPropagateThroughOperatorsAndFunctions) {
     EXPECT_EQ(b.Enter(text, v), status) << WideToAnsi(text);
     EXPECT_TRUE(v.IsNull()) << WideToAnsi(text);
   }
+  // Array formulas are left to the reader.
+  TXLSCalculator& calculator = WorkbookCalculator(*b.book);
+  auto array = calculator.CompileFormula("SUM(B1:B2)", 1);
+  array->SetArrayMaster(9, 0, 10, 0);
+  TVariant v;
+  EXPECT_EQ(calculator.Calculate(*array, 1, b.book->Generation(), 9, 0, v), kCalcUnsupported);
 }
 
 TEST(Calculator, AggregatesLogicAndMath) {

@@ -99,5 +99,20 @@ TEST(CellFormulas, CopyMovesRelativeReferencesByTheDistance) {
   EXPECT_FALSE(b.At(2, 2)->HasFormula());
 }
 
+TEST(CellFormulas, InsertAndDeleteMoveFormulaCellsWithTheirTextUnchanged) {
+  // Cells pushed aside by inserting or deleting keep their formulas as they
+  // were: the references are not adjusted, only the cells move.
+  Book b;
+  b.At(3, 2)->SetValue(TVariant(u"=A1+SUM($A$1:A2)"));
+  TVariant done;
+  b.sheet->Range(u"B2", u"B2")->Insert(TVariant(xlShiftDown), done);
+  EXPECT_TRUE(done.ToBool());
+  EXPECT_FALSE(b.At(3, 2)->HasFormula());
+  EXPECT_EQ(WideToAnsi(b.At(4, 2)->Formula().ToWide()), "=A1+SUM($A$1:A2)");
+  b.sheet->Range(u"B1", u"B2")->Delete(TVariant(xlShiftUp), done);
+  EXPECT_EQ(WideToAnsi(b.At(2, 2)->Formula().ToWide()), "=A1+SUM($A$1:A2)");
+  EXPECT_FALSE(b.At(4, 2)->HasFormula());
+}
+
 }  // namespace
 }  // namespace lx

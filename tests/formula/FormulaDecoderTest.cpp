@@ -189,10 +189,22 @@ std::vector<std::string> Corpus() {
 TEST_F(FormulaDecoder, EncodedFormulasReadBackToTheSameText) {
   const std::vector<std::string> corpus = Corpus();
   EXPECT_GT(corpus.size(), 300u);
+  // Functions BIFF8 added do not encode in BIFF5.
+  const TXLSFormula formula;
+  auto biff8Only = [&formula](const std::string& text) {
+    for (int32_t index = kFirstBiff8Function; index < 400; ++index) {
+      const THashFuncEntry* entry = formula.Functions().FindIndex(index);
+      if (entry && text.find(entry->name + "(") == 0) return true;
+    }
+    return false;
+  };
+  int32_t refused = 0;
   for (const std::string& text : corpus) {
     EXPECT_EQ(RoundTrip(text, false), text) << "BIFF8";
-    EXPECT_EQ(RoundTrip(text, true), text) << "BIFF5";
+    refused += biff8Only(text);
+    EXPECT_EQ(RoundTrip(text, true), biff8Only(text) ? "encode failed" : text) << "BIFF5";
   }
+  EXPECT_EQ(refused, 9);  // HYPERLINK, PHONETIC, AVERAGEA to VARA
 }
 
 struct TCase {

@@ -188,5 +188,66 @@ TEST_F(FormulaEncoder, UnresolvableSheetsFail) {
   EXPECT_EQ(out.Length(), 0u);
 }
 
+TEST(ArrayConstants, BothLayoutsRoundTripAndMalformedDataFails) {
+  TXLSFormulatArray array;
+  array.rows = 2;
+  array.columns = 3;
+  const TVariant values[] = {1.0, std::u16string(u"ab"), true, TVariant::FromError(7), TVariant(), -2.5};
+  const int32_t types[] = {kArrayItemNumber, kArrayItemString, kArrayItemBoolean,
+                           kArrayItemError,  kArrayItemEmpty,  kArrayItemNumber};
+  for (int i = 0; i < 6; ++i) array.items.push_back({types[i], values[i]});
+  const TXLSFormulatArrays arrays = {array};
+  struct Case {
+    bool biff5;
+    const char* head;  // column and row fields
+    const char* text;  // the text element
+  };
+  for (const Case& c : {Case{false, "02 01 00", "02 02 00 01 61 00 62 00"}, Case{true, "03 02 00", "02 02 61 62"}}) {
+    TXLSBlob out;
+    ASSERT_EQ(EncodeArrayConstants(arrays, c.biff5, out), kResultOk);
+    EXPECT_EQ(test::ToHex(out.Data(), out.Length()),
+              Norm(std::string(c.head) + " 01 00 00 00 00 00 00 F0 3F " + c.text +
+                   " 04 01 00 00 00 00 00 00 00  10 07 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00 00"
+                   " 01 00 00 00 00 00 00 04 C0"));
+    TXLSFormulatArrays back;
+    ASSERT_EQ(DecodeArrayConstants(out.Data(), out.Length(), !c.biff5, back), kResultOk);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].rows, 2);
+    EXPECT_EQ(back[0].columns, 3);
+    ASSERT_EQ(back[0].items.size(), 6u);
+    EXPECT_EQ(back[0].items[1].value.WideValue(), u"ab");
+    EXPECT_EQ(back[0].items[3].value.ErrorValue(), 7);
+    EXPECT_EQ(back[0].items[5].value.ToDouble(), -2.5);
+    // Cut anywhere inside, the data fails as a whole.
+    for (uint32_t cut = 1; cut < out.Length(); ++cut) {
+      EXPECT_EQ(DecodeArrayConstants(out.Data(), cut, !c.biff5, back), kResultFail) << cut;
+      EXPECT_TRUE(back.empty());
+    }
+  }
+  // 256 × 65536 elements claimed by three bytes: refused before allocating.
+  const auto huge = test::Hex("FF FF FF 01");
+  TXLSFormulatArrays back;
+  EXPECT_EQ(DecodeArrayConstants(huge.data(), static_cast<uint32_t>(huge.size()), true, back), kResultFail);
+  // A size that does not match the element count is not written.
+  TXLSFormulatArrays wrong = arrays;
+  wrong[0].items.pop_back();
+  TXLSBlob out;
+  EXPECT_EQ(EncodeArrayConstants(wrong, false, out), kResultFail);
+  EXPECT_EQ(out.Length(), 0u);
+}
+
+TEST_F(FormulaEncoder, EncodingReusesTheCallersBuffer) {
+  TXLSFormula formula;
+  auto tree = formula.ParseFormula("1+2", 1);
+  ASSERT_NE(tree, nullptr);
+  TXLSBlob out(64);
+  const uint8_t* buffer = out.Data();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(formula.EncodeFormula(*tree, kClassValue, 0, 0, out), kResultOk);
+    EXPECT_EQ(out.Data(), buffer);
+    EXPECT_EQ(out.Length(), 21u);
+  }
+}
+
 }  // namespace
 }  // namespace lx

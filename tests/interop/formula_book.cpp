@@ -1,7 +1,9 @@
 // Writes formulas.xls (BIFF8) and formulas5.xls (BIFF5): one formula per line
 // of a text file in column A of the first sheet, over a few values in
 // columns B to D and on a second sheet named "Data", for the peers to open
-// and calculate.
+// and calculate. "Data" also holds what typed text cannot make: an array
+// formula over H4:H6, a constant array in J4, and in L5 a formula longer
+// than one record.
 //
 // Usage: formula_book OUTDIR FORMULAS.txt
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include "lxCalculator.h"
+#include "lxCellHeap.h"
 #include "lxCodePage.h"
 #include "lxHandle.h"
 
@@ -38,6 +42,34 @@ int main(int argc, char** argv) {
   }
   data->Cells()->Item(1, 6)->SetValue(TVariant(u"Name"));
   data->Cells()->Item(2, 6)->SetValue(TVariant(u"a"));
+
+  // {=A1:A3*2} over H4:H6.
+  TXLSCalculator& calculator = WorkbookCalculator(*book);
+  auto master = calculator.CompileFormula("A1:A3*2", data->Identifier());
+  master->SetArrayMaster(3, 7, 5, 7);
+  for (int32_t row = 3; row < 6; ++row) {
+    TXLSCellRef* cell = data->CellHeap().GetCell(row, 7);
+    cell->SetFormula(row == 3 ? master : TXLSCompiledFormula::ArrayMember(master, row, 7));
+    cell->Kind = ckFormula;
+  }
+  // SUM({1,2;3,4}) as another program writes it: tArray, tFuncVar SUM, and
+  // the constant after the tokens.
+  TXLSBlob bytes;
+  const uint8_t sumOfArray[] = {0x0C, 0x00, 0x60, 0, 0, 0, 0, 0, 0, 0, 0x42, 0x01, 0x04, 0x00, 0x01, 0x01, 0x00};
+  bytes.AddBytes(sumOfArray, sizeof sumOfArray);
+  for (double value : {1.0, 2.0, 3.0, 4.0}) {
+    bytes.AddByte(1);
+    bytes.AddDouble(value);
+  }
+  TXLSCellRef* constantCell = data->CellHeap().GetCell(3, 9);
+  constantCell->SetFormula(calculator.DecodeFormulaBytes(bytes, 0, kBiff8Version));
+  constantCell->Kind = ckFormula;
+  // LEN of seventeen 255-character strings joined: more token bytes than one
+  // record holds in either version, so the cell is written blank.
+  const int kLongParts = 17;
+  std::u16string longText = u"=LEN(\"";
+  for (int i = 0; i < kLongParts; ++i) longText += (i ? u"\"&\"" : u"") + std::u16string(255, u'x');
+  data->Cells()->Item(5, 12)->SetValue(TVariant(longText + u"\")"));
 
   std::ifstream list(argv[2]);
   std::string line;
