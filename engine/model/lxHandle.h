@@ -84,14 +84,22 @@ class IXLSComment : public IXLSUnknown {};
 // "=".
 class IXLSName : public IXLSUnknown {
  public:
+  // The interface identifier, for QueryInterface.
   static constexpr TXLSGuid kIID{0x6C780001, 0x0010, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x10}};
-  virtual WideString Name() = 0;                            // 3
-  virtual WideString RefersTo() = 0;                        // 4
-  virtual XLSPtr<IXLSRange> RefersToRange() = 0;            // 5
+  // The name's text.
+  virtual WideString Name() = 0;  // 3
+  // What the name refers to, as formula text starting with "=".
+  virtual WideString RefersTo() = 0;  // 4
+  // The range the name refers to as a new range, or null when it is no single range.
+  virtual XLSPtr<IXLSRange> RefersToRange() = 0;  // 5
+  // Sets what the name refers to from formula text.
   virtual void SetRefersTo(const WideString& formula) = 0;  // 6
-  virtual void SetName(const WideString& name) = 0;         // 7
-  virtual void Delete() = 0;                                // 8
-  virtual bool Visible() = 0;                               // 9
+  // Renames the name.
+  virtual void SetName(const WideString& name) = 0;  // 7
+  // Removes the name from the workbook.
+  virtual void Delete() = 0;  // 8
+  // Whether the name is visible (not hidden).
+  virtual bool Visible() = 0;  // 9
 
  protected:
   ~IXLSName() = default;
@@ -100,11 +108,16 @@ class IXLSName : public IXLSUnknown {
 // The workbook-level names.
 class IXLSNames : public IXLSUnknown {
  public:
+  // The interface identifier, for QueryInterface.
   static constexpr TXLSGuid kIID{0x6C780001, 0x0011, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x11}};
-  virtual XLSPtr<IXLSName> Item(const TVariant& index) = 0;                                            // 3
-  virtual int32_t Count() = 0;                                                                         // 4
+  // The name at a 1-based position or of a text, or null.
+  virtual XLSPtr<IXLSName> Item(const TVariant& index) = 0;  // 3
+  // The number of names.
+  virtual int32_t Count() = 0;  // 4
+  // Adds a workbook-level name referring to formula text, visible or hidden; returns it, or null when refused.
   virtual XLSPtr<IXLSName> Add(const WideString& name, const WideString& refersTo, bool visible) = 0;  // 5
-  virtual XLSPtr<IXLSName> Add(const WideString& name, const WideString& refersTo) = 0;                // 6
+  // Adds a visible workbook-level name; returns it, or null when refused.
+  virtual XLSPtr<IXLSName> Add(const WideString& name, const WideString& refersTo) = 0;  // 6
   // A name of one sheet, seen by formulas on that sheet in place of a
   // workbook-level name of the same text.
   virtual XLSPtr<IXLSName> AddLocal(IXLSWorksheet* sheet, const WideString& name, const WideString& refersTo,
@@ -117,18 +130,30 @@ class IXLSNames : public IXLSUnknown {
 // One hyperlink of a worksheet (lxHyperlinks.h).
 class IXLSHyperlink : public IXLSUnknown {
  public:
+  // The interface identifier, for QueryInterface.
   static constexpr TXLSGuid kIID{0x6C780001, 0x0012, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x12}};
-  virtual void Delete() = 0;                                   // 3
-  virtual WideString Address() = 0;                            // 4
-  virtual void SetAddress(const WideString& value) = 0;        // 5
-  virtual WideString SubAddress() = 0;                         // 6
-  virtual void SetSubAddress(const WideString& value) = 0;     // 7
-  virtual WideString ScreenTip() = 0;                          // 8
-  virtual void SetScreenTip(const WideString& value) = 0;      // 9
-  virtual WideString TextToDisplay() = 0;                      // 10
+  // Removes the hyperlink from its sheet.
+  virtual void Delete() = 0;  // 3
+  // The target address (a URL or file).
+  virtual WideString Address() = 0;  // 4
+  // Sets the target address.
+  virtual void SetAddress(const WideString& value) = 0;  // 5
+  // The place inside the target (a cell reference or bookmark).
+  virtual WideString SubAddress() = 0;  // 6
+  // Sets the place inside the target.
+  virtual void SetSubAddress(const WideString& value) = 0;  // 7
+  // The text shown on hovering.
+  virtual WideString ScreenTip() = 0;  // 8
+  // Sets the text shown on hovering.
+  virtual void SetScreenTip(const WideString& value) = 0;  // 9
+  // The text shown in the cell.
+  virtual WideString TextToDisplay() = 0;  // 10
+  // Sets the text shown in the cell.
   virtual void SetTextToDisplay(const WideString& value) = 0;  // 11
-  virtual XLSPtr<IXLSRange> Range() = 0;                       // 12
-  virtual void SetRange(IXLSRange* range) = 0;                 // 13
+  // The cells the hyperlink covers, as a new range.
+  virtual XLSPtr<IXLSRange> Range() = 0;  // 12
+  // Moves the hyperlink to other cells.
+  virtual void SetRange(IXLSRange* range) = 0;  // 13
 
  protected:
   ~IXLSHyperlink() = default;
@@ -137,10 +162,15 @@ class IXLSHyperlink : public IXLSUnknown {
 // The hyperlinks of a worksheet, or those that touch one range.
 class IXLSHyperlinks : public IXLSUnknown {
  public:
+  // The interface identifier, for QueryInterface.
   static constexpr TXLSGuid kIID{0x6C780001, 0x0013, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x13}};
-  virtual int32_t Count() = 0;                        // 3
+  // The number of hyperlinks.
+  virtual int32_t Count() = 0;  // 3
+  // The hyperlink at a 1-based position, or null.
   virtual XLSPtr<IXLSHyperlink> Item(int32_t n) = 0;  // 4
-  virtual void Delete() = 0;                          // 5
+  // Removes every hyperlink of the collection.
+  virtual void Delete() = 0;  // 5
+  // Adds a hyperlink over the anchor's cells with its address, cell text, hover text and place inside the target.
   virtual XLSPtr<IXLSHyperlink> Add(IXLSRange* anchor, const WideString& address, const WideString& textToDisplay,
                                     const WideString& screenTip, const WideString& subAddress) = 0;  // 6
 
@@ -587,7 +617,9 @@ class IXLSWorksheet : public TXLSObject {
   // The sheet's hyperlinks (lxHyperlinks.h): null before the first one,
   // made on first use by GetHyperlinkList; Hyperlinks gives all of them.
   TXLSCustomHyperlinks* HyperlinkList() const { return hyperlinks_.get(); }
+  // The hyperlink list, made on first use (owned by the sheet).
   TXLSCustomHyperlinks& GetHyperlinkList();
+  // All hyperlinks of the sheet, as a new collection object.
   XLSPtr<IXLSHyperlinks> Hyperlinks();
 
  private:
