@@ -63,6 +63,7 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.formulaText = [](TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column) {
       return WorkbookCalculator(book).GetFormulaText(formula, row, column);
     };
+    l.referenceArea = FormulaReferenceArea;
     l.evaluateFormula = [](TXLSWorkbook& book, int32_t sheetPosition, const TXLSCompiledFormula& formula,
                            TVariant& value, int32_t row, int32_t column) {
       return WorkbookCalculator(book).Calculate(formula, sheetPosition, book.Generation(), row, column, value);

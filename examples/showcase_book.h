@@ -7,6 +7,8 @@
 #include <string>
 
 #include "lxHandle.h"
+#include "lxHyperlinks.h"
+#include "lxNames.h"
 #include "lxRange.h"
 #include "lxStyle.h"
 
@@ -185,8 +187,51 @@ inline void FillStrings(IXLSWorksheet& sheet) {
   page.SetPrintTitleRows("$1:$1");
 }
 
-// Fills an empty workbook: Values (active), Formats, Strings and a hidden
-// sheet.
+inline void FillNames(TXLSWorkbook& book, IXLSWorksheet& sheet) {
+  sheet.SetName(u"Names");
+  auto cell = [&](int32_t row, int32_t column) { return sheet.Cells()->Item(row, column); };
+  cell(1, 1)->SetValue(TVariant(u"Item"));
+  cell(1, 2)->SetValue(TVariant(u"Amount"));
+  const char16_t* items[] = {u"Apples", u"Pears", u"Plums", u"Figs"};
+  for (int32_t i = 0; i < 4; ++i) {
+    cell(2 + i, 1)->SetValue(TVariant(items[i]));
+    cell(2 + i, 2)->SetValue(TVariant(3 + i));
+  }
+  cell(1, 4)->SetValue(TVariant(0.2));
+  cell(2, 4)->SetValue(TVariant(10));
+  cell(3, 4)->SetValue(TVariant(100));
+
+  // Workbook-level names, one of them hidden, and a name of this sheet only
+  // that formulas here see in place of the workbook's name of the same text.
+  XLSPtr<IXLSNames> names = book.Names();
+  names->Add(u"Amounts", u"=Names!$B$2:$B$5");
+  names->Add(u"TaxRate", u"=Names!$D$1");
+  names->Add(u"Bonus", u"=Names!$D$3");
+  names->Add(u"Secret", u"=Names!$A$1", false);
+  names->AddLocal(&sheet, u"Bonus", u"=Names!$D$2", true);
+  cell(7, 1)->SetValue(TVariant(u"Total"));
+  cell(7, 2)->SetValue(TVariant(u"=SUM(Amounts)"));
+  cell(8, 1)->SetValue(TVariant(u"Tax"));
+  cell(8, 2)->SetValue(TVariant(u"=SUM(Amounts)*TaxRate"));
+  cell(9, 1)->SetValue(TVariant(u"Bonus + 1"));
+  cell(9, 2)->SetValue(TVariant(u"=Bonus+1"));
+
+  // One hyperlink of each kind; each writes its text into its cell.
+  XLSPtr<IXLSHyperlinks> links = sheet.Hyperlinks();
+  links->Add(sheet.Range(u"F1", u"F1").Get(), u"https://example.org/", u"Example site", u"Opens the site", u"");
+  links->Add(sheet.Range(u"F2", u"F2").Get(), u"mailto:someone@example.org", u"", u"", u"");
+  links->Add(sheet.Range(u"F3", u"F3").Get(), u"C:\\Reports\\summary.xls", u"Summary file", u"", u"");
+  links->Add(sheet.Range(u"F4", u"F4").Get(), u"\\\\server\\share\\book.xls", u"Shared book", u"", u"");
+  links->Add(sheet.Range(u"F5", u"F5").Get(), u"", u"Go to Values", u"", u"Values!B2");
+  sheet.Range(u"F1", u"F1")->SetColumnWidth(TVariant(28.0));
+
+  TXLSPageSetup& page = sheet.PageSetup();
+  page.SetPrintArea("A1:F9");
+  page.SetPrintTitleRows("$1:$1");
+}
+
+// Fills an empty workbook: Values (active), Formats, Strings, a hidden sheet
+// and Names.
 inline void BuildShowcase(TXLSWorkbook& book) {
   IXLSWorkSheets& sheets = *book.Worksheets();
   FillValues(*sheets.Add());
@@ -196,6 +241,7 @@ inline void BuildShowcase(TXLSWorkbook& book) {
   hidden->SetName(u"Hidden");
   hidden->Cells()->Item(1, 1)->SetValue(TVariant(u"You found the hidden sheet"));
   hidden->SetVisible(TVariant(false));
+  FillNames(book, *sheets.Add());
 }
 
 }  // namespace lx::showcase

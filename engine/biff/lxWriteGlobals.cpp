@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
+#include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
+#include "lxNames.h"
 #include "lxPageSetup.h"
 #include "lxProtect.h"
 #include "lxStringTable.h"
@@ -138,7 +140,7 @@ int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
     for (auto& record : externSheets_->BuildExternSheetsBiff5(0)) records.push_back(std::move(record));
     for (auto& record : records) AddGlobalRecord(first_, std::move(record));
     records.clear();
-    int32_t result = WriteBuiltInNames(first_);
+    int32_t result = WriteNames(first_);
     if (result != kResultOk) return result;
   }
 
@@ -202,11 +204,35 @@ int32_t TXLSGlobalsWriter::WriteSecondGlobals() {
     std::vector<std::unique_ptr<TXLSBlob>> records = externSheets_->BuildSupBookRecords();
     records.push_back(externSheets_->BuildExternSheetBiff8());
     for (auto& record : records) AddGlobalRecord(second_, std::move(record));
-    int32_t result = WriteBuiltInNames(second_);
+    int32_t result = WriteNames(second_);
     if (result != kResultOk) return result;
   }
   AddGlobalRecord(second_, BuildEOFRecord());
   return kResultOk;
+}
+
+int32_t TXLSGlobalsWriter::WriteNames(TXLSBlobList& list) {
+  TXLSNameWriteContext names;
+  names.biff8 = context_.biff8;
+  for (const auto& entry : sheets_) names.sheetOrder.push_back(entry->sheet->Identifier());
+  names.positionOf = [this](int32_t identifier) { return book_.PositionOfSheetIdentifier(identifier); };
+  TXLSCalculator& calculator = WorkbookCalculator(book_);
+  calculator.SetBiff5(!context_.biff8);
+  TXLSBlob withLength;
+  names.encode = [&calculator, &withLength](const TXLSCustomName& name, TXLSBlob& tokens) {
+    withLength.Clear();
+    const int32_t result =
+        calculator.Formula().EncodeFormula(name.Formula()->Tree(), kClassReference, 0, 0, withLength);
+    if (result != kResultOk || withLength.Length() < 2) return kResultFail;
+    tokens.AddBytes(withLength.Data() + 2, withLength.Length() - 2);
+    return kResultOk;
+  };
+  std::vector<std::unique_ptr<TXLSBlob>> records;
+  int32_t written = 0;
+  const int32_t result = book_.NameStore().WriteNames(names, records, written);
+  if (result != kResultOk) return result;
+  for (auto& record : records) AddGlobalRecord(list, std::move(record));
+  return WriteBuiltInNames(list);
 }
 
 int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {

@@ -106,6 +106,9 @@ class TXLSGlobalsWriter {
 
   [[nodiscard]] int32_t WriteFirstGlobals();
   [[nodiscard]] int32_t WriteSecondGlobals();
+  // Every NAME record: the user names of the name store, then the built-in
+  // print-area and print-titles names, numbered as one sequence.
+  [[nodiscard]] int32_t WriteNames(TXLSBlobList& list);
   [[nodiscard]] int32_t WriteBuiltInNames(TXLSBlobList& list);
   [[nodiscard]] int32_t WriteSheets();
   std::unique_ptr<TXLSBlob> BuildBoundSheet(const TSheetEntry& entry, uint32_t position) const;

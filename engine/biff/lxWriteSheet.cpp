@@ -11,6 +11,7 @@
 #include "lxConstants.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
+#include "lxHyperlinks.h"
 #include "lxOutline.h"
 #include "lxPageBreaks.h"
 #include "lxPageSetup.h"
@@ -767,6 +768,10 @@ void TXLSSheetWriter::WriteTail() {
 
   const uint16_t standardWidth = sheet_.ColumnInfo().DefaultColumn().Width;
   if (standardWidth != kDefaultColumnWidth) tail.push_back(WordRecord(kRecStandardWidth, standardWidth));
+  // BIFF5 has no hyperlink records; the hyperlinks stay in the model.
+  if (biff8 && sheet_.HyperlinkList()) {
+    for (auto& record : sheet_.HyperlinkList()->BuildRecords(context_.maxRecordData)) tail.push_back(std::move(record));
+  }
   if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
   tail.push_back(BuildEOFRecord());
   for (auto& record : tail) AddSheetRecord(std::move(record), lkTail);

@@ -284,4 +284,13 @@ class TXLSCalculator {
 // external-sheet table handed over.
 TXLSCalculator& WorkbookCalculator(TXLSWorkbook& book);
 
+// The single reference a formula stands for, followed through defined names
+// (at most kMaxNameChain of them, so a name that refers to itself ends):
+// the reference's sheet replaces sheetIdentifier (the sheet the formula is
+// evaluated on, used for references without a sheet), the rectangle is
+// 0-based. False for anything but one live reference on one sheet.
+inline constexpr int32_t kMaxNameChain = 64;
+bool FormulaReferenceArea(TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t& sheetIdentifier,
+                          int32_t& firstRow, int32_t& lastRow, int32_t& firstColumn, int32_t& lastColumn);
+
 }  // namespace lx

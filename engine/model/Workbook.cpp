@@ -1,6 +1,7 @@
 // The workbook: construction, reset, destruction and the plain methods the
 // rest of the engine calls.
 #include "lxHandle.h"
+#include "lxNames.h"
 #include "lxStringTable.h"
 
 namespace lx {
@@ -23,13 +24,23 @@ std::unique_ptr<TlxExternSheetSheet> TXLSWorkbook::MakeExternSheets() {
   links.sheetNameAt = [this](int32_t position) { return SheetNameAt(position); };
   links.identifierOfSheetName = [this](std::u16string_view name) { return IdentifierOfSheetName(WideString(name)); };
   links.positionOfSheetIdentifier = [this](int32_t identifier) { return PositionOfSheetIdentifier(identifier); };
-  return std::make_unique<TlxExternSheetSheet>(std::move(links));
+  // The formula engine finds names through the table; the store is looked
+  // up at each call, as Reset replaces it.
+  TlxExternSheetNameLinks names;
+  names.nameIdentifier = [this](std::u16string_view text, int32_t sheetIdentifier) {
+    return names_->IdentifierOf(WideString(text), sheetIdentifier);
+  };
+  names.nameWrittenIndex = [this](int32_t identifier) { return names_->WrittenIndexOf(identifier); };
+  names.nameText = [this](int32_t identifier) { return names_->TextOf(identifier); };
+  names.nameSheetIdentifier = [this](int32_t identifier) { return names_->SheetOf(identifier); };
+  return std::make_unique<TlxExternSheetSheet>(std::move(links), std::move(names));
 }
 
 TXLSWorkbook::TXLSWorkbook(const TXLSWorkbookLinks* links) : links_(links) {
   formats_ = std::make_unique<TlxFormatList>();
   sheets_ = std::make_unique<IXLSWorkSheets>(this);
   strings_ = std::make_unique<TXLSStringTable>();
+  names_ = std::make_unique<TXLSCustomNames>(this);
   externSheets_ = MakeExternSheets();
 }
 
@@ -38,6 +49,7 @@ TXLSWorkbook::~TXLSWorkbook() {
   // back their string references one by one.
   strings_.reset();
   sheets_.reset();
+  names_.reset();
   externSheets_.reset();
   formats_.reset();
 }
@@ -59,6 +71,7 @@ void TXLSWorkbook::Reset() {
   sheets_ = std::make_unique<IXLSWorkSheets>(this);
   strings_ = std::make_unique<TXLSStringTable>();
   formats_ = std::make_unique<TlxFormatList>();
+  names_ = std::make_unique<TXLSCustomNames>(this);
   // Entries of the old table name sheets that are gone.
   externSheets_ = MakeExternSheets();
   kept_ = false;
@@ -174,6 +187,14 @@ int32_t TXLSWorkbook::CellValue(int32_t sheetPosition, int32_t row, int32_t colu
   const TXLSCellRef* cell = cells.FindCell(row, column);
   if (!cell) return kResultOk;
   return sheet->GetCellValue(cell, value);
+}
+
+XLSPtr<IXLSNames> TXLSWorkbook::Names() { return XLSPtr<IXLSNames>(new TXLSNames(this)); }
+
+bool TXLSWorkbook::ReferenceArea(const TXLSCompiledFormula& formula, int32_t& sheetIdentifier, TXLSNameArea& area) {
+  if (!links_ || !links_->referenceArea) return false;
+  return links_->referenceArea(*this, formula, sheetIdentifier, area.firstRow, area.lastRow, area.firstColumn,
+                               area.lastColumn);
 }
 
 WideString TXLSWorkbook::SheetNameAt(int32_t position) const {

@@ -4,6 +4,7 @@
 
 #include "lxCompoundFile.h"
 #include "lxHandle.h"
+#include "lxHyperlinks.h"
 #include "lxRange.h"
 #include "lxStringTable.h"
 
@@ -48,6 +49,13 @@ TXLSOutline& IXLSWorksheet::GetOutline() {
   if (!outline_) outline_ = std::make_unique<TXLSOutline>();
   return *outline_;
 }
+
+TXLSCustomHyperlinks& IXLSWorksheet::GetHyperlinkList() {
+  if (!hyperlinks_) hyperlinks_ = std::make_unique<TXLSCustomHyperlinks>(this);
+  return *hyperlinks_;
+}
+
+XLSPtr<IXLSHyperlinks> IXLSWorksheet::Hyperlinks() { return XLSPtr<IXLSHyperlinks>(new TXLSHyperLinks(this)); }
 
 int32_t IXLSWorksheet::Reserved3() { return kResultFail; }
 int32_t IXLSWorksheet::Reserved4() { return kResultFail; }

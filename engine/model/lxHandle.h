@@ -46,6 +46,9 @@ class TStream;
 class TXLSStringTable;
 class TXLSWorkbook;
 class TXLSCalculator;
+class TXLSCustomNames;
+class TXLSCustomHyperlinks;
+struct TXLSNameArea;
 class IXLSWorksheet;
 class IXLSWorkSheets;
 class IXLSRange;
@@ -71,8 +74,76 @@ class IXLSFont;      // lxStyle.h
 class IXLSInterior;  // lxStyle.h
 class IXLSBorders;   // lxStyle.h
 class IXLSComment : public IXLSUnknown {};
-class IXLSHyperlinks : public IXLSUnknown {};
-class IXLSNames : public IXLSUnknown {};
+
+// ---------------------------------------------------------------- names and hyperlinks
+
+// One defined name (lxNames.h). Texts are wide; a refers-to text starts with
+// "=".
+class IXLSName : public IXLSUnknown {
+ public:
+  static constexpr TXLSGuid kIID{0x6C780001, 0x0010, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x10}};
+  virtual WideString Name() = 0;                            // 3
+  virtual WideString RefersTo() = 0;                        // 4
+  virtual XLSPtr<IXLSRange> RefersToRange() = 0;            // 5
+  virtual void SetRefersTo(const WideString& formula) = 0;  // 6
+  virtual void SetName(const WideString& name) = 0;         // 7
+  virtual void Delete() = 0;                                // 8
+  virtual bool Visible() = 0;                               // 9
+
+ protected:
+  ~IXLSName() = default;
+};
+
+// The workbook-level names.
+class IXLSNames : public IXLSUnknown {
+ public:
+  static constexpr TXLSGuid kIID{0x6C780001, 0x0011, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x11}};
+  virtual XLSPtr<IXLSName> Item(const TVariant& index) = 0;                                            // 3
+  virtual int32_t Count() = 0;                                                                         // 4
+  virtual XLSPtr<IXLSName> Add(const WideString& name, const WideString& refersTo, bool visible) = 0;  // 5
+  virtual XLSPtr<IXLSName> Add(const WideString& name, const WideString& refersTo) = 0;                // 6
+  // A name of one sheet, seen by formulas on that sheet in place of a
+  // workbook-level name of the same text.
+  virtual XLSPtr<IXLSName> AddLocal(IXLSWorksheet* sheet, const WideString& name, const WideString& refersTo,
+                                    bool visible) = 0;  // 7
+
+ protected:
+  ~IXLSNames() = default;
+};
+
+// One hyperlink of a worksheet (lxHyperlinks.h).
+class IXLSHyperlink : public IXLSUnknown {
+ public:
+  static constexpr TXLSGuid kIID{0x6C780001, 0x0012, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x12}};
+  virtual void Delete() = 0;                                   // 3
+  virtual WideString Address() = 0;                            // 4
+  virtual void SetAddress(const WideString& value) = 0;        // 5
+  virtual WideString SubAddress() = 0;                         // 6
+  virtual void SetSubAddress(const WideString& value) = 0;     // 7
+  virtual WideString ScreenTip() = 0;                          // 8
+  virtual void SetScreenTip(const WideString& value) = 0;      // 9
+  virtual WideString TextToDisplay() = 0;                      // 10
+  virtual void SetTextToDisplay(const WideString& value) = 0;  // 11
+  virtual XLSPtr<IXLSRange> Range() = 0;                       // 12
+  virtual void SetRange(IXLSRange* range) = 0;                 // 13
+
+ protected:
+  ~IXLSHyperlink() = default;
+};
+
+// The hyperlinks of a worksheet, or those that touch one range.
+class IXLSHyperlinks : public IXLSUnknown {
+ public:
+  static constexpr TXLSGuid kIID{0x6C780001, 0x0013, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x13}};
+  virtual int32_t Count() = 0;                        // 3
+  virtual XLSPtr<IXLSHyperlink> Item(int32_t n) = 0;  // 4
+  virtual void Delete() = 0;                          // 5
+  virtual XLSPtr<IXLSHyperlink> Add(IXLSRange* anchor, const WideString& address, const WideString& textToDisplay,
+                                    const WideString& screenTip, const WideString& subAddress) = 0;  // 6
+
+ protected:
+  ~IXLSHyperlinks() = default;
+};
 
 // ---------------------------------------------------------------- ranges
 
@@ -329,6 +400,11 @@ class IXLSWorksheet : public TXLSObject {
   TXLSVPageBreaks& VPageBreaks() { return vPageBreaks_; }
   TXLSOutline* Outline() const { return outline_.get(); }
   TXLSOutline& GetOutline();
+  // The sheet's hyperlinks (lxHyperlinks.h): null before the first one,
+  // made on first use by GetHyperlinkList; Hyperlinks gives all of them.
+  TXLSCustomHyperlinks* HyperlinkList() const { return hyperlinks_.get(); }
+  TXLSCustomHyperlinks& GetHyperlinkList();
+  XLSPtr<IXLSHyperlinks> Hyperlinks();
 
  private:
   friend class IXLSWorkSheets;
@@ -339,6 +415,7 @@ class IXLSWorksheet : public TXLSObject {
   std::unique_ptr<TXLSRowInfoList> rows_;
   std::unique_ptr<TXLSColumnInfoList> columns_;
   std::unique_ptr<TXLSOutline> outline_;
+  std::unique_ptr<TXLSCustomHyperlinks> hyperlinks_;
   XLSPtr<IXLSRange> cellsRange_;
   std::unique_ptr<TXLSPanes> panes_;
   TXLSProtect protection_;
@@ -465,7 +542,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   [[nodiscard]] int32_t SaveAsRTF(TStream& stream) override;
   void Evaluate(const WideString& formula, TVariant& result) override;
   bool FullPrecision() override { return fullPrecision_; }
-  XLSPtr<IXLSNames> Names() override { return {}; }
+  XLSPtr<IXLSNames> Names() override;
   bool Date1904() override { return date1904_; }
   void SetDate1904(bool value) override { date1904_ = value; }
   void SetFullPrecision(int32_t value) override { fullPrecision_ = value != 0; }
@@ -510,6 +587,12 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   bool HasStringTable() const { return strings_ != nullptr; }
   TXLSPalette& Palette() { return palette_; }
   TXLSProtect& Protection() { return protection_; }
+  // The defined names (lxNames.h); replaced by Reset.
+  TXLSCustomNames& NameStore() { return *names_; }
+  // The rectangle and sheet a formula refers to when it is one reference,
+  // directly or through names, evaluated on sheetIdentifier (which becomes
+  // the reference's sheet); false otherwise or without the formula engine.
+  bool ReferenceArea(const TXLSCompiledFormula& formula, int32_t& sheetIdentifier, TXLSNameArea& area);
   // Sheet references of formulas and built-in names; replaced by Reset, so
   // callers look it up each time instead of keeping the reference.
   TlxExternSheetSheet& ExternSheets() { return *externSheets_; }
@@ -557,6 +640,7 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t defaultSaveFormat_ = kSaveBiff8;
   int32_t lastFormat_ = 0;
   std::unique_ptr<TlxExternSheetSheet> externSheets_;
+  std::unique_ptr<TXLSCustomNames> names_;
   int32_t generation_ = 1;
   bool fullPrecision_ = true;
   int32_t lastOpenFormat_ = 0;

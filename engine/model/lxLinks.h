@@ -66,6 +66,13 @@ struct TXLSWorkbookLinks {
   std::function<std::shared_ptr<TXLSCompiledFormula>(const TXLSCompiledFormula& formula, int32_t rowOffset,
                                                      int32_t columnOffset)>
       copyFormula;
+  // The one reference a formula evaluated on sheetIdentifier stands for,
+  // directly or through defined names: its sheet (sheetIdentifier is
+  // replaced) and its 0-based rectangle. False when the formula is anything
+  // else.
+  std::function<bool(TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t& sheetIdentifier,
+                     int32_t& firstRow, int32_t& lastRow, int32_t& firstColumn, int32_t& lastColumn)>
+      referenceArea;
   // Fits the widths of the range's columns (columns true) or the heights of
   // its rows.
   std::function<void(IXLSRange& range, bool columns)> autoFit;

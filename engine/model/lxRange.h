@@ -181,7 +181,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   XLSPtr<IXLSComment> AddComment(const WideString&) override { return {}; }
   void ClearComments() override {}
   XLSPtr<IXLSComment> Comment() override { return {}; }
-  XLSPtr<IXLSHyperlinks> Hyperlinks() override { return {}; }
+  XLSPtr<IXLSHyperlinks> Hyperlinks() override;
   int32_t FirstColumn() override { return firstColumn_; }
   int32_t LastColumn() override { return lastColumn_; }
   int32_t FirstRow() override { return firstRow_; }

@@ -3,12 +3,14 @@ runs the program. Shared by the showcase interop checks."""
 import os
 import subprocess
 
-# xlrd cell types
+# xlrd cell types; FORMULA marks a formula cell of ours, with the value it
+# computes to (xlrd reads its cached result as a number).
 TEXT, NUMBER, DATE, BOOLEAN, BLANK, EMPTY = 1, 2, 3, 4, 6, 0
+FORMULA = -1
 
 LONG_TEXT = "\u0416" * 4200 + "!"
 
-SHEETS = [("Values", 0), ("Formats", 0), ("Strings", 0), ("Hidden", 1)]
+SHEETS = [("Values", 0), ("Formats", 0), ("Strings", 0), ("Hidden", 1), ("Names", 0)]
 # The sheet a reader opens on (the workbook's active sheet), and the
 # protected one.
 ACTIVE_SHEET = "Values"
@@ -95,14 +97,51 @@ for _r in range(10000):
     STRINGS[(_r, 2)] = (NUMBER, float(_r + 1))
 STRINGS_SHAPE = (10000, 3)
 
-# Built-in names: (name, sheet index, built-in flag, formula text as xlrd shows it)
-BUILT_IN_NAMES = {("Print_Area", 2, 1, "Strings!$A$1:$C$200"), ("Print_Titles", 2, 1, "Strings!$A$1:$IV$1")}
+# Sheet "Names": defined names used in formulas, print settings and one
+# hyperlink of each kind in column F.
+NAMES_SHEET = {}
+for _r, (_item, _amount) in enumerate([("Item", "Amount"), ("Apples", 3.0), ("Pears", 4.0), ("Plums", 5.0),
+                                       ("Figs", 6.0)]):
+    NAMES_SHEET[(_r, 0)] = (TEXT, _item)
+    NAMES_SHEET[(_r, 1)] = (TEXT, _amount) if _r == 0 else (NUMBER, _amount)
+NAMES_SHEET[(0, 3)] = (NUMBER, 0.2)
+NAMES_SHEET[(1, 3)] = (NUMBER, 10.0)
+NAMES_SHEET[(2, 3)] = (NUMBER, 100.0)
+NAMES_SHEET[(6, 0)] = (TEXT, "Total")
+NAMES_SHEET[(6, 1)] = (FORMULA, 18.0)  # =SUM(Amounts)
+NAMES_SHEET[(7, 0)] = (TEXT, "Tax")
+NAMES_SHEET[(7, 1)] = (FORMULA, 3.6)  # =SUM(Amounts)*TaxRate
+NAMES_SHEET[(8, 0)] = (TEXT, "Bonus + 1")
+NAMES_SHEET[(8, 1)] = (FORMULA, 11.0)  # =Bonus+1, the sheet's own Bonus
+NAMES_SHEET_SHAPE = (9, 6)
+# Formula text of each formula cell, as LibreOffice shows it.
+NAMES_FORMULAS = {(6, 1): "=SUM(Amounts)", (7, 1): "=SUM(Amounts)*TaxRate", (8, 1): "=Bonus+1"}
+# Hyperlinks of sheet "Names" (BIFF8 only): cell -> (kind as xlrd names it,
+# address, text to display, sub-address, screen tip).
+HYPERLINKS = {
+    (0, 5): ("url", "https://example.org/", "Example site", None, "Opens the site"),
+    (1, 5): ("url", "mailto:someone@example.org", "mailto:someone@example.org", None, None),
+    (2, 5): ("local file", "C:\\Reports\\summary.xls", "Summary file", None, None),
+    (3, 5): ("unc", "\\\\server\\share\\book.xls", "Shared book", None, None),
+    (4, 5): ("workbook", None, "Go to Values", "Values!B2", None),
+}
+for (_r, _c), (_kind, _address, _text, _sub, _tip) in HYPERLINKS.items():
+    NAMES_SHEET[(_r, _c)] = (TEXT, _text)
+
+# Defined names: (name, sheet index or -1 for the workbook, built-in flag,
+# formula text as xlrd shows it), and the hidden ones.
+NAMES = {("Print_Area", 2, 1, "Strings!$A$1:$C$200"), ("Print_Titles", 2, 1, "Strings!$A$1:$IV$1"),
+         ("Print_Area", 4, 1, "Names!$A$1:$F$9"), ("Print_Titles", 4, 1, "Names!$A$1:$IV$1"),
+         ("Amounts", -1, 0, "Names!$B$2:$B$5"), ("TaxRate", -1, 0, "Names!$D$1"), ("Bonus", -1, 0, "Names!$D$3"),
+         ("Secret", -1, 0, "Names!$A$1"), ("Bonus", 4, 0, "Names!$D$2")}
+HIDDEN_NAMES = {"Secret"}
 
 HIDDEN = {(0, 0): (TEXT, "You found the hidden sheet")}
 HIDDEN_SHAPE = (1, 1)
 
 CELLS = {"Values": (VALUES, VALUES_SHAPE), "Formats": (FORMATS, FORMATS_SHAPE),
-         "Strings": (STRINGS, STRINGS_SHAPE), "Hidden": (HIDDEN, HIDDEN_SHAPE)}
+         "Strings": (STRINGS, STRINGS_SHAPE), "Hidden": (HIDDEN, HIDDEN_SHAPE),
+         "Names": (NAMES_SHEET, NAMES_SHEET_SHAPE)}
 
 FILES = {8: "showcase8.xls", 5: "showcase5.xls"}
 
