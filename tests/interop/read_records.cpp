@@ -52,9 +52,7 @@ void PrintStrings(const TXLSRecordGroup& group) {
   const std::span<const uint8_t> d = group.Data();
   const auto& pieces = group.Pieces();
   size_t piece = 0;
-  const auto pieceEnd = [&](size_t p) {
-    return p + 1 < pieces.size() ? size_t{pieces[p + 1].Offset} : d.size();
-  };
+  const auto pieceEnd = [&](size_t p) { return p + 1 < pieces.size() ? size_t{pieces[p + 1].Offset} : d.size(); };
   size_t at = 8;
   while (at + 3 <= d.size()) {
     while (at >= pieceEnd(piece)) ++piece;
@@ -141,7 +139,7 @@ int main(int argc, char** argv) {
         break;
     }
   }
-  std::printf("result\t%d\nprotected\t%d\nrecords\t%zu\nnumbers\t%zu\t%.6f\nlabels\t%zu\n", result,
-              isProtected ? 1 : 0, records, numbers, sum, labels);
+  std::printf("result\t%d\nprotected\t%d\nrecords\t%zu\nnumbers\t%zu\t%.6f\nlabels\t%zu\n", result, isProtected ? 1 : 0,
+              records, numbers, sum, labels);
   return result == kResultEndOfStream ? 0 : 1;
 }
