@@ -10,6 +10,8 @@
 #include "lxConstants.h"
 #include "lxFormat.h"
 #include "lxHandle.h"
+#include "lxHyperlinks.h"
+#include "lxNames.h"
 #include "lxOutline.h"
 #include "lxPageBreaks.h"
 #include "lxPageSetup.h"
@@ -76,6 +78,9 @@ constexpr uint16_t kFooter = 0x0015;
 constexpr uint16_t kHPageBreaks = 0x001B;
 constexpr uint16_t kVPageBreaks = 0x001A;
 constexpr uint16_t kSheetProtection = 0x0867;
+constexpr uint16_t kString = 0x0207;
+constexpr uint16_t kHLink = 0x01B8;
+constexpr uint16_t kHLinkTooltip = 0x0800;
 }  // namespace rec
 
 constexpr uint16_t kBOFGlobals = 0x0005;
@@ -235,7 +240,7 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
         if (TFields(first).U16(2) == kBOFChart) state_ = sEmbeddedChart;
         return kResultOk;
       }
-      return ReadWorksheet(number, first);
+      return ReadWorksheet(number, first, group);
     default:
       return kResultOk;  // charts are kept for a later layer
   }
@@ -243,6 +248,8 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
 
 int32_t TXLSReader::ReadBOF(std::span<const uint8_t> data) {
   if (data.size() <= 4) return kResultOk;
+  externSheetNames_.clear();
+  pendingString_ = -1;
   const TFields f(data);
   const uint16_t version = f.U16(0);
   switch (f.U16(2)) {
@@ -273,6 +280,8 @@ void TXLSReader::EndGlobals() {
   // Every font read is written back at its position.
   TXLSFontList& fonts = book_.Formats().Fonts();
   if (fontPosition_ > 5) fonts.SetDefaultCount(fontPosition_ - 1);
+  for (const auto& [ordinal, kept] : keptNames_) ReadDefinedName(kept, ordinal);
+  keptNames_.clear();
   state_ = sNone;
 }
 
@@ -511,8 +520,12 @@ void TXLSReader::ReadSST(const TXLSRecordGroup& group) {
 }
 
 void TXLSReader::ReadExternSheet(std::span<const uint8_t> data) {
-  if (version_ < kBiff8) return;  // BIFF5 references name their sheets in their tokens
   const TFields f(data);
+  if (version_ < kBiff8) {
+    // One sheet name per record; other kinds of entry add an empty name.
+    externSheetNames_.push_back(f.U8(1) == 3 ? Narrow(f.From(2, data.size())) : std::u16string());
+    return;
+  }
   const size_t count = std::min<size_t>(f.U16(0), data.size() / 6);
   TlxExternSheetSheet& table = book_.ExternSheets();
   for (size_t i = 0; i < count; ++i) {
@@ -523,7 +536,16 @@ void TXLSReader::ReadExternSheet(std::span<const uint8_t> data) {
 
 void TXLSReader::ReadName(std::span<const uint8_t> data) {
   const TFields f(data);
-  if (!(f.U16(0) & 0x0020)) return;  // defined names come with the name store
+  const int32_t ordinal = ++nameOrdinal_;
+  if (!(f.U16(0) & 0x0020)) {
+    // BIFF5 names may name sheets whose EXTERNSHEET records come later.
+    if (version_ >= kBiff8) {
+      ReadDefinedName(data, ordinal);
+    } else {
+      keptNames_.emplace_back(ordinal, std::vector<uint8_t>(data.begin(), data.end()));
+    }
+    return;
+  }
   const bool biff8 = version_ >= kBiff8;
   const size_t size = data.size();
   if (biff8 ? size != 27 && size != 42 : size != 36 && size != 61) return;
@@ -554,6 +576,50 @@ void TXLSReader::ReadName(std::span<const uint8_t> data) {
     area(biff8 ? 22 : 33);
     area(biff8 ? 33 : 54);
   }
+}
+
+void TXLSReader::ReadDefinedName(std::span<const uint8_t> data, int32_t ordinal) {
+  const TFields f(data);
+  const bool biff8 = version_ >= kBiff8;
+  const bool hidden = (f.U16(0) & 0x0001) != 0;
+  const size_t textLength = f.U8(3);
+  const uint16_t formulaLength = f.U16(4);
+  // The sheet a local name belongs to, as an identifier; 0 for the workbook.
+  int32_t sheetIdentifier = 0;
+  IXLSWorkSheets& sheets = *book_.Worksheets();
+  if (biff8) {
+    if (const uint16_t position = f.U16(8); position > 0) {
+      IXLSWorksheet* sheet = sheets.Item(position);
+      if (!sheet) return;
+      sheetIdentifier = sheet->Identifier();
+    }
+  } else {
+    const int16_t entry = f.I16(6);
+    if (entry < 0) return;
+    if (entry > 0) {
+      const size_t index = static_cast<size_t>(entry) - 1;
+      sheetIdentifier = index < externSheetNames_.size() ? book_.IdentifierOfSheetName(externSheetNames_[index]) : -1;
+      if (sheetIdentifier <= 0) return;
+    }
+  }
+  size_t at = 14;
+  std::u16string text;
+  if (biff8) {
+    const bool wide = f.U8(at++) & 0x01;
+    if (!f.Has(at, wide ? 2 * textLength : textLength)) return;
+    text = wide ? WideChars(f.From(at, 2 * textLength), textLength) : Narrow(f.From(at, textLength));
+    at += wide ? 2 * textLength : textLength;
+  } else {
+    if (!f.Has(at, textLength)) return;
+    text = Narrow(f.From(at, textLength));
+    at += textLength;
+  }
+  if (text.empty() || !f.Has(at, formulaLength)) return;
+  formulaBytes_.Clear();
+  formulaBytes_.AddBytes(data.data(), static_cast<uint32_t>(data.size()));
+  auto formula = Calculator().DecodeFormulaBytes(formulaBytes_, static_cast<uint32_t>(at), version_, formulaLength);
+  if (!formula) return;
+  (void)book_.NameStore().AddFromFile(ordinal, text, sheetIdentifier, hidden, std::move(formula));
 }
 
 // ---------------------------------------------------------------- worksheets
@@ -639,6 +705,50 @@ void TXLSReader::ReadFormula(std::span<const uint8_t> data) {
     }
   }
   SetFormat(row, column, xf);
+  pendingString_ = -1;
+  KeepResult(row, column, xf, data);
+}
+
+void TXLSReader::KeepResult(int32_t row, int32_t column, int32_t xf, std::span<const uint8_t> data) {
+  const TFields f(data);
+  TKeptResult result;
+  result.sheet = sheet_;
+  result.row = row;
+  result.column = column;
+  if (f.U16(12) != 0xFFFF) {
+    result.value = TVariant(DateCorrected(row, column, xf, f.F64(6)));
+  } else {
+    switch (f.U8(6)) {
+      case 0:  // text, in the STRING record that follows
+        pendingString_ = static_cast<int32_t>(results_.size());
+        break;
+      case 1:
+        result.value = TVariant(f.U8(8) != 0);
+        break;
+      case 2:
+        result.status = f.U8(8);
+        result.value = TVariant::Null();
+        break;
+      case 3:
+        result.value = TVariant(std::u16string());
+        break;
+      default:
+        return;  // no result the engine knows
+    }
+  }
+  results_.push_back(std::move(result));
+}
+
+void TXLSReader::ReadString(std::span<const uint8_t> data) {
+  if (pendingString_ < 0 || static_cast<size_t>(pendingString_) >= results_.size()) return;
+  results_[static_cast<size_t>(pendingString_)].value = TVariant(TextAt(data, 0, 2));
+  pendingString_ = -1;
+}
+
+void TXLSReader::ReadHyperlink(const TXLSRecordGroup& group, std::span<const uint8_t> data) {
+  // A hyperlink continued in CONTINUE records is not read.
+  if (group.Pieces().size() != 1) return;
+  (void)sheet_->GetHyperlinkList().ReadHyperlinkRecord(data.data(), static_cast<uint32_t>(data.size()));
 }
 
 void TXLSReader::ReadSharedFormula(std::span<const uint8_t> data, bool array) {
@@ -784,7 +894,7 @@ void TXLSReader::ReadPageBreaks(std::span<const uint8_t> data, bool horizontal) 
   }
 }
 
-int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data) {
+int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group) {
   if (!sheet_) return kResultOk;
   const TFields f(data);
   switch (number) {
@@ -838,6 +948,17 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
     case rec::kSharedFormula:
     case rec::kArray:
       ReadSharedFormula(data, number == rec::kArray);
+      break;
+    case rec::kString:
+      ReadString(data);
+      break;
+    case rec::kHLink:
+      ReadHyperlink(group, data);
+      break;
+    case rec::kHLinkTooltip:
+      if (TXLSCustomHyperlinks* links = sheet_->HyperlinkList()) {
+        links->ReadHyperlinkTooltip(data.data(), static_cast<uint32_t>(data.size()));
+      }
       break;
     case rec::kRow:
       ReadRow(data);
@@ -933,6 +1054,22 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
 
 void TXLSReader::Finish() {
   IXLSWorkSheets& sheets = *book_.Worksheets();
+  // Each formula reports the result its file holds until the workbook
+  // changes and it is calculated again.
+  const int32_t generation = book_.Generation();
+  for (const TKeptResult& result : results_) {
+    const TXLSCellRef* cell = result.sheet->CellHeap().FindCell(result.row, result.column);
+    const TXLSCompiledFormula* formula = cell ? cell->Formula() : nullptr;
+    if (!formula) continue;
+    TXLSCalcState& state = formula->CalcState();
+    state.value = result.value;
+    state.status = result.status;
+    state.generation = generation;
+    state.sheet = result.sheet->Index();
+    state.row = result.row;
+    state.column = result.column;
+  }
+  results_.clear();
   if (IXLSWorksheet* first = sheets.Item(firstVisibleTab_ + 1)) first->MakeFirstVisibleTab();
   if (IXLSWorksheet* active = sheets.Item(activeTab_ + 1)) active->Activate();
   for (const TXLSSystemName& name : systemNames_) {

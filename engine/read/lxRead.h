@@ -22,11 +22,14 @@
 #include "lxBLOB.h"
 #include "lxStream.h"
 #include "lxText.h"
+#include "lxVariant.h"
 
 namespace lx {
 
 class IXLSWorksheet;
 class TXLSCalculator;
+class TXLSCompiledFormula;
+struct TXLSCellRef;
 class TXLSWorkbook;
 
 // The stream ended inside a substream (its EOF record is missing).
@@ -68,7 +71,7 @@ class TXLSReader {
   [[nodiscard]] int32_t ReadBOF(std::span<const uint8_t> data);
   void EndGlobals();
   [[nodiscard]] int32_t ReadGlobals(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group);
-  [[nodiscard]] int32_t ReadWorksheet(uint16_t number, std::span<const uint8_t> data);
+  [[nodiscard]] int32_t ReadWorksheet(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group);
   void Finish();
 
   // Globals records.
@@ -81,12 +84,18 @@ class TXLSReader {
   void ReadSST(const TXLSRecordGroup& group);
   void ReadExternSheet(std::span<const uint8_t> data);
   void ReadName(std::span<const uint8_t> data);
+  void ReadDefinedName(std::span<const uint8_t> data, int32_t ordinal);
 
   // Worksheet records.
   void ReadNumber(int32_t row, int32_t column, int32_t xf, double value);
   void ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text);
   void ReadBoolErr(std::span<const uint8_t> data);
   void ReadFormula(std::span<const uint8_t> data);
+  // The result a FORMULA record holds, kept for its cell until the
+  // workbook recalculates; a text result comes in the STRING record after.
+  void KeepResult(int32_t row, int32_t column, int32_t xf, std::span<const uint8_t> data);
+  void ReadString(std::span<const uint8_t> data);
+  void ReadHyperlink(const TXLSRecordGroup& group, std::span<const uint8_t> data);
   void ReadSharedFormula(std::span<const uint8_t> data, bool array);
   void ReadRow(std::span<const uint8_t> data);
   void ReadColumnInfo(std::span<const uint8_t> data);
@@ -128,6 +137,23 @@ class TXLSReader {
   bool fitToPage_ = false;
   bool date1904_ = false;
   std::vector<TXLSSystemName> systemNames_;
+  // Every NAME record counts, built-in or not: formulas name them by this.
+  int32_t nameOrdinal_ = 0;
+  // BIFF5: the sheet names of the current substream's EXTERNSHEET records,
+  // and the globals' defined names, read at the globals' end.
+  std::vector<std::u16string> externSheetNames_;
+  std::vector<std::pair<int32_t, std::vector<uint8_t>>> keptNames_;
+  // Formula results read, given to their formulas when the read ends.
+  struct TKeptResult {
+    IXLSWorksheet* sheet = nullptr;
+    int32_t row = 0;
+    int32_t column = 0;
+    int32_t status = 1;
+    TVariant value;
+  };
+  std::vector<TKeptResult> results_;
+  // The result waiting for its STRING record; -1 when none.
+  int32_t pendingString_ = -1;
   TXLSBlob formulaBytes_{256};
 };
 
