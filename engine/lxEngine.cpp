@@ -64,6 +64,10 @@ const TXLSWorkbookLinks& EngineLinks() {
       return WorkbookCalculator(book).GetFormulaText(formula, row, column);
     };
     l.referenceArea = FormulaReferenceArea;
+    l.evaluateFormula = [](TXLSWorkbook& book, int32_t sheetPosition, const TXLSCompiledFormula& formula,
+                           TVariant& value, int32_t row, int32_t column) {
+      return WorkbookCalculator(book).Calculate(formula, sheetPosition, book.Generation(), row, column, value);
+    };
     l.copyFormula = [](const TXLSCompiledFormula& formula, int32_t rowOffset, int32_t columnOffset) {
       return std::shared_ptr<TXLSCompiledFormula>(formula.CopyWithOffset(rowOffset, columnOffset));
     };

@@ -182,7 +182,9 @@ int32_t TXLSContainer::OpenContainer(const std::u16string& fileName, TStream* st
   CloseContainer();
   bool ok = false;
   if (stream != nullptr) {
-    ok = reader_.OpenStream(*stream);
+    // The document is read from the caller's stream as it is needed, so a
+    // large file is never held whole.
+    ok = reader_.OpenSource(*stream);
     stream->Seek(0, TSeekOrigin::soBeginning);
   } else if (!IsBlank(fileName)) {
     ok = reader_.OpenFile(fileName);

@@ -137,9 +137,11 @@ class TXLSContainer {
 
   // --- Read side.
 
-  // Opens a document from the caller stream (when one is given; read from
-  // its current position, then set back to position 0) or from the file.
-  // -2 when it cannot be opened, or when there is neither name nor stream.
+  // Opens a document from the caller stream (when one is given; the document
+  // starts at its current position, and the stream is then set back to
+  // position 0) or from the file. Either is read as it is needed, never held
+  // whole; a caller stream must stay alive until CloseContainer. -2 when it
+  // cannot be opened, or when there is neither name nor stream.
   [[nodiscard]] int32_t OpenContainer(const std::u16string& fileName, TStream* stream);
   // Opens the "workbook" stream, else the "book" stream; -3 when neither exists.
   [[nodiscard]] int32_t OpenWorkbookStream();

@@ -3,6 +3,7 @@
 #include "lxWriteSheet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "lxCalculator.h"
@@ -486,12 +487,13 @@ void TXLSSheetWriter::WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t
     return;
   }
   if (NoteCellWritten(row, column) != kResultOk) return;
+  TVariant value;
+  const int32_t status =
+      calculator.Calculate(*formula, sheet_.Index(), context_.workbook->Generation(), row, column, value);
+  std::u16string text;
   TXLSBlob& record = StartCellRecord(kRecFormula, payload, row, column);
   record.AddWord(xf);
-  // Nothing computes the result yet: a zero the reader replaces, since the
-  // record asks to be calculated on load.
-  record.AddDouble(0.0);
-  record.AddWord(kFormulaCalculateOnLoad);
+  AddFormulaResult(record, status, value, text);
   record.AddDWord(0);
   record.AppendBlob(formulaTokens_);
   AddSheetRecord(record, lkCells);
@@ -501,6 +503,83 @@ void TXLSSheetWriter::WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t
     arrayRecord.AppendBlob(formulaTokens_);
     AddSheetRecord(arrayRecord, lkCells);
   }
+  if (text.empty()) return;
+  const bool biff8 = context_.biff8;
+  const std::string ansi = biff8 ? std::string() : WideToAnsi(text);
+  const auto length = static_cast<uint16_t>(biff8 ? text.size() : ansi.size());
+  TXLSBlob& string = StartRecord(kRecString, biff8 ? 3u + 2u * length : 2u + length);
+  string.AddWord(length);
+  if (biff8) {
+    string.AddByte(1);
+    string.AddWide(text);
+  } else {
+    string.AddAnsi(ansi);
+  }
+  AddSheetRecord(string, lkCells);
+}
+
+void TXLSSheetWriter::AddFormulaResult(TXLSBlob& record, int32_t status, const TVariant& value,
+                                       std::u16string& text) const {
+  // Result bytes that are not a number end in 0xFFFF, which no double the
+  // record could otherwise hold does.
+  auto special = [&](uint8_t type, uint8_t data) {
+    record.AddByte(type);
+    record.AddByte(0);
+    record.AddByte(data);
+    record.AddByte(0);
+    record.AddWord(0);
+    record.AddWord(0xFFFF);
+  };
+  int32_t error = -1;
+  if (status == kCalcOk && value.VarType() == varError) error = value.ErrorValue();
+  if (IsCalcError(status)) error = status;
+  if (error >= 0 && IsCalcError(error)) {
+    special(2, static_cast<uint8_t>(error));
+    record.AddWord(0);
+    return;
+  }
+  if (status == kCalcOk) {
+    if (value.VarType() == varBoolean) {
+      special(1, value.ToBool() ? 1 : 0);
+      record.AddWord(0);
+      return;
+    }
+    if (value.IsNumeric() || value.VarType() == varDate) {
+      double number = value.ToDouble();
+      if (value.VarType() == varDate && context_.workbook->Date1904())
+        number = number >= k1904DateOffset ? number - k1904DateOffset : 0.0;
+      if (std::isfinite(number)) {
+        record.AddDouble(number);
+        record.AddWord(0);
+        return;
+      }
+    }
+    if (value.IsEmpty() || value.IsNull() || (value.IsString() && value.ToWide().empty())) {
+      if (context_.biff8) {
+        special(3, 0);
+      } else {
+        record.AddDouble(0.0);
+      }
+      record.AddWord(0);
+      return;
+    }
+    // A text longer than a cell holds is left for the reader to calculate.
+    if (value.IsString() && value.ToWide().size() <= kMaxLabelLength) {
+      text = TextToCellText(value.ToWide());
+      special(0, 0);
+      record.AddWord(0);
+      return;
+    }
+  }
+  // Not calculated here (a function this engine does not evaluate, a
+  // circular reference, ...): no result a reader could take for the value,
+  // and the request to calculate on load. BIFF5 has no empty result.
+  if (context_.biff8) {
+    special(3, 0);
+  } else {
+    record.AddDouble(0.0);
+  }
+  record.AddWord(kFormulaCalculateOnLoad);
 }
 
 // ---------------------------------------------------------------- settings

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "lxBLOB.h"
@@ -30,6 +31,7 @@ namespace lx {
 
 class IXLSWorksheet;
 class TXLSWorkbook;
+class TVariant;
 class TXLSPageSetup;
 class TXLSProtect;
 class TXLSPanes;
@@ -71,6 +73,8 @@ inline constexpr uint16_t kRecArray = 0x0221;
 // FORMULA option: the reader computes the formula when the file opens (the
 // stored result is only a placeholder).
 inline constexpr uint16_t kFormulaCalculateOnLoad = 0x0002;
+// The text result of the FORMULA record before it.
+inline constexpr uint16_t kRecString = 0x0207;
 
 // BOF substream types and versions.
 inline constexpr uint16_t kBOFWorkbookGlobals = 0x0005;
@@ -184,8 +188,13 @@ class TXLSSheetWriter {
   void WriteBoolean(int32_t row, int32_t column, uint16_t xf, double value);
   // A BOOLERR record holding the error code.
   void WriteError(int32_t row, int32_t column, uint16_t xf, double code);
-  // A FORMULA record; nothing for a formula the file version cannot hold.
+  // A FORMULA record with the formula's calculated result (and a STRING
+  // record for a text result); nothing for a formula the file version
+  // cannot hold.
   void WriteFormula(const TXLSCellRef& cell, int32_t row, int32_t column, uint16_t xf);
+  // The 8 result bytes and the options of a FORMULA record for a calculated
+  // result; text is set to the text a STRING record must carry, if any.
+  void AddFormulaResult(TXLSBlob& record, int32_t status, const TVariant& value, std::u16string& text) const;
 
   void WriteSheetRecords(uint32_t streamPosition);
   void WriteColumnInfo();

@@ -1,10 +1,50 @@
-// The calculator facade: compiling, rendering and writing cell formulas.
+// The calculator facade: compiling, rendering and writing cell formulas,
+// and the driver of evaluation.
+//
+// Evaluating a formula reads cells, and a cell may hold a formula: the
+// evaluator asks the workbook for the cell's value, and the workbook calls
+// Calculate again. Those nested calls are allowed only kMaxNesting formulas
+// (or kMaxNodeDepth tree levels) deep. Past that, Calculate does not
+// evaluate the formula asked for: it notes it (deferred_) and returns
+// kCalcDeferred, which every node passes up. Each nested formula on the way
+// out notes itself (unwound_) and keeps its in-evaluation flag, for it is
+// still waiting. The outermost Calculate keeps these waiting formulas on an
+// explicit stack, evaluates the one that was left first and then each
+// waiting one again, innermost first; by then what they wait for is cached.
+// A formula that reads one of the waiting formulas has met a circle and gets
+// kCalcCircular, as it would with plain recursion.
 #include "lxCalculator.h"
 
+#include <chrono>
+
+#include "CalcEvaluator.h"
 #include "lxConstants.h"
 #include "lxHandle.h"
 
 namespace lx {
+
+namespace {
+
+// Nested formula evaluations before the explicit stack takes over, and the
+// tree levels (across all nested formulas) allowed before it does. A single
+// tree is at most kMaxFormulaDepth deep, so the C++ stack holds at most
+// kMaxNodeDepth + kMaxFormulaDepth evaluator frames.
+constexpr int32_t kMaxNesting = 32;
+constexpr int32_t kMaxNodeDepth = 1200;
+
+}  // namespace
+
+const TXLSCalcRangeList* TXLSCalcRangeList::FromVariant(const TVariant& value) {
+  if (value.VarType() != varUnknown) return nullptr;
+  const XLSPtr<IXLSUnknown> object = value.InterfaceValue();
+  return dynamic_cast<const TXLSCalcRangeList*>(object.Get());
+}
+
+TXLSCalculator::TXLSCalculator(TlxExternSheetSheet* externSheets)
+    : formula_(externSheets),
+      random_(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())) {}
+
+TXLSCalculator::~TXLSCalculator() = default;
 
 std::shared_ptr<TXLSCompiledFormula> TXLSCalculator::CompileFormula(std::string_view text,
                                                                     int32_t sheetIdentifier) const {
@@ -125,8 +165,120 @@ int32_t TXLSCalculator::WriteArrayFormula(const TXLSCompiledFormula& formula, TX
   return kResultOk;
 }
 
+int32_t TXLSCalculator::ResolveSheets(int32_t externSheet, int32_t& firstSheet, int32_t& lastSheet) const {
+  const TlxExternSheetSheet* sheets = formula_.ExternSheets();
+  if (!sheets) return kResultFail;
+  const TlxExternSheetSheetItem* item = sheets->Item(externSheet);
+  // Only references into this workbook are evaluated.
+  if (!item || !item->internal) return kResultFail;
+  int32_t supBook = 0;
+  return sheets->Resolve(externSheet, supBook, firstSheet, lastSheet);
+}
+
+int32_t TXLSCalculator::Calculate(const TXLSCompiledFormula& formula, int32_t sheet, int32_t generation, int32_t row,
+                                  int32_t column, TVariant& value) {
+  return Run({&formula, sheet, generation, row, column, false}, value);
+}
+
+int32_t TXLSCalculator::CalculateReference(const TXLSCompiledFormula& formula, int32_t sheet, int32_t generation,
+                                           int32_t row, int32_t column, TVariant& value) {
+  return Run({&formula, sheet, generation, row, column, true}, value);
+}
+
+int32_t TXLSCalculator::Run(const TEntry& entry, TVariant& value) {
+  TXLSCalcState& state = entry.formula->CalcState();
+  if (state.inEvaluation) {
+    value = TVariant::Null();
+    return kCalcCircular;
+  }
+  if (entry.generation != 0 && state.generation == entry.generation && state.sheet == entry.sheet &&
+      state.row == entry.row && state.column == entry.column) {
+    value = state.value;
+    return state.status;
+  }
+  if (nesting_ > 0) {
+    // A formula without a generation cannot be cached, so it cannot wait on
+    // the explicit stack: it is evaluated here whatever the depth.
+    if ((nesting_ >= kMaxNesting || nodeDepth_ >= kMaxNodeDepth) && entry.generation != 0) {
+      deferred_ = entry;
+      hasDeferred_ = true;
+      value = TVariant::Null();
+      return kCalcDeferred;
+    }
+    const int32_t status = EvaluateEntry(entry, value);
+    if (status == kCalcDeferred) unwound_.push_back(entry);
+    return status;
+  }
+
+  // The outermost call: the explicit stack, made only when a deferral
+  // needs it.
+  unwound_.clear();
+  hasDeferred_ = false;
+  int32_t status = EvaluateEntry(entry, value);
+  if (status != kCalcDeferred) return status;
+  std::vector<TEntry> stack{entry};
+  while (!stack.empty()) {
+    if (status == kCalcDeferred) {
+      if (!hasDeferred_) {
+        // Cannot happen: a deferral always notes its formula. Give up
+        // rather than loop.
+        for (const TEntry& waiting : stack) waiting.formula->CalcState().inEvaluation = false;
+        for (const TEntry& waiting : unwound_) waiting.formula->CalcState().inEvaluation = false;
+        value = TVariant::Null();
+        return kResultFail;
+      }
+      for (auto it = unwound_.rbegin(); it != unwound_.rend(); ++it) stack.push_back(*it);
+      stack.push_back(deferred_);
+    } else {
+      stack.pop_back();
+      if (stack.empty()) break;
+    }
+    unwound_.clear();
+    hasDeferred_ = false;
+    status = EvaluateEntry(stack.back(), value);
+  }
+  unwound_.clear();
+  return status;
+}
+
+int32_t TXLSCalculator::EvaluateEntry(const TEntry& entry, TVariant& value) {
+  TXLSCalcState& state = entry.formula->CalcState();
+  state.inEvaluation = true;
+  ++nesting_;
+  TXLSCalcEvaluator evaluator(*this, entry.sheet, entry.row, entry.column);
+  // Array formulas are not evaluated: their cells are left to the reader.
+  int32_t status = entry.formula->ArrayFormula()
+                       ? kCalcUnsupported
+                       : evaluator.Eval(entry.formula->Tree(), entry.reference, TCalcCoerce::None, value);
+  --nesting_;
+  if (status == kCalcDeferred) return status;  // still waiting: the flag stays
+  if (status == kCalcOk) {
+    if (!entry.reference && TXLSCalcEvaluator::IsNumberKind(value) && value.ToDouble() == 0) value = TVariant(0);
+  } else {
+    value = TVariant::Null();
+  }
+  // Failures are cached too: within one generation a failing formula fails
+  // again, and a long circle would otherwise be walked once per member.
+  state.value = value;
+  state.status = status;
+  state.generation = entry.generation;
+  state.sheet = entry.sheet;
+  state.row = entry.row;
+  state.column = entry.column;
+  state.inEvaluation = false;
+  return status;
+}
+
 TXLSCalculator& WorkbookCalculator(TXLSWorkbook& book) {
-  if (!book.Calculator()) book.SetCalculator(std::make_shared<TXLSCalculator>());
+  if (!book.Calculator()) {
+    auto calculator = std::make_shared<TXLSCalculator>();
+    TXLSWorkbook* owner = &book;  // the calculator lives as long as its workbook
+    calculator->SetCellValueSource([owner](int32_t sheet, int32_t row, int32_t column, TVariant& value, bool& beyond) {
+      return owner->CellValue(sheet, row, column, value, beyond);
+    });
+    calculator->SetGenerationSource([owner] { return owner->Generation(); });
+    book.SetCalculator(std::move(calculator));
+  }
   TXLSCalculator& calculator = *book.Calculator();
   calculator.SetExternSheets(&book.ExternSheets());
   return calculator;

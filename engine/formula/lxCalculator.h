@@ -8,21 +8,98 @@
 // makes one calculator the first time it compiles or writes a formula and
 // keeps it; the function table it holds is built once, there.
 //
-// Evaluation is not done here yet: a formula cell's value reads as null and
-// the writer marks its FORMULA records for calculation when the file opens.
+// The calculator also evaluates: Calculate turns a compiled formula into a
+// value for a cell, reading other cells through a callback the workbook
+// installs. Each formula caches its result under the workbook's evaluation
+// generation, which moves on whenever cells are assigned, so a formula is
+// computed at most once per generation. Formulas that refer to formulas are
+// evaluated through nested calls up to a small nesting depth; deeper chains
+// are finished from an explicit stack (see Calculator.cpp), so a chain of
+// any length neither recurses per formula nor exhausts the stack.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <random>
 #include <string_view>
+#include <vector>
 
 #include "lxBLOB.h"
 #include "lxFormula.h"
+#include "lxMasks.h"
+#include "lxObject.h"
 #include "lxText.h"
+#include "lxVariant.h"
 
 namespace lx {
 
 class TXLSWorkbook;
+
+// Evaluation statuses: 1 success; the spreadsheet errors by their BIFF
+// codes; negative values for what the evaluator cannot compute.
+inline constexpr int32_t kCalcOk = 1;
+inline constexpr int32_t kCalcErrorNull = 0;
+inline constexpr int32_t kCalcErrorDiv0 = 7;
+inline constexpr int32_t kCalcErrorValue = 15;
+inline constexpr int32_t kCalcErrorRef = 23;
+inline constexpr int32_t kCalcErrorName = 29;
+inline constexpr int32_t kCalcErrorNum = 36;
+inline constexpr int32_t kCalcErrorNA = 42;
+// A function this engine does not evaluate, or a cell of an array formula.
+inline constexpr int32_t kCalcUnsupported = -100;
+// The formula was entered again while it was being evaluated.
+inline constexpr int32_t kCalcCircular = -101;
+// A node kind or operator the evaluator does not know.
+inline constexpr int32_t kCalcUnknownNode = -102;
+// Internal: a formula nested too deeply was left for the explicit stack.
+// Never returned by Calculate.
+inline constexpr int32_t kCalcDeferred = -103;
+
+// Whether a status is one of the seven spreadsheet error codes.
+constexpr bool IsCalcError(int32_t status) {
+  return status == kCalcErrorNull || status == kCalcErrorDiv0 || status == kCalcErrorValue || status == kCalcErrorRef ||
+         status == kCalcErrorName || status == kCalcErrorNum || status == kCalcErrorNA;
+}
+
+// One rectangle of a reference on one sheet: rows and columns 0-based and
+// ordered, the sheet by its 1-based position.
+struct TXLSCalcRange {
+  int32_t firstRow = 0;
+  int32_t firstColumn = 0;
+  int32_t lastRow = 0;
+  int32_t lastColumn = 0;
+  int32_t sheet = 0;
+};
+
+// A reference as a value: one range per sheet it spans, numbered from 1.
+// Travels in a variant as an interface (TVariant::FromInterface).
+class TXLSCalcRangeList : public TXLSInterfaced<IXLSUnknown> {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(ranges_.size()); }
+  // index 1..Count.
+  const TXLSCalcRange& Item(int32_t index) const { return ranges_[static_cast<size_t>(index - 1)]; }
+  void Add(const TXLSCalcRange& range) { ranges_.push_back(range); }
+  const std::vector<TXLSCalcRange>& Ranges() const { return ranges_; }
+  // The list a variant holds, or null when it holds none.
+  static const TXLSCalcRangeList* FromVariant(const TVariant& value);
+
+ private:
+  std::vector<TXLSCalcRange> ranges_;
+};
+
+// What the calculator keeps on a compiled formula between evaluations.
+struct TXLSCalcState {
+  bool inEvaluation = false;
+  // Generation of the cached result; 0: none.
+  int32_t generation = 0;
+  int32_t status = kCalcOk;
+  // The cell the result was computed for.
+  int32_t sheet = 0;
+  int32_t row = 0;
+  int32_t column = 0;
+  TVariant value;
+};
 
 class TXLSCompiledFormula;
 
@@ -73,16 +150,37 @@ class TXLSCompiledFormula {
     return std::make_unique<TXLSCompiledFormula>(tree_->CopyWithOffset(rowOffset, columnOffset), arrays_);
   }
 
+  // The calculator's cache and in-evaluation flag; copies start without.
+  TXLSCalcState& CalcState() const { return state_; }
+
  private:
   std::unique_ptr<TXLSSyntaxItem> tree_;  // never null
   TXLSFormulatArrays arrays_;
   std::unique_ptr<TXLSArrayFormula> arrayFormula_;
+  mutable TXLSCalcState state_;
 };
+
+class TXLSCalcEvaluator;
 
 class TXLSCalculator {
  public:
+  // A cell's value for the evaluator: sheet position (1-based), row and
+  // column (0-based) -> status (-1 outside the workbook, else 1 or the
+  // status of the cell's own formula), the value (null for no cell), and
+  // beyond: the row lies below the sheet's last used row or the column right
+  // of its last used column.
+  using TCellValueSource =
+      std::function<int32_t(int32_t sheet, int32_t row, int32_t column, TVariant& value, bool& beyond)>;
+  // The formula of a defined name and the sheet position to evaluate it on
+  // (defaultSheet for a name of the workbook); null for an unknown name.
+  using TNameSource =
+      std::function<const TXLSCompiledFormula*(int32_t nameIdentifier, int32_t defaultSheet, int32_t& sheet)>;
+
   // externSheets is the workbook's table (not owned, may be null).
-  explicit TXLSCalculator(TlxExternSheetSheet* externSheets = nullptr) : formula_(externSheets) {}
+  explicit TXLSCalculator(TlxExternSheetSheet* externSheets = nullptr);
+  ~TXLSCalculator();
+  TXLSCalculator(const TXLSCalculator&) = delete;
+  TXLSCalculator& operator=(const TXLSCalculator&) = delete;
 
   // The workbook replaces its table when it is reset, so the owner hands the
   // current one over before each use.
@@ -130,8 +228,56 @@ class TXLSCalculator {
   [[nodiscard]] int32_t WriteExpression(const TXLSCompiledFormula& formula, int32_t topClass, int32_t baseRow,
                                         int32_t baseColumn, TXLSBlob& out) const;
 
+  // Where cell values, defined names and the current generation come from.
+  void SetCellValueSource(TCellValueSource source) { cellValue_ = std::move(source); }
+  void SetNameSource(TNameSource source) { nameSource_ = std::move(source); }
+  void SetGenerationSource(std::function<int32_t()> source) { generationSource_ = std::move(source); }
+
+  // The value of formula for the cell (row, column) on the sheet at position
+  // sheet, cached under generation (0: not cached). A numeric zero comes out
+  // as the integer 0. Returns the status; value is null unless it is 1.
+  [[nodiscard]] int32_t Calculate(const TXLSCompiledFormula& formula, int32_t sheet, int32_t generation, int32_t row,
+                                  int32_t column, TVariant& value);
+  // As Calculate, but a reference or name at the top gives a range list
+  // (TXLSCalcRangeList) instead of a value, and zero is not normalised.
+  [[nodiscard]] int32_t CalculateReference(const TXLSCompiledFormula& formula, int32_t sheet, int32_t generation,
+                                           int32_t row, int32_t column, TVariant& value);
+
+  // Sheet positions of an external-sheet entry of this workbook: 1, or -1.
+  [[nodiscard]] int32_t ResolveSheets(int32_t externSheet, int32_t& firstSheet, int32_t& lastSheet) const;
+
  private:
+  friend class TXLSCalcEvaluator;
+
+  // One formula to evaluate for one cell.
+  struct TEntry {
+    const TXLSCompiledFormula* formula = nullptr;
+    int32_t sheet = 0;
+    int32_t generation = 0;
+    int32_t row = 0;
+    int32_t column = 0;
+    bool reference = false;
+  };
+
+  int32_t Run(const TEntry& entry, TVariant& value);
+  int32_t EvaluateEntry(const TEntry& entry, TVariant& value);
+  int32_t CurrentGeneration() const { return generationSource_ ? generationSource_() : 0; }
+
   TXLSFormula formula_;
+  TXLSFormater formater_;
+  TCellValueSource cellValue_;
+  TNameSource nameSource_;
+  std::function<int32_t()> generationSource_;
+  std::mt19937_64 random_;
+  // Formulas being evaluated through nested calls, and syntax-tree levels
+  // being evaluated across all of them.
+  int32_t nesting_ = 0;
+  int32_t nodeDepth_ = 0;
+  // Filled while a deferral unwinds: the formula that was left, and the
+  // nested formulas that were waiting for it, innermost first.
+  TEntry deferred_;
+  bool hasDeferred_ = false;
+  std::vector<TEntry> unwound_;
 };
 
 // The workbook's calculator, made on first use, with the workbook's current

@@ -413,6 +413,7 @@ class TXLSFormula {
   explicit TXLSFormula(TlxExternSheetSheet* externSheets = nullptr);
 
   void SetExternSheets(TlxExternSheetSheet* externSheets) { externSheets_ = externSheets; }
+  TlxExternSheetSheet* ExternSheets() const { return externSheets_; }
   const THashFunc& Functions() const { return functions_; }
 
   // The tree of formula text (without its "="), or null when the text is not

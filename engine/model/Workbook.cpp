@@ -166,9 +166,15 @@ std::shared_ptr<TXLSCompiledFormula> TXLSWorkbook::CopyFormula(const TXLSCompile
   return links_ && links_->copyFormula ? links_->copyFormula(formula, rowOffset, columnOffset) : nullptr;
 }
 
-int32_t TXLSWorkbook::EvaluateFormula(int32_t, const TXLSCompiledFormula*, TVariant& result, int32_t, int32_t) {
-  result = TVariant::Null();
-  return kResultFail;
+int32_t TXLSWorkbook::EvaluateFormula(int32_t sheetPosition, const TXLSCompiledFormula* formula, TVariant& result,
+                                      int32_t column, int32_t row) {
+  if (!formula || !links_ || !links_->evaluateFormula) {
+    result = TVariant::Null();
+    return kResultFail;
+  }
+  const int32_t status = links_->evaluateFormula(*this, sheetPosition, *formula, result, row, column);
+  if (status != kResultOk) result = TVariant::Null();
+  return status;
 }
 
 int32_t TXLSWorkbook::CellValue(int32_t sheetPosition, int32_t row, int32_t column, TVariant& value, bool& beyond) {

@@ -20,6 +20,7 @@
 namespace lx {
 
 class TStream;
+class TVariant;
 class TXLSWorkbook;
 class TXLSCompiledFormula;
 class IXLSRange;
@@ -54,6 +55,12 @@ struct TXLSWorkbookLinks {
   // 0-based; empty when it has none.
   std::function<AnsiString(TXLSWorkbook& book, const TXLSCompiledFormula& formula, int32_t row, int32_t column)>
       formulaText;
+  // The value of a compiled formula for the cell (row, column) on the sheet
+  // at a 1-based position, cached under the workbook's current evaluation
+  // generation: the calculator's status (1 success) and the value.
+  std::function<int32_t(TXLSWorkbook& book, int32_t sheetPosition, const TXLSCompiledFormula& formula, TVariant& value,
+                        int32_t row, int32_t column)>
+      evaluateFormula;
   // A copy of a compiled formula whose relative references move by the
   // offsets, as when its cell is copied that far.
   std::function<std::shared_ptr<TXLSCompiledFormula>(const TXLSCompiledFormula& formula, int32_t rowOffset,

@@ -5,8 +5,9 @@
 // packed into fixed-size sectors. This unit replaces the platform's
 // structured-storage service. The writer builds the whole tree in memory and
 // serialises it in one pass on Commit, as a version 3 file (512-byte sectors)
-// unless asked for version 4. The reader parses a file held in memory, accepts
-// versions 3 and 4, and treats every input as hostile: the header, the FAT,
+// unless asked for version 4. The reader parses a file held in memory, or
+// reads a file or stream on demand keeping only its tables in memory; it
+// accepts versions 3 and 4, and treats every input as hostile: the header, the FAT,
 // every chain and the directory tree are validated once when the file is
 // opened, so that nothing read later can point outside the file, loop or claim
 // more bytes than the file holds.
@@ -251,9 +252,15 @@ class TCompoundFileReader {
   // Each Open parses and validates the whole structure; false when the input
   // is not a sound compound file (Error() tells why).
   bool Open(std::vector<uint8_t> bytes);
+  // Reads the file's sectors as they are needed: only the file's tables are
+  // held in memory, whatever its size.
   bool OpenFile(const std::u16string& fileName);
-  // Reads the stream from its current position to its end.
+  // Reads the stream from its current position to its end, into memory.
   bool OpenStream(TStream& source);
+  // Reads the document that starts at the source's current position as its
+  // sectors are needed, seeking the source as it goes. The source must
+  // outlive every storage and stream handed out.
+  bool OpenSource(TStream& source);
   void Close();
 
   bool IsOpen() const { return image_ != nullptr; }
@@ -264,6 +271,9 @@ class TCompoundFileReader {
   TCompoundReadStorage Root() const;
 
  private:
+  bool OpenImage(std::shared_ptr<detail::TCompoundImage> image);
+  bool OpenSource(TStream& source, std::unique_ptr<TStream> owned);
+
   std::shared_ptr<const detail::TCompoundImage> image_;
   TCompoundError error_ = TCompoundError::cfNone;
 };

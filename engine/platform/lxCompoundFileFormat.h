@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "lxStreams.h"
 
 namespace lx::cfb {
 
@@ -115,14 +118,26 @@ struct TCompoundNode {
   std::vector<uint32_t> byName;
 };
 
-// Everything the reader keeps of an opened file. Every run lies inside bytes
-// and no two streams share a sector, so the streams together never hold more
-// bytes than the file.
+// Everything the reader keeps of an opened file. Every run lies inside the
+// file (its last sector padded with zeros) and no two streams share a
+// sector, so the streams together never hold more bytes than the file.
+//
+// The file's bytes are either held whole (bytes) or read on demand from a
+// source, where the file starts at base: then only the tables parsed at the
+// open stay in memory, however large the file.
 struct TCompoundImage {
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes;  // padded to whole sectors; empty with a source
+  std::unique_ptr<TStream> ownedSource;
+  TStream* source = nullptr;  // the owned source or the caller's
+  int64_t base = 0;
+  uint64_t fileSize = 0;  // of a source, from base to its end
   uint16_t version = 0;
   std::vector<TCompoundNode> nodes;
   std::vector<TCompoundRun> runs;
+
+  // Copies count bytes from offset of the file; bytes past the file's end
+  // read as zeros. False when the source fails.
+  bool ReadAt(uint64_t offset, uint8_t* out, uint64_t count) const;
 };
 
 }  // namespace lx::detail

@@ -23,7 +23,25 @@ using detail::TCompoundImage;
 using detail::TCompoundNode;
 using detail::TCompoundRun;
 
+bool TCompoundImage::ReadAt(uint64_t offset, uint8_t* out, uint64_t count) const {
+  if (source == nullptr) {
+    std::memcpy(out, bytes.data() + offset, count);
+    return true;
+  }
+  const uint64_t inFile = offset < fileSize ? std::min(count, fileSize - offset) : 0;
+  if (inFile > 0) {
+    const int64_t at = base + static_cast<int64_t>(offset);
+    if (source->Seek(at, TSeekOrigin::soBeginning) != at) return false;
+    if (!source->ReadExact(out, static_cast<int64_t>(inFile))) return false;
+  }
+  std::memset(out + inFile, 0, count - inFile);
+  return true;
+}
+
 namespace {
+
+// A source that fails while the structure is parsed ends the open.
+struct TSourceFailure {};
 
 class TCompoundParser {
  public:
@@ -38,14 +56,17 @@ class TCompoundParser {
   }
 
  private:
-  const uint8_t* Header() const { return image_.bytes.data(); }
+  const uint8_t* Header() const { return header_; }
   // Sector s starts after the header sector.
   uint64_t SectorOffset(uint32_t s) const { return (uint64_t{s} + 1) * sectorSize_; }
-  const uint8_t* Sector(uint32_t s) const { return image_.bytes.data() + SectorOffset(s); }
-  const uint8_t* Entry(uint32_t id) const {
-    const uint32_t perSector = static_cast<uint32_t>(sectorSize_ / kDirEntrySize);
-    return Sector(dirSectors_[id / perSector]) + uint64_t{id % perSector} * kDirEntrySize;
+  // The bytes of sector s, valid until the next call.
+  const uint8_t* Sector(uint32_t s) {
+    if (image_.source == nullptr) return image_.bytes.data() + SectorOffset(s);
+    scratch_.resize(sectorSize_);
+    if (!image_.ReadAt(SectorOffset(s), scratch_.data(), sectorSize_)) throw TSourceFailure{};
+    return scratch_.data();
   }
+  const uint8_t* Entry(uint32_t id) const { return directory_.data() + uint64_t{id} * kDirEntrySize; }
   // Sizes in version 3 files are 32-bit; older writers left garbage in the
   // high half, which is ignored.
   uint64_t EntrySize(const uint8_t* entry) const {
@@ -54,9 +75,10 @@ class TCompoundParser {
   }
 
   TCompoundError ReadHeader() {
-    std::vector<uint8_t>& bytes = image_.bytes;
-    if (bytes.size() < kHeaderSize) return TCompoundError::cfTruncated;
-    const uint8_t* h = bytes.data();
+    const uint64_t size = image_.source != nullptr ? image_.fileSize : image_.bytes.size();
+    if (size < kHeaderSize) return TCompoundError::cfTruncated;
+    if (!image_.ReadAt(0, header_, kHeaderSize)) return TCompoundError::cfIO;
+    const uint8_t* h = header_;
     if (std::memcmp(h + kHdrSignature, kSignature, sizeof kSignature) != 0) return TCompoundError::cfSignature;
     if (Load16(h + kHdrByteOrder) != kByteOrderMark) return TCompoundError::cfByteOrder;
     const uint16_t major = Load16(h + kHdrMajorVersion);
@@ -72,10 +94,10 @@ class TCompoundParser {
     sectorSize_ = uint64_t{1} << shift;
     // A last sector cut short is read as if padded with zeros, so that every
     // sector below sectorCount_ can be read whole.
-    sectorCount_ = bytes.size() > sectorSize_ ? (bytes.size() - sectorSize_ + sectorSize_ - 1) / sectorSize_ : 0;
+    sectorCount_ = size > sectorSize_ ? (size - sectorSize_ + sectorSize_ - 1) / sectorSize_ : 0;
     if (sectorCount_ > kMaxRegSect) return TCompoundError::cfTooLarge;
-    fileSize_ = bytes.size();
-    if (sectorCount_ > 0) bytes.resize((sectorCount_ + 1) * sectorSize_, 0);
+    fileSize_ = size;
+    if (sectorCount_ > 0 && image_.source == nullptr) image_.bytes.resize((sectorCount_ + 1) * sectorSize_, 0);
     claimed_.assign(sectorCount_, 0);
     return TCompoundError::cfNone;
   }
@@ -140,6 +162,11 @@ class TCompoundParser {
     if (TCompoundError e = Walk(fat_, sectorCount_, claimed_, first); e != TCompoundError::cfNone) return e;
     dirSectors_ = chain_;
     entryCount_ = dirSectors_.size() * (sectorSize_ / kDirEntrySize);
+    // The directory is read once: its entries are looked at many times.
+    directory_.resize(dirSectors_.size() * sectorSize_);
+    for (size_t i = 0; i < dirSectors_.size(); ++i) {
+      std::memcpy(directory_.data() + i * sectorSize_, Sector(dirSectors_[i]), sectorSize_);
+    }
     if (Entry(0)[kDirType] != kTypeRoot) return TCompoundError::cfDirectory;
     return TCompoundError::cfNone;
   }
@@ -288,6 +315,9 @@ class TCompoundParser {
   std::vector<uint32_t> dirSectors_;
   std::vector<uint32_t> miniStreamSectors_;
   std::vector<uint32_t> chain_;
+  uint8_t header_[kHeaderSize] = {};
+  std::vector<uint8_t> directory_;
+  std::vector<uint8_t> scratch_;
 };
 
 }  // namespace
@@ -297,19 +327,43 @@ class TCompoundParser {
 TCompoundFileReader::TCompoundFileReader() = default;
 TCompoundFileReader::~TCompoundFileReader() = default;
 
-bool TCompoundFileReader::Open(std::vector<uint8_t> bytes) {
-  Close();
+bool TCompoundFileReader::OpenImage(std::shared_ptr<TCompoundImage> image) {
   try {
-    auto image = std::make_shared<TCompoundImage>();
-    image->bytes = std::move(bytes);
     TCompoundParser parser(*image);
     error_ = parser.Parse();
     if (error_ == TCompoundError::cfNone) image_ = std::move(image);
   } catch (const std::bad_alloc&) {
     error_ = TCompoundError::cfTooLarge;
+  } catch (const TSourceFailure&) {
+    error_ = TCompoundError::cfIO;
   }
   return IsOpen();
 }
+
+bool TCompoundFileReader::Open(std::vector<uint8_t> bytes) {
+  Close();
+  auto image = std::make_shared<TCompoundImage>();
+  image->bytes = std::move(bytes);
+  return OpenImage(std::move(image));
+}
+
+bool TCompoundFileReader::OpenSource(TStream& source, std::unique_ptr<TStream> owned) {
+  Close();
+  const int64_t position = source.Position();
+  const int64_t size = source.Size();
+  if (position < 0 || size < 0) {
+    error_ = TCompoundError::cfIO;
+    return false;
+  }
+  auto image = std::make_shared<TCompoundImage>();
+  image->source = &source;
+  image->ownedSource = std::move(owned);
+  image->base = position;
+  image->fileSize = static_cast<uint64_t>(std::max<int64_t>(0, size - position));
+  return OpenImage(std::move(image));
+}
+
+bool TCompoundFileReader::OpenSource(TStream& source) { return OpenSource(source, nullptr); }
 
 bool TCompoundFileReader::OpenStream(TStream& source) {
   Close();
@@ -345,7 +399,8 @@ bool TCompoundFileReader::OpenFile(const std::u16string& fileName) {
     error_ = TCompoundError::cfIO;
     return false;
   }
-  return OpenStream(*file);
+  TStream& source = *file;
+  return OpenSource(source, std::move(file));
 }
 
 void TCompoundFileReader::Close() {
@@ -422,7 +477,7 @@ int64_t TCompoundReadStream::Read(void* buffer, int64_t count) {
     const TCompoundRun& run = runs[run_];
     const uint64_t within = static_cast<uint64_t>(position_) - run.streamOffset;
     const uint64_t k = std::min<uint64_t>(run.length - within, static_cast<uint64_t>(n - done));
-    std::memcpy(out + done, image_->bytes.data() + run.fileOffset + within, k);
+    if (!image_->ReadAt(run.fileOffset + within, out + done, k)) return -1;
     done += static_cast<int64_t>(k);
     position_ += static_cast<int64_t>(k);
     if (within + k == run.length && run_ + 1 < node.runCount) ++run_;

@@ -1,10 +1,12 @@
 #include "lxVariant.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <vector>
 
@@ -799,6 +801,20 @@ TVarCompareResult VarCompareValue(const TVariant& a, const TVariant& b) {
   }
   if (IsNumberLike(ta) && IsNumberLike(tb)) return CompareNumbers(a, b);
   return TResult::vrNotEqual;
+}
+
+}  // namespace lx
+
+namespace lx {
+
+double NowDateTime() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                        local.tm_sec < 60 ? local.tm_sec : 59, static_cast<int>(millis));
 }
 
 }  // namespace lx

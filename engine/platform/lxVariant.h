@@ -86,6 +86,8 @@ double EncodeDateTime(int year, int month, int day, int hour, int minute, int se
                       bool* ok = nullptr);
 // Joins a day number (whole) and a time of day (fraction in [0, 1)).
 double ComposeDateTime(double date, double time);
+// The local date and time now.
+double NowDateTime();
 
 // The calendar fields of a date-time. The time is rounded to the nearest
 // millisecond first; a time that rounds up to midnight moves to the next day,
