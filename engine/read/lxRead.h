@@ -27,6 +27,7 @@ namespace lx {
 
 class IXLSWorksheet;
 class TXLSCalculator;
+struct TXLSCellRef;
 class TXLSWorkbook;
 
 // The stream ended inside a substream (its EOF record is missing).
@@ -83,8 +84,10 @@ class TXLSReader {
   void ReadName(std::span<const uint8_t> data);
 
   // Worksheet records.
-  void ReadNumber(int32_t row, int32_t column, int32_t xf, double value);
-  void ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text);
+  // The cell the number went into (nullptr outside the sheet).
+  TXLSCellRef* ReadNumber(int32_t row, int32_t column, int32_t xf, double value);
+  // tableIndex: the string table's entry holding text (a shared string), or 0.
+  void ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text, int32_t tableIndex = 0);
   void ReadBoolErr(std::span<const uint8_t> data);
   void ReadFormula(std::span<const uint8_t> data);
   void ReadSharedFormula(std::span<const uint8_t> data, bool array);
@@ -99,6 +102,7 @@ class TXLSReader {
 
   // A cell format set on a cell as read (file XF index).
   void SetFormat(int32_t row, int32_t column, int32_t xf);
+  void SetFormat(TXLSCellRef& cell, int32_t xf);
   // Value of a NUMBER, RK or MULRK corrected to the 1900 date system.
   double DateCorrected(int32_t row, int32_t column, int32_t xf, double value) const;
   // 8-bit characters in the file's code page.
