@@ -54,8 +54,7 @@ std::vector<uint8_t> RC4FilePass() {
 
 std::vector<uint8_t> XorFilePass(uint16_t key, bool biff5) {
   const std::string password = "fuzz";
-  const uint16_t v =
-      TXLSDecrypterXOR::Verifier({reinterpret_cast<const uint8_t*>(password.data()), password.size()});
+  const uint16_t v = TXLSDecrypterXOR::Verifier({reinterpret_cast<const uint8_t*>(password.data()), password.size()});
   std::vector<uint8_t> data = {static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(v),
                                static_cast<uint8_t>(v >> 8)};
   if (!biff5) data.insert(data.begin(), {0, 0});
