@@ -84,8 +84,11 @@ constexpr uint16_t kBOFChart = 0x0020;
 constexpr double k1904Offset = 1462;
 // DEFCOLWIDTH of a sheet whose columns have the default width.
 constexpr uint16_t kDefaultColumnCharacters = 8;
-// Most cells one MERGEDCELLS entry may gather into an area.
-constexpr int64_t kMaxMergedCells = int64_t{1} << 20;
+// Most cells the MERGEDCELLS entries of one file may gather into areas, all
+// areas together (four whole columns): merging makes and visits every cell
+// of an area, so that entries of 8 bytes would otherwise make millions of
+// cells each, and repeated, work without end.
+constexpr int64_t kMaxMergedCells = int64_t{1} << 18;
 
 // Bounds-checked fields of a record's data: a field that does not lie
 // wholly inside reads as 0.
@@ -192,6 +195,7 @@ int32_t TXLSReader::ReadStream(TStream& stream) {
 TXLSCalculator& TXLSReader::Calculator() { return WorkbookCalculator(book_); }
 
 int32_t TXLSReader::Read() {
+  mergedCellsLeft_ = kMaxMergedCells;
   TXLSRecordGroup group;
   // A CONTINUE record joins the record before it; drawing-group records
   // join the drawing-group record before them.
@@ -721,9 +725,9 @@ void TXLSReader::ReadMergedCells(std::span<const uint8_t> data) {
     const int32_t left = f.U16(at + 4), right = std::min<int32_t>(f.U16(at + 6), kXLSMaxColumn);
     // An area is made of cells; one record of a few bytes must not make a
     // sheet's worth of them.
-    if (bottom < top || right < left || static_cast<int64_t>(bottom - top + 1) * (right - left + 1) > kMaxMergedCells) {
-      continue;
-    }
+    const int64_t size = static_cast<int64_t>(bottom - top + 1) * (right - left + 1);
+    if (bottom < top || right < left || size > mergedCellsLeft_) continue;
+    mergedCellsLeft_ -= size;
     // The file leaves out the cells of an area that show the top-left
     // cell's format; made by the merge, they get no format of their own.
     std::vector<std::pair<int32_t, int32_t>> made;

@@ -132,6 +132,8 @@ class TXLSReader {
   bool fitToPage_ = false;
   bool date1904_ = false;
   std::vector<TXLSSystemName> systemNames_;
+  // Cells the merged areas still to be read may gather (see kMaxMergedCells).
+  int64_t mergedCellsLeft_ = 0;
   TXLSBlob formulaBytes_{256};
 };
 
