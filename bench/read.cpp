@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   std::printf(
       "{\"reader\": \"lx\", \"cells\": %lld, \"numbers\": %lld, \"texts\": %lld, \"sum\": %.17g, "
       "\"read_s\": %.4f, \"read_cpu_s\": %.4f, \"peak_rss\": %lld}\n",
-      static_cast<long long>(cells), static_cast<long long>(numbers), static_cast<long long>(texts), sum, read,
-      readCpu, PeakResident());
+      static_cast<long long>(cells), static_cast<long long>(numbers), static_cast<long long>(texts), sum, read, readCpu,
+      PeakResident());
   return 0;
 }
