@@ -117,7 +117,9 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
     TMemoryStream stream(c.bytes);
     XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
     EXPECT_EQ(book->Open(stream), c.result) << c.what;
-    if (c.cells >= 0) EXPECT_EQ(book->Worksheets()->Item(1)->CellHeap().CellCount(), c.cells) << c.what;
+    if (c.cells >= 0) {
+      EXPECT_EQ(book->Worksheets()->Item(1)->CellHeap().CellCount(), c.cells) << c.what;
+    }
   }
 }
 
