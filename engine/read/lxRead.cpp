@@ -89,8 +89,11 @@ constexpr uint16_t kBOFChart = 0x0020;
 constexpr double k1904Offset = 1462;
 // DEFCOLWIDTH of a sheet whose columns have the default width.
 constexpr uint16_t kDefaultColumnCharacters = 8;
-// Most cells one MERGEDCELLS entry may gather into an area.
-constexpr int64_t kMaxMergedCells = int64_t{1} << 20;
+// Most cells the MERGEDCELLS entries of one file may gather into areas, all
+// areas together (four whole columns): merging makes and visits every cell
+// of an area, so that entries of 8 bytes would otherwise make millions of
+// cells each, and repeated, work without end.
+constexpr int64_t kMaxMergedCells = int64_t{1} << 18;
 
 // Bounds-checked fields of a record's data: a field that does not lie
 // wholly inside reads as 0.
@@ -197,6 +200,7 @@ int32_t TXLSReader::ReadStream(TStream& stream) {
 TXLSCalculator& TXLSReader::Calculator() { return WorkbookCalculator(book_); }
 
 int32_t TXLSReader::Read() {
+  mergedCellsLeft_ = kMaxMergedCells;
   TXLSRecordGroup group;
   // A CONTINUE record joins the record before it; drawing-group records
   // join the drawing-group record before them.
@@ -626,23 +630,46 @@ void TXLSReader::ReadDefinedName(std::span<const uint8_t> data, int32_t ordinal)
 
 void TXLSReader::SetFormat(int32_t row, int32_t column, int32_t xf) { sheet_->SetCellFormat(row, column, xf); }
 
+void TXLSReader::SetFormat(TXLSCellRef& cell, int32_t xf) {
+  // What SetCellFormat does for a cell that exists, without finding it twice.
+  book_.Formats().MoveReference(cell.FormatIndex > 0 ? cell.FormatIndex : 0, xf);
+  cell.FormatIndex = xf;
+}
+
 double TXLSReader::DateCorrected(int32_t row, int32_t column, int32_t xf, double value) const {
   if (!date1904_) return value;
   const int32_t format = xf != 0 ? xf : sheet_->EffectiveFormat(row, column);
   return book_.Formats().IsXFDateFormat(format) ? value + k1904Offset : value;
 }
 
-void TXLSReader::ReadNumber(int32_t row, int32_t column, int32_t xf, double value) {
+TXLSCellRef* TXLSReader::ReadNumber(int32_t row, int32_t column, int32_t xf, double value) {
   TXLSCellRef* cell = sheet_->CellHeap().GetCell(row, column);
-  if (!cell) return;
-  sheet_->SetCellValue(cell, TVariant(DateCorrected(row, column, xf, value)));
-  SetFormat(row, column, xf);
+  if (!cell) return nullptr;
+  if (date1904_) value = DateCorrected(row, column, xf, value);
+  if (cell->Kind != ckString && cell->Kind != ckFormula && !cell->HiddenByMerge() && std::isfinite(value)) {
+    // The common case stored directly: a finite number into a cell that
+    // holds no text or formula to give back.
+    cell->Kind = ckNumber;
+    cell->Number = value;
+  } else {
+    sheet_->SetCellValue(cell, TVariant(value));
+  }
+  SetFormat(*cell, xf);
+  return cell;
 }
 
-void TXLSReader::ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text) {
+void TXLSReader::ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text, int32_t tableIndex) {
   TXLSCellRef* cell = sheet_->CellHeap().GetCell(row, column);
   if (!cell) return;
-  if (!text.empty() && !cell->HiddenByMerge()) {
+  if (tableIndex > 0 && cell->Kind != ckString && cell->Kind != ckFormula && !cell->HiddenByMerge() &&
+      text.find(u'\n') == std::u16string_view::npos) {
+    // A shared string the table already holds: one more reference to its
+    // entry, as storing the same text would add. A line break takes the
+    // general path, which also sets the cell's wrapping.
+    book_.StringTable().ReassignString(0, tableIndex);
+    cell->StringIndex = tableIndex;
+    cell->Kind = ckString;
+  } else if (!text.empty() && !cell->HiddenByMerge()) {
     // The text itself, never a number or formula: an apostrophe in front.
     std::u16string quoted;
     quoted.reserve(text.size() + 1);
@@ -652,7 +679,7 @@ void TXLSReader::ReadText(int32_t row, int32_t column, int32_t xf, std::u16strin
   } else {
     sheet_->SetCellValue(cell, TVariant());
   }
-  SetFormat(row, column, xf);
+  SetFormat(*cell, xf);
 }
 
 void TXLSReader::ReadBoolErr(std::span<const uint8_t> data) {
@@ -808,9 +835,9 @@ void TXLSReader::ReadMergedCells(std::span<const uint8_t> data) {
     const int32_t left = f.U16(at + 4), right = std::min<int32_t>(f.U16(at + 6), kXLSMaxColumn);
     // An area is made of cells; one record of a few bytes must not make a
     // sheet's worth of them.
-    if (bottom < top || right < left || static_cast<int64_t>(bottom - top + 1) * (right - left + 1) > kMaxMergedCells) {
-      continue;
-    }
+    const int64_t size = static_cast<int64_t>(bottom - top + 1) * (right - left + 1);
+    if (bottom < top || right < left || size > mergedCellsLeft_) continue;
+    mergedCellsLeft_ -= size;
     // The file leaves out the cells of an area that show the top-left
     // cell's format; made by the merge, they get no format of their own.
     std::vector<std::pair<int32_t, int32_t>> made;
@@ -900,9 +927,8 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
   switch (number) {
     case rec::kNumber: {
       const int32_t row = f.U16(0), column = f.U16(2), xf = f.U16(4);
-      ReadNumber(row, column, xf, f.F64(6));
+      TXLSCellRef* cell = ReadNumber(row, column, xf, f.F64(6));
       // A date keeps its date kind: NUMBER under a date format.
-      TXLSCellRef* cell = sheet_->CellHeap().FindCell(row, column);
       if (cell && cell->Kind == ckNumber && book_.Formats().IsXFDateFormat(xf)) cell->Kind = ckDate;
       break;
     }
@@ -934,7 +960,8 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
       const uint32_t index = f.U32(6);
       const int32_t tableIndex = index < strings_.size() ? strings_[index] : 0;
       ReadText(f.U16(0), f.U16(2), f.U16(4),
-               tableIndex > 0 ? std::u16string_view(book_.StringTable().GetString(tableIndex)) : std::u16string_view());
+               tableIndex > 0 ? std::u16string_view(book_.StringTable().GetString(tableIndex)) : std::u16string_view(),
+               tableIndex);
       break;
     }
     case rec::kLabel:

@@ -87,8 +87,10 @@ class TXLSReader {
   void ReadDefinedName(std::span<const uint8_t> data, int32_t ordinal);
 
   // Worksheet records.
-  void ReadNumber(int32_t row, int32_t column, int32_t xf, double value);
-  void ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text);
+  // The cell the number went into (nullptr outside the sheet).
+  TXLSCellRef* ReadNumber(int32_t row, int32_t column, int32_t xf, double value);
+  // tableIndex: the string table's entry holding text (a shared string), or 0.
+  void ReadText(int32_t row, int32_t column, int32_t xf, std::u16string_view text, int32_t tableIndex = 0);
   void ReadBoolErr(std::span<const uint8_t> data);
   void ReadFormula(std::span<const uint8_t> data);
   // The result a FORMULA record holds, kept for its cell until the
@@ -108,6 +110,7 @@ class TXLSReader {
 
   // A cell format set on a cell as read (file XF index).
   void SetFormat(int32_t row, int32_t column, int32_t xf);
+  void SetFormat(TXLSCellRef& cell, int32_t xf);
   // Value of a NUMBER, RK or MULRK corrected to the 1900 date system.
   double DateCorrected(int32_t row, int32_t column, int32_t xf, double value) const;
   // 8-bit characters in the file's code page.
@@ -154,6 +157,8 @@ class TXLSReader {
   std::vector<TKeptResult> results_;
   // The result waiting for its STRING record; -1 when none.
   int32_t pendingString_ = -1;
+  // Cells the merged areas still to be read may gather (see kMaxMergedCells).
+  int64_t mergedCellsLeft_ = 0;
   TXLSBlob formulaBytes_{256};
 };
 

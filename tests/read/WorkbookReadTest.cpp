@@ -94,22 +94,32 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
     const char* what;
     std::vector<uint8_t> bytes;
     int32_t result;
+    int32_t cells = -1;  // cells of the first sheet, when checked
   };
   std::vector<uint8_t> cut = Biff8Stream({}, false);
   std::vector<uint8_t> sheetFirst = test::Join({{0x0809, Hex("00 06 10 00 00 00 00 00")}, {0x000A, {}}});
   // An SST that claims 2^31 strings and a merge of the whole sheet: read
   // within what the records hold.
   std::vector<uint8_t> greedy = Biff8Stream({{0x00E5, Hex("01 00 00 00 FF FF 00 00 FF 00")}});
+  // Three areas of 2^17 cells each (512 rows of every column): merging
+  // makes and visits each cell, so a file gets 2^18 merged cells in all and
+  // the third area is passed over.
+  std::vector<uint8_t> merges = Biff8Stream({{0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  "
+                                                          "00 04 FF 05 00 00 FF 00")}});
   const std::vector<Case> cases = {
       {"missing EOF", cut, 100},
       {"worksheet BOF first", sheetFirst, -1},
       {"whole-sheet merge", greedy, 1},
       {"not a workbook", Hex("01 02 03 04 05 06 07 08"), -3},
+      {"merges past the file's share", merges, 1, 1 << 18},
   };
   for (const Case& c : cases) {
     TMemoryStream stream(c.bytes);
     XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
     EXPECT_EQ(book->Open(stream), c.result) << c.what;
+    if (c.cells >= 0) {
+      EXPECT_EQ(book->Worksheets()->Item(1)->CellHeap().CellCount(), c.cells) << c.what;
+    }
   }
 }
 
