@@ -1,6 +1,7 @@
 // The workbook reader: records into the workbook model.
 #include "lxRead.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -348,6 +349,9 @@ int32_t TXLSReader::ReadGlobals(uint16_t number, std::span<const uint8_t> data, 
 }
 
 std::u16string TXLSReader::Narrow(std::span<const uint8_t> bytes) const {
+  // Code page 1200 in a BIFF5 file: the "8-bit" texts are UTF-16, their
+  // counts counting bytes.
+  if (codePage_ == 1200 && version_ < kBiff8) return WideChars(bytes, bytes.size() / 2);
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   // A BIFF5 file names the code page of its 8-bit texts; BIFF8 texts use it
   // only where they are 8-bit, which the code page then also decides.
@@ -561,6 +565,7 @@ void TXLSReader::ReadName(std::span<const uint8_t> data) {
   const bool two = size == (biff8 ? 42u : 61u);
   auto area = [&](size_t at) {
     TXLSSystemName one = name;
+    one.order = biff8 ? f.U16(at - 2) : name.sheet;
     if (biff8) {
       one.firstRow = f.U16(at);
       one.lastRow = f.U16(at + 2);
@@ -1099,6 +1104,8 @@ void TXLSReader::Finish() {
   results_.clear();
   if (IXLSWorksheet* first = sheets.Item(firstVisibleTab_ + 1)) first->MakeFirstVisibleTab();
   if (IXLSWorksheet* active = sheets.Item(activeTab_ + 1)) active->Activate();
+  std::stable_sort(systemNames_.begin(), systemNames_.end(),
+                   [](const TXLSSystemName& a, const TXLSSystemName& b) { return a.order < b.order; });
   for (const TXLSSystemName& name : systemNames_) {
     IXLSWorksheet* sheet = sheets.Item(name.sheet);
     if (!sheet) continue;

@@ -43,6 +43,10 @@ struct TXLSSystemName {
   int32_t lastRow = -1;
   int32_t firstColumn = -1;
   int32_t lastColumn = -1;
+  // Place of its sheet's entry in the file's EXTERNSHEET table: the print
+  // names are applied in that order, so the entries they make are numbered
+  // as in the file.
+  int32_t order = 0;
 };
 
 class TXLSReader {

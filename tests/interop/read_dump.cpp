@@ -86,6 +86,15 @@ int main(int argc, char** argv) {
           double serial = value.ToDouble();
           if (serial >= 1 && serial < 61) serial -= 1;
           shown = Number(serial);
+        } else if (cell->Kind == ckFormula && value.IsNull()) {
+          // A formula whose result is an error reports it as its status.
+          TVariant result;
+          const int32_t status = book->EvaluateFormula(sheet.Index(), cell->Formula(), result, column, row);
+          if (status == 0 || status == 7 || status == 15 || status == 23 || status == 29 || status == 36 ||
+              status == 42) {
+            kind = 5;
+            shown = Number(status);
+          }
         } else if (cell->Kind == ckError) {
           kind = 5;
           shown = Number(cell->Number);
