@@ -6,6 +6,7 @@
 #include "lxHTML.h"
 #include "lxHandle.h"
 #include "lxRTF.h"
+#include "lxRead.h"
 #include "lxWriteGlobals.h"
 
 namespace lx {
@@ -57,6 +58,7 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.saveHTML = SaveWorkbookAsHTML;
     l.autoFit = AutoFitRange;
     l.saveRTF = SaveWorkbookAsRTF;
+    l.open = OpenWorkbook;
     l.compileFormula = [](TXLSWorkbook& book, const AnsiString& text, int32_t sheetIdentifier) {
       return WorkbookCalculator(book).CompileFormula(text, sheetIdentifier);
     };

@@ -14,6 +14,8 @@ packages=(
   libfontconfig-dev libfreetype-dev pkg-config fonts-liberation2
   # interop peers used by tests/interop and bench/
   python3 python3-xlrd python3-olefile python3-xlwt libreoffice-calc-nogui python3-uno gnumeric
+  # catdoc's xls2csv: a reader bench/compare --reads races
+  catdoc
   # a real browser for the HTML pages (headless)
   chromium
   # LibreOffice Writer reads our RTF; poppler-utils turns its PDF of a page

@@ -20,6 +20,7 @@
 #include "CalcEvaluator.h"
 #include "lxConstants.h"
 #include "lxHandle.h"
+#include "lxNames.h"
 
 namespace lx {
 
@@ -277,6 +278,16 @@ TXLSCalculator& WorkbookCalculator(TXLSWorkbook& book) {
       return owner->CellValue(sheet, row, column, value, beyond);
     });
     calculator->SetGenerationSource([owner] { return owner->Generation(); });
+    // A name is evaluated on its own sheet, a workbook name on the sheet of
+    // the formula that uses it.
+    calculator->SetNameSource(
+        [owner](int32_t identifier, int32_t defaultSheet, int32_t& sheet) -> const TXLSCompiledFormula* {
+          const TXLSCustomName* name = owner->NameStore().FindIdentifier(identifier);
+          if (!name || !name->Formula()) return nullptr;
+          const int32_t scope = name->Store() ? name->Store()->SheetIdentifier() : 0;
+          sheet = scope > 0 ? owner->PositionOfSheetIdentifier(scope) : defaultSheet;
+          return name->Formula();
+        });
     book.SetCalculator(std::move(calculator));
   }
   TXLSCalculator& calculator = *book.Calculator();

@@ -23,8 +23,7 @@ constexpr uint32_t kStdLinkVersion = 2;
 constexpr uint8_t kFileMonikerMark[4] = {0xFF, 0xFF, 0xAD, 0xDE};
 constexpr uint32_t kFileMonikerReserved = 20;
 constexpr uint16_t kFileMonikerUnicodeKey = 3;
-// Anchor (8), class (16), version (4), options (4).
-constexpr uint32_t kHLinkHead = 32;
+// Record number, anchor.
 constexpr uint32_t kTooltipHead = 10;
 
 constexpr uint32_t kLinkColor = 0xFF0000;  // blue in 0x00BBGGRR

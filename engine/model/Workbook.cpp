@@ -113,6 +113,11 @@ int32_t TXLSWorkbook::SaveThroughLink(const WideString& fileName, TStream* strea
   return result;
 }
 
+void TXLSWorkbook::NoteFileRead(int32_t format, const WideString& fileName) {
+  lastOpenFormat_ = lastFormat_ = format;
+  if (!fileName.empty()) fileName_ = fileName;
+}
+
 int32_t TXLSWorkbook::Save() {
   if (fileName_.empty() || lastFormat_ < 1 || lastFormat_ > 3) return kResultNothingToSave;
   return SaveAs(fileName_, lastFormat_);

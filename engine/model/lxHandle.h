@@ -880,6 +880,9 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   void SetFormatCode(int32_t code) { formatCode_ = code; }
   int32_t LastFormat() const { return lastFormat_; }
   int32_t LastOpenFormat() const { return lastOpenFormat_; }
+  // After a file or stream was read: its format (1 BIFF5, 2 BIFF8) becomes
+  // the one a plain Save uses, and a file's name the stored name.
+  void NoteFileRead(int32_t format, const WideString& fileName);
   const TXLSWorkbookLinks* Links() const { return links_; }
   // The formula engine's calculator, made by the formula layer the first
   // time it is needed and kept with the workbook; null until then.

@@ -378,14 +378,22 @@ bool TCompoundFileReader::OpenStream(TStream& source) {
   try {
     // Room for padding a short last sector without moving the bytes.
     bytes.reserve(static_cast<size_t>(count) + (uint64_t{1} << kSectorShiftV4));
-    bytes.resize(static_cast<size_t>(count));
   } catch (const std::exception&) {
     error_ = TCompoundError::cfTooLarge;
     return false;
   }
-  if (!source.ReadExact(bytes.data(), count)) {
-    error_ = TCompoundError::cfIO;
-    return false;
+  // Read through a small buffer and appended: the image is written once,
+  // where sizing it first would clear all of it before the read fills it.
+  constexpr int64_t kChunk = 64 * 1024;
+  std::vector<uint8_t> chunk(static_cast<size_t>(std::min(count, kChunk)));
+  for (int64_t done = 0; done < count;) {
+    const int64_t want = std::min(kChunk, count - done);
+    if (!source.ReadExact(chunk.data(), want)) {
+      error_ = TCompoundError::cfIO;
+      return false;
+    }
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + want);
+    done += want;
   }
   return Open(std::move(bytes));
 }

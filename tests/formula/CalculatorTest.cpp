@@ -480,5 +480,18 @@ TEST(Calculator, NamesEvaluateThroughTheNameSourceAndChainWithoutDeepRecursion) 
   EXPECT_EQ(b.Read(1, 1, v), kCalcErrorName);
 }
 
+TEST(Calculator, DefinedNamesOfTheWorkbookEvaluate) {
+  Book b;
+  XLSPtr<IXLSNames> names = b.book->Names();
+  names->Add(u"Amounts", u"=Sheet1!$B$1:$B$5");
+  names->Add(u"First", u"=Sheet1!$B$1");
+  TVariant v;
+  EXPECT_EQ(b.Enter(u"=SUM(Amounts)*First+ROWS(Amounts)", v), kCalcOk);
+  EXPECT_DOUBLE_EQ(v.ToDouble(), 20);
+  b.At(1, 2)->SetValue(TVariant(2.0));  // the names follow their cells
+  EXPECT_EQ(b.Read(1, 1, v), kCalcOk);
+  EXPECT_DOUBLE_EQ(v.ToDouble(), 37);
+}
+
 }  // namespace
 }  // namespace lx

@@ -4,7 +4,10 @@ peak RSS and a failing writer is reported as a failure; medians, ratios and
 the scaling verdict come out of the numbers they are given.
 
 The peer drivers run at a few rows (the SheetJS one only where its
-node_modules are installed, which bench/compare does)."""
+node_modules are installed, which bench/compare does). The read races run
+at a few rows too: every reader and converter on W1 files of lx_workloads
+and of xlwt (LibreOffice's conversion, slow to start, only in
+bench/compare), and their checks refuse a reader or CSV that lost a cell."""
 import argparse
 import os
 import shutil
@@ -20,6 +23,7 @@ PEERS = os.path.join(BENCH, "peers")
 sys.path[:0] = [BENCH, PEERS]
 
 import compare_lib as lib  # noqa: E402
+import reads_lib  # noqa: E402
 import xlwt_workloads  # noqa: E402
 
 ROWS = 40
@@ -150,16 +154,70 @@ def check_numbers():
     check("SUPERLINEAR" in lib.scaling_table(jump), lib.scaling_table(jump))
 
 
+def check_reads(tmp, build):
+    """R1 and the CSV race at a few rows with the test build's programs:
+    every reader reads every cell of both files, every converter writes
+    every line; the checks catch a lost cell, a wrong sum and a short CSV."""
+    bins = {"lx_read": os.path.join(build, "bench", "lx_read"),
+            "lxconvert": os.path.join(build, "apps", "lxconvert", "lxconvert")}
+    ours = os.path.join(tmp, "R1_lx.xls")
+    lib.run_process([os.path.join(build, "bench", "lx_workloads"), "W1", "--out", ours, "--rows", str(ROWS)], ours)
+    theirs = os.path.join(tmp, "R1_xlwt.xls")
+    write_book(theirs, ROWS)
+    readers = ["lx", "xlrd", "xls2csv"]
+    if os.path.isdir(os.path.join(PEERS, "node_modules", "xlsx")):
+        readers.append("sheetjs")
+    rows = reads_lib.read_race({"ours": ours, "xlwt's": theirs}, ROWS, 1, 1, bins, PEERS, tmp, lambda _: None,
+                               readers=readers)
+    check(len(rows) == 2 * len(readers), "read rows %r" % rows)
+    for r in rows:
+        check(not r.problems and r.cpu_s > 0 and r.peak_rss > 0, "R1 %s %s: %r" % (r.what, r.program, r))
+        check((r.inner_cpu_s is None) == (r.program == "xls2csv"), "R1 %s %s inner time %r" % (
+            r.what, r.program, r.inner_cpu_s))
+    converted = reads_lib.convert_race(ours, ROWS, 1, 1, bins, tmp, lambda _: None,
+                                       converters=("lxconvert", "xls2csv", "ssconvert"))
+    for r in converted:
+        check(not r.problems and r.wall_s > 0, "convert %s: %r" % (r.program, r))
+    text = reads_lib.read_table(rows) + reads_lib.convert_table(converted) + reads_lib.read_targets(rows)
+    check("| ours | xlrd |" in text and "| R1_lx.xls | ssconvert |" in text and "lx/xls2csv" in text, text)
+
+    want = reads_lib.expected_read(ROWS)
+    check(want["cells"] == (ROWS + 1) * 10 and want["numbers"] == 8 * ROWS and want["texts"] == 2 * ROWS + 10,
+          "expected %r" % want)
+    check(not reads_lib.check_report(want, ROWS, "lx"), "the expected report refused")
+    for key, value in (("cells", want["cells"] - 1), ("texts", want["texts"] + 1), ("sum", want["sum"] + 0.5)):
+        problems = reads_lib.check_report(dict(want, **{key: value}), ROWS, "lx")
+        check(len(problems) == 1 and key in problems[0], "%s off by one: %r" % (key, problems))
+    short = os.path.join(tmp, "short.csv")
+    with open(short, "w") as f:
+        f.write("a,b,c,d,e,f,g,h,i,j\n" * (ROWS - 1) + "a,b\n")
+    problems = reads_lib.csv_problems(short, ROWS, "x")
+    check(len(problems) == 2 and "wrote %d lines" % ROWS in problems[0] and "line %d has 2 fields" % ROWS in problems[1],
+          "short CSV: %r" % problems)
+
+    def row(program, cpu, inner_cpu, rss):
+        return reads_lib.Row(what="f", program=program, runs=1, wall_s=cpu, cpu_s=cpu, peak_rss=rss,
+                             inner_s=inner_cpu, inner_cpu_s=inner_cpu)
+    text = reads_lib.read_targets([row("lx", 0.1, 0.05, 40), row("xlrd", 2.0, 1.2, 50), row("xls2csv", 0.3, None, 9)])
+    check("lx/xls2csv, CPU: 0.333 = 1/3.0" in text and "(target <= 1/4): NOT met" in text, text)
+    check("lx/xlrd, CPU: 0.042 = 1/24.0" in text and "(target <= 1/20): met" in text, text)
+    check("(target lx <= xlrd): met" in text, text)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir")
-    parser.parse_args()
+    args = parser.parse_args()
     tmp = tempfile.mkdtemp(prefix="bench_compare_")
     try:
         check_peer_files(tmp)
         check_rejections(tmp)
         check_processes(tmp)
         check_numbers()
+        if args.bin_dir:
+            check_reads(tmp, os.path.dirname(os.path.dirname(os.path.abspath(args.bin_dir))))
+        else:
+            print("SKIP: the read races need --bin-dir (the test build's tests/interop)")
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
     for failure in failures:
