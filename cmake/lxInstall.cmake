@@ -7,7 +7,7 @@
 #   PREFIX/lib/cmake/lx/          the CMake package: find_package(lx) gives
 #                                 lx::engine and lx::components
 #   PREFIX/lib/pkgconfig/         lxengine.pc and lxcomponents.pc
-#   PREFIX/bin/lxconvert          the converter, once the target exists, with
+#   PREFIX/bin/lxconvert          the converter (when its target is built), with
 #   PREFIX/share/man/man1/        its manual page
 #
 # The libraries are static: an installed lxengine names its layer libraries

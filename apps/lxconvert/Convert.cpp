@@ -13,6 +13,7 @@
 #include "lxHandle.h"
 #include "lxStreams.h"
 #include "lxText.h"
+#include "lxVersion.h"
 
 namespace lx::convert {
 namespace {
@@ -35,6 +36,7 @@ constexpr const char* kUsage =
     "  --biff5        write .xls output in the older BIFF5 format\n"
     "  --encoding E   utf-8 (default), utf-16 or cp1252, for CSV and TSV\n"
     "  --help         this text\n"
+    "  --version      the program's version\n"
     "\n"
     "Exit status: 0 on success; 1 when the file cannot be read or written (the\n"
     "reason is printed); 2 for a wrong command line.\n";
@@ -126,6 +128,9 @@ int RunConvert(const std::vector<std::string>& arguments, std::ostream& out, std
     };
     if (a == "--help" || a == "-h") {
       out << kUsage;
+      return 0;
+    } else if (a == "--version") {
+      out << "lxconvert " << kVersion << "\n";
       return 0;
     } else if (a == "--password") {
       if (!value(options.password)) break;

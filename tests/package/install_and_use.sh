@@ -3,7 +3,8 @@
 # an outside project would: the examples project through find_package(lx)
 # (sales_sheet on lx::engine, customers_export on lx::components), and
 # customers_export once more with a plain compiler command through
-# pkg-config. Each program runs and its output is checked.
+# pkg-config. Each program runs and its output is checked, and the installed
+# lxconvert names the package's version.
 #
 # usage: install_and_use.sh BUILD_DIR SOURCE_DIR WORK_DIR CXX [LAUNCHER]
 set -euo pipefail
@@ -52,4 +53,10 @@ echo "lxcomponents $(pkg-config --modversion lxcomponents)"
 $launcher "$cxx" -std=c++20 $(pkg-config --cflags lxcomponents) "$source/examples/customers_export.cpp" \
   -o "$work/customers_export" $(pkg-config --libs lxcomponents)
 check_run "3 customers written" "$work/pc.xls" "$work/customers_export" "$work/pc.xls"
+
+echo "== lxconvert: the installed program and its manual page"
+version=$(pkg-config --modversion lxengine)
+check_run "lxconvert $version" "" "$prefix/bin/lxconvert" --version
+[ -f "$prefix/share/man/man1/lxconvert.1" ] || { echo "the manual page of lxconvert is missing" >&2; exit 1; }
+grep -qF "lx $version" "$prefix/share/man/man1/lxconvert.1" || { echo "the manual page does not name version $version" >&2; exit 1; }
 echo "package: installed, built and ran through find_package and pkg-config"

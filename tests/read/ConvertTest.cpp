@@ -6,6 +6,7 @@
 
 #include "Convert.h"
 #include "lxHandle.h"
+#include "lxVersion.h"
 #include "support/TempDir.h"
 
 namespace lx {
@@ -90,6 +91,8 @@ TEST_F(Convert, FailuresNameTheFileAndTheReason) {
   }
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out_.str().find("--encoding"), std::string::npos);
+  EXPECT_EQ(Run({"--version"}), 0);
+  EXPECT_NE(out_.str().find(std::string("lxconvert ") + kVersion + "\n"), std::string::npos);
 }
 
 }  // namespace
