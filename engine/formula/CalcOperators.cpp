@@ -9,18 +9,6 @@ namespace lx {
 
 namespace {
 
-// Counts the tree levels being evaluated, across nested formulas.
-class TDepthGuard {
- public:
-  explicit TDepthGuard(int32_t& depth) : depth_(depth) { ++depth_; }
-  ~TDepthGuard() { --depth_; }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-
- private:
-  int32_t& depth_;
-};
-
 std::u16string UpperAscii(std::u16string_view text) {
   std::u16string upper(text);
   for (char16_t& c : upper)

@@ -16,19 +16,6 @@
 namespace lx {
 namespace {
 
-// Nesting guard: counts one level for the lifetime of a recursive call.
-class TDepthGuard {
- public:
-  explicit TDepthGuard(int32_t& depth) : depth_(depth) { ++depth_; }
-  ~TDepthGuard() { --depth_; }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-  bool TooDeep() const { return depth_ > kMaxFormulaDepth; }
-
- private:
-  int32_t& depth_;
-};
-
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string UpperCase(std::string_view text) {

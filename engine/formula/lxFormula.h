@@ -39,6 +39,20 @@ namespace lx {
 // few hundred kilobytes of stack even in an instrumented build.
 inline constexpr int32_t kMaxFormulaDepth = 1000;
 
+// Counts one level of a recursive walk for the lifetime of the call, so
+// that the walk can refuse to go deeper than it may.
+class TDepthGuard {
+ public:
+  explicit TDepthGuard(int32_t& depth) : depth_(depth) { ++depth_; }
+  ~TDepthGuard() { --depth_; }
+  TDepthGuard(const TDepthGuard&) = delete;
+  TDepthGuard& operator=(const TDepthGuard&) = delete;
+  bool TooDeep() const { return depth_ > kMaxFormulaDepth; }
+
+ private:
+  int32_t& depth_;
+};
+
 // Token kinds of the lexer.
 inline constexpr int32_t kTokenIdentifier = 1;
 inline constexpr int32_t kTokenNumber = 2;

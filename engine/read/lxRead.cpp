@@ -127,19 +127,6 @@ class TFields {
   std::span<const uint8_t> data_;
 };
 
-// The published RK encoding: bit 1 an integer in the high 30 bits, else
-// the high 30 bits of a double; bit 0 divides by 100.
-double DecodeRK(uint32_t rk) {
-  double value;
-  if (rk & 2) {
-    value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
-  } else {
-    const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
-    std::memcpy(&value, &bits, 8);
-  }
-  return (rk & 1) ? value / 100 : value;
-}
-
 // UTF-16 characters from little-endian bytes.
 std::u16string WideChars(std::span<const uint8_t> bytes, size_t count) {
   count = std::min(count, bytes.size() / 2);
@@ -173,6 +160,17 @@ void SplitSections(std::u16string text, std::u16string sections[3]) {
 }
 
 }  // namespace
+
+double DecodeRK(uint32_t rk) {
+  double value;
+  if (rk & 2) {
+    value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+  } else {
+    const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
+    std::memcpy(&value, &bits, 8);
+  }
+  return (rk & 1) ? value / 100 : value;
+}
 
 TXLSReader::TXLSReader(TXLSWorkbook& book, std::u16string password) : book_(book), stream_(std::move(password)) {}
 

@@ -166,6 +166,11 @@ class TXLSReader {
   TXLSBlob formulaBytes_{256};
 };
 
+// The number of an RK value (RK, MULRK): the published encoding, where bit 1
+// marks an integer in the high 30 bits, else the high 30 bits of a double,
+// and bit 0 divides by 100.
+double DecodeRK(uint32_t rk);
+
 // The workbook's Open: reads the file (or, when stream is not null, the
 // stream) into book with the password (null: none given).
 [[nodiscard]] int32_t OpenWorkbook(TXLSWorkbook& book, const WideString& fileName, TStream* stream,

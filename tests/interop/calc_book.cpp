@@ -13,9 +13,9 @@
 //
 // Usage: calc_book OUT.xls FORMULAS.txt
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "FormulaList.h"
 #include "lxCodePage.h"
 #include "lxHandle.h"
 
@@ -54,21 +54,7 @@ int main(int argc, char** argv) {
     set(other, i, 2, TVariant(double(i)));
   }
 
-  std::ifstream list(argv[2]);
-  std::string line;
-  int32_t row = 1;
-  int failed = 0;
-  while (std::getline(list, line)) {
-    if (line.empty()) continue;
-    XLSPtr<IXLSRange> cell = sheet->Cells()->Item(row, 1);
-    cell->SetValue(TVariant(AnsiToWide(line)));
-    if (!cell->HasFormula()) {
-      std::fprintf(stderr, "row %d does not compile: %s\n", static_cast<int>(row), line.c_str());
-      ++failed;
-    }
-    ++row;
-  }
-  if (failed) return 1;
+  if (test::EnterFormulaList(*sheet, argv[2]) != 0) return 1;
   const int32_t result = book->SaveAs(AnsiToWide(argv[1]), kSaveBiff8);
   if (result != 1) {
     std::fprintf(stderr, "saving failed: %d\n", static_cast<int>(result));

@@ -8,9 +8,9 @@
 // Usage: formula_book OUTDIR FORMULAS.txt
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "FormulaList.h"
 #include "lxCalculator.h"
 #include "lxCellHeap.h"
 #include "lxCodePage.h"
@@ -71,21 +71,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < kLongParts; ++i) longText += (i ? u"\"&\"" : u"") + std::u16string(255, u'x');
   data->Cells()->Item(5, 12)->SetValue(TVariant(longText + u"\")"));
 
-  std::ifstream list(argv[2]);
-  std::string line;
-  int32_t row = 1;
-  int failed = 0;
-  while (std::getline(list, line)) {
-    if (line.empty()) continue;
-    XLSPtr<IXLSRange> cell = sheet->Cells()->Item(row, 1);
-    cell->SetValue(TVariant(AnsiToWide(line)));
-    if (!cell->HasFormula()) {
-      std::fprintf(stderr, "row %d does not compile: %s\n", static_cast<int>(row), line.c_str());
-      ++failed;
-    }
-    ++row;
-  }
-  if (failed) return 1;
+  if (test::EnterFormulaList(*sheet, argv[2]) != 0) return 1;
   const std::filesystem::path dir(argv[1]);
   for (const auto& [file, format] : {std::pair{"formulas.xls", kSaveBiff8}, std::pair{"formulas5.xls", kSaveBiff5}}) {
     const int32_t result = book->SaveAs((dir / file).u16string(), format);

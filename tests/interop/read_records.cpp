@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "lxRead.h"
 #include "lxStream.h"
 #include "lxText.h"
 
@@ -34,15 +35,7 @@ constexpr uint16_t kRecMulRK = 0x00BD;
 // An RK value: a 30-bit integer or the high 30 bits of a double, perhaps
 // divided by 100.
 double RKValue(const uint8_t* p) {
-  const uint32_t rk = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-  double value;
-  if (rk & 2) {
-    value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
-  } else {
-    const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
-    std::memcpy(&value, &bits, 8);
-  }
-  return (rk & 1) ? value / 100 : value;
+  return DecodeRK(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
 }
 
 // The strings of an SST group: each starts with its character count and an
