@@ -42,7 +42,7 @@ def display(sheet, cell):
     kind, value = cell
     if kind == E.TEXT:
         return value
-    if kind == E.NUMBER:
+    if kind in (E.NUMBER, E.FORMULA):  # a formula shows its calculated value
         return general(value)
     if kind == E.BOOLEAN:
         return "True" if value else "False"
