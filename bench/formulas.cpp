@@ -19,16 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "CpuTime.h"
 #include "FormulaCorpus.h"
 
 namespace {
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 int Usage() {
   std::fprintf(stderr, "usage: lx_formulas [--corpus FILE] [--seconds S]\n");
@@ -63,7 +57,7 @@ int main(int argc, char** argv) {
   int64_t rounds = 0;
   uint64_t tokenBytes = 0;
   lx::TXLSBlob out;
-  const double cpuStart = CpuSeconds();
+  const double cpuStart = lx::bench::CpuSeconds();
   const auto started = std::chrono::steady_clock::now();
   double elapsed = 0;
   do {
@@ -78,7 +72,7 @@ int main(int argc, char** argv) {
     ++rounds;
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   } while (elapsed < seconds);
-  const double cpu = CpuSeconds() - cpuStart;
+  const double cpu = lx::bench::CpuSeconds() - cpuStart;
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

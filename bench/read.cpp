@@ -19,19 +19,13 @@
 #include <fstream>
 #include <string>
 
+#include "CpuTime.h"
 #include "lxCellHeap.h"
 #include "lxHandle.h"
 
 namespace {
 
 using namespace lx;
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // The peak resident set of this program's own memory, in bytes.
 long long PeakResident() {
@@ -54,11 +48,11 @@ int main(int argc, char** argv) {
   const std::string in = argv[2];
 
   const auto started = std::chrono::steady_clock::now();
-  const double cpuBefore = CpuSeconds();
+  const double cpuBefore = lx::bench::CpuSeconds();
   XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
   const int32_t result = book->Open(Utf8ToUtf16(in));
   const double read = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  const double readCpu = CpuSeconds() - cpuBefore;
+  const double readCpu = lx::bench::CpuSeconds() - cpuBefore;
   if (result != 1) {
     std::fprintf(stderr, "lx_read: open of %s failed with %d\n", in.c_str(), static_cast<int>(result));
     return 1;

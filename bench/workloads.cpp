@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "CpuTime.h"
 #include "lxHandle.h"
 #include "lxStyle.h"
 
@@ -111,15 +112,6 @@ double Seconds(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
-// User and system time of the process so far: on a busy machine the wall
-// clock also counts the time other processes held the processor.
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 int Usage() {
   std::fprintf(stderr, "usage: lx_workloads W1|W2|W3|W4 --out FILE [--rows N] [--format biff8|biff5|html]\n");
   return 2;
@@ -166,10 +158,10 @@ int main(int argc, char** argv) {
   const double build = Seconds(started);
 
   const auto saving = std::chrono::steady_clock::now();
-  const double cpuBefore = CpuSeconds();
+  const double cpuBefore = lx::bench::CpuSeconds();
   const int32_t result = book->SaveAs(Utf8ToUtf16(out), format);
   const double save = Seconds(saving);
-  const double saveCpu = CpuSeconds() - cpuBefore;
+  const double saveCpu = lx::bench::CpuSeconds() - cpuBefore;
   if (result != 1) {
     std::fprintf(stderr, "lx_workloads: save of %s failed with %d\n", out.c_str(), static_cast<int>(result));
     return 1;
