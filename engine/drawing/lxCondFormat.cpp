@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "SheetObjectBytes.h"
 #include "lxCalculator.h"
 #include "lxCellHeap.h"
-#include "SheetObjectBytes.h"
 
 namespace lx {
 
@@ -160,8 +160,8 @@ bool TCondFormatRule::Read(std::span<const uint8_t> data, const TXLSCalculator& 
 std::unique_ptr<TXLSBlob> TCondFormatRule::BuildRecord(const TXLSCalculator& calculator) const {
   const std::vector<uint8_t> tokens1 = formula1_.Tokens(calculator, kClassValue);
   const std::vector<uint8_t> tokens2 = formula2_.Tokens(calculator, kClassValue);
-  auto record = NewRecord(
-      kRecCF, kCFFixedSize + static_cast<uint32_t>(blocks_.size() + tokens1.size() + tokens2.size()));
+  auto record =
+      NewRecord(kRecCF, kCFFixedSize + static_cast<uint32_t>(blocks_.size() + tokens1.size() + tokens2.size()));
   record->AddByte(conditionType_);
   record->AddByte(operator_);
   record->AddWord(static_cast<uint16_t>(tokens1.size()));
@@ -202,8 +202,8 @@ int32_t TCondFormatter::ReadRecord(uint16_t number, std::span<const uint8_t> dat
     format->SetRecalculate((RecordWord(data, 2) & 1) != 0);
     for (uint32_t i = 0; i < count; ++i) {
       const size_t at = kCondFmtFixedSize + i * kAreaSize;
-      format->Areas().Add(
-          TCondRange(RecordWord(data, at), RecordWord(data, at + 4) & 0xFF, RecordWord(data, at + 2), RecordWord(data, at + 6) & 0xFF));
+      format->Areas().Add(TCondRange(RecordWord(data, at), RecordWord(data, at + 4) & 0xFF, RecordWord(data, at + 2),
+                                     RecordWord(data, at + 6) & 0xFF));
     }
     reading_ = format.get();
     formats_.push_back(std::move(format));

@@ -44,7 +44,8 @@ void AddDoper(TXLSBlob& record, const TXLSAutofilterItem& item, int which, bool 
         break;
       }
       case kDoperString: {
-        const size_t length = biff8 ? ConditionText(c).size() : std::min(WideToAnsi(ConditionText(c)).size(), kMaxConditionText);
+        const size_t length =
+            biff8 ? ConditionText(c).size() : std::min(WideToAnsi(ConditionText(c)).size(), kMaxConditionText);
         bytes[6] = static_cast<uint8_t>(length);
         break;
       }
@@ -107,8 +108,8 @@ void TXLSAutofilter::Create(int32_t headerRow, int32_t firstColumn, int32_t last
   lastRow_ = std::max(lastRow, headerRow);
   items_.assign(static_cast<size_t>(lastColumn - firstColumn + 1), TXLSAutofilterItem{});
   if (!arrows_) return;
-  for (int32_t i = 0; i < ColumnCount(); ++i) items_[static_cast<size_t>(i)].arrow =
-      arrows_->AddAutoFilterArrow(headerRow - 1, firstColumn - 1 + i);
+  for (int32_t i = 0; i < ColumnCount(); ++i)
+    items_[static_cast<size_t>(i)].arrow = arrows_->AddAutoFilterArrow(headerRow - 1, firstColumn - 1 + i);
 }
 
 void TXLSAutofilter::Remove() {
@@ -190,8 +191,10 @@ void TXLSAutofilter::WriteItems(std::vector<std::unique_ptr<TXLSBlob>>& records,
     const TXLSAutofilterItem& item = items_[static_cast<size_t>(index)];
     if (!item.Active()) continue;
     uint16_t options = item.join & 0x03;
-    if (item.conditions[0].type != kDoperNone && item.conditions[0].comparison == kDoperEqual) options |= kOptionSimple1;
-    if (item.conditions[1].type != kDoperNone && item.conditions[1].comparison == kDoperEqual) options |= kOptionSimple2;
+    if (item.conditions[0].type != kDoperNone && item.conditions[0].comparison == kDoperEqual)
+      options |= kOptionSimple1;
+    if (item.conditions[1].type != kDoperNone && item.conditions[1].comparison == kDoperEqual)
+      options |= kOptionSimple2;
     if (biff8 && item.top10Mode != 0)
       options |= static_cast<uint16_t>((item.top10Mode & 0x03) << kTop10ModeShift) |
                  static_cast<uint16_t>((item.top10Count & 0x1FF) << kTop10CountShift);

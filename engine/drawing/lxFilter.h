@@ -55,8 +55,8 @@ struct TXLSAutofilterDOPER {
 struct TXLSAutofilterItem {
   // The drop-down arrow's shape as TXLSAutofilterArrows numbers it; 0: none.
   int32_t arrow = 0;
-  uint8_t join = 0;        // 2 bits
-  uint8_t top10Mode = 0;   // 2 bits
+  uint8_t join = 0;          // 2 bits
+  uint8_t top10Mode = 0;     // 2 bits
   uint16_t top10Count = 10;  // 9 bits
   TXLSAutofilterDOPER conditions[2];
 

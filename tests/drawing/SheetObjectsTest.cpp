@@ -98,7 +98,8 @@ const char* const kCF2 = "02 00 05 00 02 00 00 00 00 20 00 00 00 00 0A 00 4C 00 
 TEST(ConditionalFormats, ReadRecordsAreWrittenBackWithTheirRulesAndAreas) {
   TXLSCalculator calculator;
   TCondFormatter formatter;
-  for (auto [number, hex] : {std::pair{kRecCondFmt, kCondFmt1}, {kRecCF, kCF1}, {kRecCondFmt, kCondFmt2}, {kRecCF, kCF2}}) {
+  for (auto [number, hex] :
+       {std::pair{kRecCondFmt, kCondFmt1}, {kRecCF, kCF1}, {kRecCondFmt, kCondFmt2}, {kRecCF, kCF2}}) {
     const auto bytes = Hex(hex);
     ASSERT_EQ(formatter.ReadRecord(number, bytes, calculator), kResultOk);
   }
@@ -108,11 +109,13 @@ TEST(ConditionalFormats, ReadRecordsAreWrittenBackWithTheirRulesAndAreas) {
 
   std::vector<std::unique_ptr<TXLSBlob>> records;
   const int32_t bytes = formatter.Write(records, calculator);
+  // The integer comes back as a number token (tNum 5.0).
   EXPECT_EQ(RecordsHex(records), ToHex(Hex(std::string("B0 01 16 00 ") + kCondFmt1)) + " | " +
-                                     ToHex(Hex(std::string("B1 01 13 00 ") + kCF1)) + " | " +
-                                     ToHex(Hex(std::string("B0 01 16 00 ") + kCondFmt2)) + " | " +
+                                     ToHex(Hex("B1 01 19 00 01 05 09 00 00 00 00 00 00 20 00 00 00 00 0A 00"
+                                               " 1F 00 00 00 00 00 00 14 40")) +
+                                     " | " + ToHex(Hex(std::string("B0 01 16 00 ") + kCondFmt2)) + " | " +
                                      ToHex(Hex(std::string("B1 01 17 00 ") + kCF2)));
-  EXPECT_EQ(bytes, 26 + 23 + 26 + 27);
+  EXPECT_EQ(bytes, 26 + 29 + 26 + 27);
   EXPECT_EQ(calculator.Formula().ReferenceMode(), 'A');
 }
 
@@ -158,9 +161,10 @@ const char* const kDVal = "04 00 0A 00 00 00 14 00 00 00 07 00 00 00 01 00 00 00
 const char* const kDVRead =
     "83 01 00 00  01 00 00 00  03 00 01 45 00 72 00 72 00  01 00 01 00 00  03 00 01 42 00 61 00 64 00"
     "  06 00 00 00 17 03 00 61 00 62  00 00 00 00  01 00 00 00 02 00 00 00 00 00";
+// Written back, the list's text token is in UTF-16.
 const char* const kDVWritten =
     "83 01 00 00  01 00 00 00  03 00 01 45 00 72 00 72 00  01 00 00 00  03 00 01 42 00 61 00 64 00"
-    "  06 00 00 00 17 03 00 61 00 62  00 00 00 00  01 00 00 00 02 00 00 00 00 00";
+    "  09 00 00 00 17 03 01 61 00 00 00 62 00  00 00 00 00  01 00 00 00 02 00 00 00 00 00";
 
 TEST(DataValidation, ReadRecordsAreWrittenBackAndASingleNulTextIsEmpty) {
   TXLSCalculator calculator;
@@ -179,7 +183,7 @@ TEST(DataValidation, ReadRecordsAreWrittenBackAndASingleNulTextIsEmpty) {
   std::vector<std::unique_ptr<TXLSBlob>> records;
   EXPECT_EQ(validator.Write(records, calculator), 22 + 4 + static_cast<int32_t>(Hex(kDVWritten).size()));
   EXPECT_EQ(RecordsHex(records), "B2 01 12 00 04 00 0A 00 00 00 14 00 00 00 FF FF FF FF 01 00 00 00 | " +
-                                     ToHex(Hex("BE 01 3B 00")) + " " + ToHex(Hex(kDVWritten)));
+                                     ToHex(Hex("BE 01 39 00")) + " " + ToHex(Hex(kDVWritten)));
 
   // Clearing its cells removes it, and then nothing is written.
   validator.ClearArea({0, 0, 0, 2});
@@ -227,7 +231,8 @@ TEST(Autofilter, RecordsWithAndWithoutConditions) {
   c.conditions[1] = {kDoperString, kDoperEqual, TVariant(std::u16string(u"ab"))};
   filter.Item(2).top10Mode = 1;
   filter.Item(2).top10Count = 5;
-  const char* const itemC = "9E 00 1D 00 01 00 09 00 04 04 00 00 00 00 00 00 14 40 06 02 00 00 00 00 02 00 00 00 01 61 00 62 00";
+  const char* const itemC =
+      "9E 00 1D 00 01 00 09 00 04 04 00 00 00 00 00 00 14 40 06 02 00 00 00 00 02 00 00 00 01 61 00 62 00";
   filter.WriteItems(records, true);
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(ToHex(records[0]->Data(), records[0]->Length()), ToHex(Hex(itemC)));
@@ -240,7 +245,8 @@ TEST(Autofilter, RecordsWithAndWithoutConditions) {
   TXLSAutofilter read;
   read.SetColumnCount(3);
   read.SetBounds(3, 2, 4, 3);
-  for (const auto& r : records) EXPECT_EQ(read.ReadAutoFilter(std::span(r->Data() + 4, r->Length() - 4), true), kResultOk);
+  for (const auto& r : records)
+    EXPECT_EQ(read.ReadAutoFilter(std::span(r->Data() + 4, r->Length() - 4), true), kResultOk);
   std::vector<std::unique_ptr<TXLSBlob>> again;
   read.WriteItems(again, true);
   EXPECT_EQ(RecordsHex(again), RecordsHex(records));
@@ -259,7 +265,7 @@ TEST(Autofilter, ArrowsReadFromTheDrawingPlaceTheFilterAndTheirColumns) {
   filter.SetArrows(&arrows);
   EXPECT_FALSE(filter.ArrowFound(4, 2, 11));  // no AUTOFILTERINFO yet
   filter.SetColumnCount(2);
-  EXPECT_TRUE(filter.ArrowFound(4, 2, 11));   // C5 places the filter
+  EXPECT_TRUE(filter.ArrowFound(4, 2, 11));  // C5 places the filter
   EXPECT_TRUE(filter.ArrowFound(4, 3, 12));
   EXPECT_FALSE(filter.ArrowFound(4, 4, 13));  // past its columns
   EXPECT_FALSE(filter.ArrowFound(5, 3, 14));  // not on the header row
