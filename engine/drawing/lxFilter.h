@@ -27,6 +27,8 @@
 
 namespace lx {
 
+class IXLSWorksheet;
+
 inline constexpr uint16_t kRecFilterMode = 0x009B;
 inline constexpr uint16_t kRecAutoFilterInfo = 0x009D;
 inline constexpr uint16_t kRecAutoFilter = 0x009E;
@@ -128,5 +130,9 @@ class TXLSAutofilter {
   int32_t lastRow_ = 0;
   std::vector<TXLSAutofilterItem> items_;
 };
+
+// The sheet's autofilter when it has a valid one, else null; installs
+// nothing on a sheet without sheet objects.
+const TXLSAutofilter* ValidAutofilter(IXLSWorksheet& sheet);
 
 }  // namespace lx
