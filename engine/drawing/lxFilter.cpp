@@ -52,7 +52,13 @@ void AddDoper(TXLSBlob& record, const TXLSAutofilterItem& item, int which, bool 
         break;
       }
       case kDoperBoolErr:
-        bytes[3] = static_cast<uint8_t>(c.value.ToInt32());
+        // The value, then whether it is an error code.
+        if (c.value.VarType() == varError) {
+          bytes[2] = static_cast<uint8_t>(c.value.ErrorValue());
+          bytes[3] = 1;
+        } else {
+          bytes[2] = c.value.ToBool() ? 1 : 0;
+        }
         break;
       default:
         break;
@@ -79,7 +85,7 @@ size_t ReadDoper(std::span<const uint8_t> data, size_t at, TXLSAutofilterDOPER& 
     case kDoperString:
       return data[at + 6];
     case kDoperBoolErr:
-      c.value = TVariant(static_cast<int32_t>(data[at + 3]));
+      c.value = data[at + 3] != 0 ? TVariant::FromError(data[at + 2]) : TVariant(data[at + 2] != 0);
       break;
     default:
       c.value = TVariant();

@@ -224,7 +224,9 @@ TEST(Autofilter, RecordsWithAndWithoutConditions) {
   ASSERT_NE(filter.BuildFilterInfo(), nullptr);
   EXPECT_EQ(ToHex(filter.BuildFilterInfo()->Data(), 6), "9D 00 02 00 03 00");
 
-  // Column C: greater than 5, or equal to "ab"; column D: top 5 items.
+  // Column B: equal to TRUE; column C: greater than 5, or equal to "ab";
+  // column D: top 5 items.
+  filter.Item(0).conditions[0] = {kDoperBoolErr, kDoperEqual, TVariant(true)};
   TXLSAutofilterItem& c = filter.Item(1);
   c.join = 1;
   c.conditions[0] = {kDoperDouble, 4, TVariant(5.0)};
@@ -234,9 +236,11 @@ TEST(Autofilter, RecordsWithAndWithoutConditions) {
   const char* const itemC =
       "9E 00 1D 00 01 00 09 00 04 04 00 00 00 00 00 00 14 40 06 02 00 00 00 00 02 00 00 00 01 61 00 62 00";
   filter.WriteItems(records, true);
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(ToHex(records[0]->Data(), records[0]->Length()), ToHex(Hex(itemC)));
-  EXPECT_EQ(ToHex(records[1]->Data(), records[1]->Length()),
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(ToHex(records[0]->Data(), records[0]->Length()),
+            ToHex(Hex("9E 00 18 00 00 00 04 00 08 02 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")));
+  EXPECT_EQ(ToHex(records[1]->Data(), records[1]->Length()), ToHex(Hex(itemC)));
+  EXPECT_EQ(ToHex(records[2]->Data(), records[2]->Length()),
             ToHex(Hex("9E 00 18 00 02 00 90 02 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00")));
   ASSERT_NE(filter.BuildFilterMode(), nullptr);
   EXPECT_EQ(filter.BuildFilterMode()->Length(), 4u);
