@@ -35,7 +35,6 @@ set(LX_PUBLIC_HEADERS
   engine/model/lxPageSetup.h
   engine/model/lxPanes.h
   engine/model/lxProtect.h
-  engine/model/lxSheetObjects.h
   engine/model/lxRange.h
   engine/model/lxRangeWalk.h
   engine/model/lxStyle.h

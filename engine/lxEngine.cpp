@@ -3,7 +3,6 @@
 #include "lxAutoFit.h"
 #include "lxCSV.h"
 #include "lxCalculator.h"
-#include "lxDrawingObjects.h"
 #include "lxHTML.h"
 #include "lxHandle.h"
 #include "lxRTF.h"
@@ -67,9 +66,6 @@ const TXLSWorkbookLinks& EngineLinks() {
       return WorkbookCalculator(book).GetFormulaText(formula, row, column);
     };
     l.referenceArea = FormulaReferenceArea;
-    l.makeSheetObjects = [](IXLSWorksheet&) -> std::unique_ptr<TXLSSheetObjects> {
-      return std::make_unique<TXLSDrawingObjects>();
-    };
     l.evaluateFormula = [](TXLSWorkbook& book, int32_t sheetPosition, const TXLSCompiledFormula& formula,
                            TVariant& value, int32_t row, int32_t column) {
       return WorkbookCalculator(book).Calculate(formula, sheetPosition, book.Generation(), row, column, value);

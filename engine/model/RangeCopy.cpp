@@ -130,14 +130,7 @@ void TXLSRange::Clear() {
     formats.MoveReference(cell.FormatIndex, 0);
     cell.FormatIndex = 0;
   });
-  if (TXLSSheetObjects* objects = sheet_->SheetObjects())
-    objects->ClearArea(firstRow_, firstColumn_, lastColumn_, lastRow_);
   sheet_->Workbook()->RaiseGeneration();
-}
-
-void TXLSRange::AutoFilter() {
-  if (TXLSSheetObjects* objects = sheet_->GetSheetObjects())
-    objects->AutoFilter(firstRow_, firstColumn_, lastColumn_, lastRow_);
 }
 
 // ---------------------------------------------------------------- copying
@@ -373,12 +366,6 @@ void TXLSRange::Insert(const TVariant& shift, TVariant& done) {
       }
     }
   }
-  if (TXLSSheetObjects* objects = sheet_->SheetObjects()) {
-    if (right)
-      objects->ShiftArea(firstRow_, firstColumn_, -1, lastRow_, 0, ColumnCount());
-    else
-      objects->ShiftArea(firstRow_, firstColumn_, lastColumn_, -1, RowCount(), 0);
-  }
   sheet_->Workbook()->RaiseGeneration();
 }
 
@@ -445,13 +432,6 @@ void TXLSRange::Delete(const TVariant& shift, TVariant& done) {
       a.left -= width;
       PutArea(cells, a);
     }
-  }
-  if (TXLSSheetObjects* objects = sheet_->SheetObjects()) {
-    objects->ClearArea(firstRow_, firstColumn_, lastColumn_, lastRow_);
-    if (left)
-      objects->ShiftArea(firstRow_, lastColumn_ + 1, -1, lastRow_, 0, -ColumnCount());
-    else
-      objects->ShiftArea(lastRow_ + 1, firstColumn_, lastColumn_, -1, -RowCount(), 0);
   }
   sheet_->Workbook()->RaiseGeneration();
 }

@@ -358,10 +358,4 @@ bool IXLSWorkSheets::IsValidName(int32_t skipPosition, const WideString& name) c
   return true;
 }
 
-TXLSSheetObjects* IXLSWorksheet::GetSheetObjects() {
-  if (!sheetObjects_ && workbook_ && workbook_->Links() && workbook_->Links()->makeSheetObjects)
-    sheetObjects_ = workbook_->Links()->makeSheetObjects(*this);
-  return sheetObjects_.get();
-}
-
 }  // namespace lx

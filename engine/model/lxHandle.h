@@ -37,7 +37,6 @@
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
-#include "lxSheetObjects.h"
 #include "lxText.h"
 #include "lxVariant.h"
 
@@ -622,13 +621,9 @@ class IXLSWorksheet : public TXLSObject {
   TXLSCustomHyperlinks& GetHyperlinkList();
   // All hyperlinks of the sheet, as a new collection object.
   XLSPtr<IXLSHyperlinks> Hyperlinks();
-  TXLSSheetObjects* SheetObjects() const { return sheetObjects_.get(); }
-  void SetSheetObjects(std::unique_ptr<TXLSSheetObjects> objects) { sheetObjects_ = std::move(objects); }
-  TXLSSheetObjects* GetSheetObjects();
 
  private:
   friend class IXLSWorkSheets;
-  std::unique_ptr<TXLSSheetObjects> sheetObjects_;
 
   // Declaration order is destruction order in reverse: the ranges go before
   // the cell store they point into.

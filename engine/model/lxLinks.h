@@ -24,8 +24,6 @@ class TVariant;
 class TXLSWorkbook;
 class TXLSCompiledFormula;
 class IXLSRange;
-class IXLSWorksheet;
-class TXLSSheetObjects;
 
 // What a save tells the workbook to keep.
 struct TXLSSaveNotes {
@@ -83,7 +81,6 @@ struct TXLSWorkbookLinks {
   // Writes the range's cells in the format of a save-format code to the named
   // file, or to stream when it is not null.
   std::function<int32_t(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format)> saveRange;
-  std::function<std::unique_ptr<TXLSSheetObjects>(IXLSWorksheet& sheet)> makeSheetObjects;
 };
 
 }  // namespace lx
