@@ -32,8 +32,6 @@ class IXLSWorksheet;
 inline constexpr uint16_t kRecFilterMode = 0x009B;
 inline constexpr uint16_t kRecAutoFilterInfo = 0x009D;
 inline constexpr uint16_t kRecAutoFilter = 0x009E;
-// Built-in name code of a sheet's filter database.
-inline constexpr uint8_t kBuiltInFilterDatabase = 13;
 
 // Value types of a condition.
 inline constexpr uint8_t kDoperNone = 0;
