@@ -112,8 +112,8 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
     entry->parts = partsSource_(*entry->sheet);
     if (entry->sheet->Selected()) ++selectedCount_;
     const TXLSPageSetup* setup = entry->parts.pageSetup;
-    if (context_.biff8 && ((setup && (setup->HasPrintArea() || setup->HasPrintTitles())) ||
-                           ValidAutofilter(*entry->sheet) != nullptr)) {
+    if (context_.biff8 &&
+        ((setup && (setup->HasPrintArea() || setup->HasPrintTitles())) || ValidAutofilter(*entry->sheet) != nullptr)) {
       const int32_t id = entry->sheet->Identifier();
       entry->externEntry = externSheets_->FindOrAddSheetIdentifiers(id, id);
     }
@@ -253,8 +253,8 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
       if (code == kBuiltInFilterDatabase) {
         const TXLSAutofilter* filter = ValidAutofilter(*entry->sheet);
         if (!filter) continue;
-        areas.push_back({filter->HeaderRow() - 1, filter->LastRow() - 1, filter->FirstColumn() - 1,
-                         filter->LastColumn() - 1});
+        areas.push_back(
+            {filter->HeaderRow() - 1, filter->LastRow() - 1, filter->FirstColumn() - 1, filter->LastColumn() - 1});
         options |= kNameOptionHidden;
       } else if (!setup) {
         continue;

@@ -4,6 +4,9 @@
 // DrawingBookObjects.
 #pragma once
 
+#include "lxCondFormat.h"
+#include "lxDataCheck.h"
+#include "lxFilter.h"
 #include "lxHandle.h"
 #include "lxSheetObjects.h"
 
@@ -17,8 +20,25 @@ class TXLSDrawingObjects final : public TXLSSheetObjects {
 
   IXLSWorksheet& Sheet() const { return sheet_; }
 
+  // Conditional formats, data validation and the autofilter (lxCondFormat.h,
+  // lxDataCheck.h, lxFilter.h).
+  TCondFormatter& CondFormatter() { return condFormatter_; }
+  TDataValidator& DataValidator() { return dataValidator_; }
+  TXLSAutofilter& Autofilter() { return autofilter_; }
+
+  // Cleared cells take their conditional formats and validations with them;
+  // moved cells move them.
+  void ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  void ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow, int32_t rowOffset,
+                 int32_t columnOffset) override;
+  // Removes the sheet's filter, or makes one over the rectangle.
+  void AutoFilter(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+
  private:
   IXLSWorksheet& sheet_;
+  TCondFormatter condFormatter_;
+  TDataValidator dataValidator_;
+  TXLSAutofilter autofilter_;
 };
 
 // One workbook's drawing objects.

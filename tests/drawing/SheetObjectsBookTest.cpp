@@ -29,9 +29,9 @@ std::string AreaText(const TCondRangeList& list) {
 void AddObjects(IXLSWorksheet& sheet) {
   TXLSDrawingObjects& objects = DrawingObjects(sheet);
   TXLSCalculator& calculator = WorkbookCalculator(*sheet.Workbook());
-  const auto dv = Hex(
-      "83 01 00 00 01 00 00 00 01 00 00 00 01 00 00 00 03 00 01 42 00 61 00 64 00"
-      " 06 00 00 00 17 03 00 61 00 62 00 00 00 00 01 00 00 00 02 00 00 00 00 00");
+  const auto dv =
+      Hex("83 01 00 00 01 00 00 00 01 00 00 00 01 00 00 00 03 00 01 42 00 61 00 64 00"
+          " 06 00 00 00 17 03 00 61 00 62 00 00 00 00 01 00 00 00 02 00 00 00 00 00");
   const auto condFmt = Hex("01 00 01 00 01 00 03 00 01 00 02 00 01 00 01 00 03 00 01 00 02 00");
   const auto cf = Hex("01 05 03 00 00 00 00 00 00 20 00 00 00 00 0A 00 1E 05 00");
   ASSERT_EQ(objects.DataValidator().ReadRecord(kRecDV, dv, calculator), kResultOk);

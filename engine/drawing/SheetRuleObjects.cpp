@@ -1,0 +1,27 @@
+// The drawing objects' part that keeps conditional formats, validations and
+// the autofilter in step with the sheet's range operations.
+#include "lxDrawingObjects.h"
+
+namespace lx {
+
+void TXLSDrawingObjects::ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {
+  const TXLSAreaBounds cut{firstRow, firstColumn, lastColumn, lastRow};
+  condFormatter_.ClearArea(cut);
+  dataValidator_.ClearArea(cut);
+}
+
+void TXLSDrawingObjects::ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow,
+                                   int32_t rowOffset, int32_t columnOffset) {
+  const TXLSAreaBounds block{firstRow, firstColumn, lastColumn, lastRow};
+  condFormatter_.ShiftArea(block, rowOffset, columnOffset);
+  dataValidator_.ShiftArea(block, rowOffset, columnOffset);
+}
+
+void TXLSDrawingObjects::AutoFilter(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {
+  if (autofilter_.Valid())
+    autofilter_.Remove();
+  else
+    autofilter_.Create(firstRow + 1, firstColumn + 1, lastColumn + 1, lastRow + 1);
+}
+
+}  // namespace lx
