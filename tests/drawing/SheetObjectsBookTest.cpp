@@ -88,31 +88,36 @@ TEST(SheetObjectsInABook, SaveAndOpenKeepFormatsValidationsAndTheFilter) {
   TXLSAutofilter& filter = DrawingObjects(sheet).Autofilter();
   ASSERT_TRUE(filter.Valid());
   filter.Item(1).conditions[0] = {kDoperString, kDoperEqual, TVariant(std::u16string(u"x"))};
-  TMemoryStream stream;
-  ASSERT_EQ(book->SaveAs(stream, kSaveBiff8), kResultOk);
+  for (const int32_t format : {kSaveBiff8, kSaveBiff5}) {
+    TMemoryStream stream;
+    ASSERT_EQ(book->SaveAs(stream, format), kResultOk);
+    XLSPtr<TXLSWorkbook> read = CreateXLSWorkbook();
+    TMemoryStream saved(stream.Bytes());
+    ASSERT_EQ(read->Open(saved), kResultOk);
+    IXLSWorksheet& again = *read->Worksheets()->Item(1);
+    ASSERT_NE(again.SheetObjects(), nullptr) << format;
+    TXLSDrawingObjects& objects = DrawingObjects(again);
+    // BIFF5 has no conditional formats or validations.
+    const bool biff8 = format == kSaveBiff8;
+    ASSERT_EQ(objects.DataValidator().Count(), biff8 ? 1 : 0);
+    ASSERT_EQ(objects.CondFormatter().Count(), biff8 ? 1 : 0);
+    if (biff8) {
+      EXPECT_EQ(AreaText(objects.DataValidator().Validations()[0]->Areas()), "A1:A3");
+      EXPECT_EQ(objects.DataValidator().Validations()[0]->Text(TDataValidation::tErrorText), u"Bad");
+      EXPECT_EQ(AreaText(objects.CondFormatter().Formats()[0]->Areas()), "B2:C4");
+    }
+    const TXLSAutofilter& readFilter = objects.Autofilter();
+    ASSERT_TRUE(readFilter.Valid()) << format;
+    EXPECT_EQ(readFilter.HeaderRow(), 2) << format;
+    EXPECT_EQ(readFilter.FirstColumn(), 2) << format;
+    EXPECT_EQ(readFilter.LastColumn(), 4) << format;
+    EXPECT_EQ(readFilter.LastRow(), 9) << format;
+    EXPECT_EQ(readFilter.Item(1).conditions[0].value.ToWide(), u"x") << format;
+  }
 
-  XLSPtr<TXLSWorkbook> read = CreateXLSWorkbook();
-  TMemoryStream saved(stream.Bytes());
-  ASSERT_EQ(read->Open(saved), kResultOk);
-  IXLSWorksheet& again = *read->Worksheets()->Item(1);
-  ASSERT_NE(again.SheetObjects(), nullptr);
-  TXLSDrawingObjects& objects = DrawingObjects(again);
-  ASSERT_EQ(objects.DataValidator().Count(), 1);
-  EXPECT_EQ(AreaText(objects.DataValidator().Validations()[0]->Areas()), "A1:A3");
-  EXPECT_EQ(objects.DataValidator().Validations()[0]->Text(TDataValidation::tErrorText), u"Bad");
-  ASSERT_EQ(objects.CondFormatter().Count(), 1);
-  EXPECT_EQ(AreaText(objects.CondFormatter().Formats()[0]->Areas()), "B2:C4");
-  const TXLSAutofilter& readFilter = objects.Autofilter();
-  ASSERT_TRUE(readFilter.Valid());
-  EXPECT_EQ(readFilter.HeaderRow(), 2);
-  EXPECT_EQ(readFilter.FirstColumn(), 2);
-  EXPECT_EQ(readFilter.LastColumn(), 4);
-  EXPECT_EQ(readFilter.LastRow(), 9);
-  EXPECT_EQ(readFilter.Item(1).conditions[0].value.ToWide(), u"x");
-
-  // A second AutoFilter removes the filter: no filter records, no name.
-  again.Range(u"B2", u"D9")->AutoFilter();
-  EXPECT_EQ(ValidAutofilter(again), nullptr);
+  // A second AutoFilter removes the filter.
+  sheet.Range(u"B2", u"D9")->AutoFilter();
+  EXPECT_EQ(ValidAutofilter(sheet), nullptr);
 }
 
 }  // namespace
