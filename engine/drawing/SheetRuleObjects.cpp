@@ -24,4 +24,10 @@ void TXLSDrawingObjects::AutoFilter(int32_t firstRow, int32_t firstColumn, int32
     autofilter_.Create(firstRow + 1, firstColumn + 1, lastColumn + 1, lastRow + 1);
 }
 
+const TXLSAutofilter* ValidAutofilter(IXLSWorksheet& sheet) {
+  if (!sheet.SheetObjects()) return nullptr;
+  const TXLSAutofilter& filter = DrawingObjects(sheet).Autofilter();
+  return filter.Valid() ? &filter : nullptr;
+}
+
 }  // namespace lx

@@ -6,8 +6,6 @@
 #include "SheetObjectBytes.h"
 #include "lxCellHeap.h"
 #include "lxCodePage.h"
-#include "lxDrawingObjects.h"
-#include "lxHandle.h"
 
 namespace lx {
 
@@ -227,12 +225,6 @@ void TXLSAutofilter::WriteItems(std::vector<std::unique_ptr<TXLSBlob>>& records,
     record->AppendBlob(texts);
     records.push_back(std::move(record));
   }
-}
-
-const TXLSAutofilter* ValidAutofilter(IXLSWorksheet& sheet) {
-  if (!sheet.SheetObjects()) return nullptr;
-  const TXLSAutofilter& filter = DrawingObjects(sheet).Autofilter();
-  return filter.Valid() ? &filter : nullptr;
 }
 
 }  // namespace lx
