@@ -95,7 +95,8 @@ int32_t TMsoFbtOpt::Read(std::span<const uint8_t> body, uint16_t count) {
   if (extra > body.size() - at) return kResultFail;
   for (TMsoFbtOptItem& item : read) {
     if (item.Id & 0x8000) {
-      item.Extra.assign(body.begin() + static_cast<ptrdiff_t>(at), body.begin() + static_cast<ptrdiff_t>(at + item.Value));
+      item.Extra.assign(body.begin() + static_cast<ptrdiff_t>(at),
+                        body.begin() + static_cast<ptrdiff_t>(at + item.Value));
       at += item.Value;
     }
     const uint16_t number = item.Id & 0x3FFF;
@@ -154,9 +155,7 @@ void TMsoFbtDGG::ReleaseDrawingId(uint32_t drawingId) {
   if (drawings_ > 0) --drawings_;
 }
 
-uint32_t TMsoFbtDGG::Size() const {
-  return clusters_.empty() ? 0 : 24 + 8 * static_cast<uint32_t>(clusters_.size());
-}
+uint32_t TMsoFbtDGG::Size() const { return clusters_.empty() ? 0 : 24 + 8 * static_cast<uint32_t>(clusters_.size()); }
 
 void TMsoFbtDGG::WriteTo(TXLSBlob& blob) const {
   if (clusters_.empty()) return;
@@ -228,8 +227,7 @@ int32_t TMSODrawingGroup::ReadDrawingGroup(std::span<const uint8_t> data) {
   size_t at = 0;
   while (at < children.size()) {
     TMSOHeader child;
-    if (!TMSOHeader::Read(children, at, child) || child.Length > children.size() - at - kMsoHeaderSize)
-      return fail();
+    if (!TMSOHeader::Read(children, at, child) || child.Length > children.size() - at - kMsoHeaderSize) return fail();
     const std::span<const uint8_t> body = children.subspan(at + kMsoHeaderSize, child.Length);
     switch (child.Type) {
       case kFbtBStoreContainer: {

@@ -27,6 +27,9 @@ constexpr uint16_t kTxoRunsLength = 16;
 constexpr size_t kBiff5NoteLimit = 2048;
 // Shape atom flags of the sheet's top group shape.
 constexpr uint32_t kGroupShapeFlags = kShapeFlagGroup | kShapeFlagPatriarch;
+// A new comment box's size in points.
+constexpr double kCommentWidth = 96;
+constexpr double kCommentHeight = 55.5;
 // Bytes of the drawing container up to the first shape: container, drawing
 // atom, group container and the group shape's container.
 constexpr uint32_t kDrawingHead = 80;
@@ -327,7 +330,8 @@ TMsoShapeContainer* TMsoDrawing::FindObject(uint16_t objectId) const {
 }
 
 void TMsoDrawing::RemoveShape(const TMsoShapeContainer* shape) {
-  const auto found = std::find_if(shapes_.begin(), shapes_.end(), [shape](const auto& item) { return item.get() == shape; });
+  const auto found =
+      std::find_if(shapes_.begin(), shapes_.end(), [shape](const auto& item) { return item.get() == shape; });
   if (found == shapes_.end()) return;
   if (lastObj_ == shape) lastObj_ = nullptr;
   if (openShape_ == shape) openShape_ = nullptr;
@@ -341,11 +345,14 @@ TMsoShapeContainer& TMsoDrawing::AddCommentBox(uint16_t row, uint16_t column) {
   shape->objectType_ = kObjTypeComment;
   shape->objOptions_ = kObjOptionsNew;
   shape->hasTextBox_ = true;
+  shape->width_ = kCommentWidth;
+  shape->height_ = kCommentHeight;
   shape->row_ = row;
   shape->column_ = column;
   static constexpr std::pair<uint16_t, uint32_t> kProperties[] = {
-      {128, 0x00BF0000}, {139, 2},   {191, 0x00080008},        {385, 0x08000050},        {387, 0x08000050},
-      {447, 0x00100010}, {513, 0}, {575, 0x00030003}, {kPropGroupShapeFlags, 0x00020002}};
+      {128, 0x00BF0000}, {139, 2},          {191, 0x00080008},
+      {385, 0x08000050}, {387, 0x08000050}, {447, 0x00100010},
+      {513, 0},          {575, 0x00030003}, {kPropGroupShapeFlags, 0x00020002}};
   for (const auto& [number, value] : kProperties) shape->opt_.SetValue(number, value);
   TMsoShapeContainer& added = *shape;
   Append(std::move(shape));
@@ -414,8 +421,8 @@ void TMsoDrawing::WriteDrawing(TXLSBlobList& list, uint16_t maxRecordData, bool 
       anchor.LastColumn = static_cast<uint16_t>(shape->column_ + 1);
       anchor.LastRow = static_cast<uint16_t>(shape->row_ + 1);
       anchor.FirstColumnOffset = anchor.FirstRowOffset = anchor.LastColumnOffset = anchor.LastRowOffset = 0;
-    } else if (shape->IsTextBox() && placeCommentAnchor_) {
-      placeCommentAnchor_(*shape);
+    } else if (shape->IsTextBox() && geometry_.Valid()) {
+      PlaceCommentAnchor(shape->anchor_, shape->row_, shape->column_, shape->width_, shape->height_, geometry_);
     }
   }
 

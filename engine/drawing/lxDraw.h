@@ -229,6 +229,27 @@ class TMSODrawingGroup {
   TMsoFbtUnknown splitMenuColors_;
 };
 
+// The sheet's column widths and row heights in points (0 for a hidden
+// column or row), through which anchors and shape sizes convert.
+struct TSheetGeometry {
+  std::function<double(int32_t column)> ColumnPoints;
+  std::function<double(int32_t row)> RowPoints;
+  bool Valid() const { return ColumnPoints && RowPoints; }
+};
+
+// The width and height in points that an anchor spans; 10 by 10 for an
+// anchor whose cells or offsets are out of order or range.
+void ShapeSizeFromAnchor(const TMsoFbtClientAnchor& anchor, const TSheetGeometry& geometry, double& width,
+                         double& height);
+// The last cell and offsets of an anchor whose first cell and offsets stay,
+// for a shape of width by height points.
+void AnchorFromShapeSize(TMsoFbtClientAnchor& anchor, double width, double height, const TSheetGeometry& geometry);
+// The anchor of a comment box of width by height points shown next to its
+// cell: right of the cell and a little above it where there is room, else
+// left of it, below it or above it.
+void PlaceCommentAnchor(TMsoFbtClientAnchor& anchor, uint16_t row, uint16_t column, double width, double height,
+                        const TSheetGeometry& geometry);
+
 // One shape of a sheet drawing.
 class TMsoShapeContainer {
  public:
@@ -265,6 +286,12 @@ class TMsoShapeContainer {
   // An autofilter drop-down arrow and its cell.
   bool IsAutoFilterArrow() const { return arrow_; }
 
+  // The size in points of a comment box the engine made (96 by 55.5); 0
+  // for shapes read, whose anchors are kept as read (ShapeSizeFromAnchor
+  // measures them).
+  double Width() const { return width_; }
+  double Height() const { return height_; }
+
   // Bytes the shape adds to the sheet's drawing container.
   uint32_t Size() const;
 
@@ -291,13 +318,13 @@ class TMsoShapeContainer {
   std::u16string author_;
   std::unique_ptr<TXLSCustomChart> chart_;
   bool arrow_ = false;
+  double width_ = 0;
+  double height_ = 0;
 };
 
 // A worksheet's drawing: its shapes, their reading and their writing.
 class TMsoDrawing {
  public:
-  // Gives the anchor of a comment box its place next to its cell.
-  using TPlaceAnchor = std::function<void(TMsoShapeContainer& shape)>;
   // Tells the sheet's autofilter that a drop-down arrow was read.
   using TArrowFound = std::function<void(uint16_t row, uint16_t column, TMsoShapeContainer& arrow)>;
 
@@ -357,7 +384,9 @@ class TMsoDrawing {
   uint32_t FirstShapeId() const { return firstShapeId_; }
   uint32_t LastShapeId() const { return lastShapeId_; }
 
-  void SetPlaceCommentAnchor(TPlaceAnchor place) { placeCommentAnchor_ = std::move(place); }
+  // The sheet's geometry: comment boxes the engine made are placed next to
+  // their cells with it when written.
+  void SetGeometry(TSheetGeometry geometry) { geometry_ = std::move(geometry); }
   void SetArrowFound(TArrowFound found) { arrowFound_ = std::move(found); }
 
  private:
@@ -387,7 +416,7 @@ class TMsoDrawing {
   uint32_t firstShapeId_ = 0;
   uint32_t lastShapeId_ = 0;
   uint32_t lastObjectId_ = 0;
-  TPlaceAnchor placeCommentAnchor_;
+  TSheetGeometry geometry_;
   TArrowFound arrowFound_;
 
   // Reading.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "lxConstants.h"
@@ -124,11 +125,12 @@ TEST(DrawGroup, WrittenWithClustersAndSplitAtExactByteCounts) {
   drawing.PrepareDrawingIds(group);
   TXLSBlobList small;
   group.WriteDrawingGroup(small, kMaxRecordDataBiff8);
-  EXPECT_EQ(ToHex(small.Bytes()),
-            Expected("EB 00 48 00  0F 00 00 F0 40 00 00 00"
-            "  00 00 06 F0 18 00 00 00  02 04 00 00 02 00 00 00 02 00 00 00 01 00 00 00  01 00 00 00 02 00 00 00"
-            "  03 00 0B F0 00 00 00 00"
-            "  40 00 1E F1 10 00 00 00  0D 00 00 08 0C 00 00 08 17 00 00 08 F7 00 00 10"));
+  EXPECT_EQ(
+      ToHex(small.Bytes()),
+      Expected("EB 00 48 00  0F 00 00 F0 40 00 00 00"
+               "  00 00 06 F0 18 00 00 00  02 04 00 00 02 00 00 00 02 00 00 00 01 00 00 00  01 00 00 00 02 00 00 00"
+               "  03 00 0B F0 00 00 00 00"
+               "  40 00 1E F1 10 00 00 00  0D 00 00 08 0C 00 00 08 17 00 00 08 F7 00 00 10"));
 
   // A picture store read from a file makes the group longer than a record:
   // MSODRAWINGGROUP carries the first maxRecordData bytes, CONTINUE the rest.
@@ -185,24 +187,23 @@ TEST(DrawSheet, CommentRecordsInOrderWithSortedProperties) {
   drawing.WriteDrawing(list, kMaxRecordDataBiff8, false);
   drawing.WriteNotes(list, true, 1252);
   const auto records = Records(list);
-  EXPECT_EQ(Numbers(records), (std::vector<uint16_t>{kRecMsoDrawing, kRecObj, kRecMsoDrawing, kRecTxo, kRecContinue,
-                                                     kRecContinue, kRecMsoDrawing, kRecObj, kRecMsoDrawing, kRecTxo,
-                                                     kRecNote, kRecNote}));
+  EXPECT_EQ(Numbers(records),
+            (std::vector<uint16_t>{kRecMsoDrawing, kRecObj, kRecMsoDrawing, kRecTxo, kRecContinue, kRecContinue,
+                                   kRecMsoDrawing, kRecObj, kRecMsoDrawing, kRecTxo, kRecNote, kRecNote}));
   // Drawing container, drawing atom, group container, group shape, then the
   // first comment's container with its properties in ascending order.
   const std::string head = ToHex(std::vector<uint8_t>(records[0].data.begin(), records[0].data.begin() + 80));
-  EXPECT_EQ(head,
-            Expected("0F 00 02 F0 48 01 00 00  10 00 08 F0 08 00 00 00 03 00 00 00 02 04 00 00"
-            "  0F 00 03 F0 30 01 00 00  0F 00 04 F0 28 00 00 00"
-            "  01 00 09 F0 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
-            "  02 00 0A F0 08 00 00 00 00 04 00 00 05 00 00 00"));
+  EXPECT_EQ(head, Expected("0F 00 02 F0 48 01 00 00  10 00 08 F0 08 00 00 00 03 00 00 00 02 04 00 00"
+                           "  0F 00 03 F0 30 01 00 00  0F 00 04 F0 28 00 00 00"
+                           "  01 00 09 F0 10 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+                           "  02 00 0A F0 08 00 00 00 00 04 00 00 05 00 00 00"));
   const std::vector<uint8_t> shape(records[0].data.begin() + 80, records[0].data.end());
   EXPECT_EQ(shape.size(), box.Size() - 8);
   EXPECT_EQ(ToHex(std::vector<uint8_t>(shape.begin(), shape.begin() + 24 + 8 + 54)),
             Expected("0F 00 04 F0 78 00 00 00  A2 0C 0A F0 08 00 00 00 01 04 00 00 00 0A 00 00"
-            "  93 00 0B F0 36 00 00 00"
-            "  80 00 00 00 BF 00  8B 00 02 00 00 00  BF 00 08 00 08 00  81 01 50 00 00 08  83 01 50 00 00 08"
-            "  BF 01 10 00 10 00  01 02 00 00 00 00  3F 02 03 00 03 00  BF 03 02 00 02 00"));
+                     "  93 00 0B F0 36 00 00 00"
+                     "  80 00 00 00 BF 00  8B 00 02 00 00 00  BF 00 08 00 08 00  81 01 50 00 00 08  83 01 50 00 00 08"
+                     "  BF 01 10 00 10 00  01 02 00 00 00 00  3F 02 03 00 03 00  BF 03 02 00 02 00"));
   EXPECT_EQ(ToHex(records[1].data), "15 00 12 00 19 00 01 00 11 60 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
   EXPECT_EQ(ToHex(records[2].data), "00 00 0D F0 00 00 00 00");
   EXPECT_EQ(ToHex(records[3].data), "12 00 00 00 00 00 00 00 00 00 02 00 10 00 00 00 00 00");
@@ -238,7 +239,8 @@ TEST(DrawSheet, ReadsBackWhatItWrote) {
 
   std::vector<std::pair<uint16_t, uint16_t>> arrows;
   TMsoDrawing read;
-  read.SetArrowFound([&arrows](uint16_t row, uint16_t column, TMsoShapeContainer&) { arrows.emplace_back(row, column); });
+  read.SetArrowFound(
+      [&arrows](uint16_t row, uint16_t column, TMsoShapeContainer&) { arrows.emplace_back(row, column); });
   ReadBack(records, read);
   ASSERT_FALSE(read.ReadFailed());
   ASSERT_EQ(read.Count(), 2u);
@@ -322,6 +324,61 @@ TEST(DrawSheet, MalformedDrawingIsDroppedWhole) {
   EXPECT_EQ(nested.ReadObjRecord(records[1].data), kResultOk);
   EXPECT_FALSE(nested.ReadFailed());
   EXPECT_EQ(nested.Count(), 1u);
+}
+
+TEST(DrawGeometry, CommentBoxesSitNextToTheirCells) {
+  // Columns of 48 points and rows of 12.75; "hidden" makes every column and
+  // row hidden, so that no walk finds room.
+  const TSheetGeometry sheet{[](int32_t) { return 48.0; }, [](int32_t) { return 12.75; }};
+  const TSheetGeometry hidden{[](int32_t) { return 0.0; }, [](int32_t) { return 0.0; }};
+  struct TCase {
+    uint16_t row, column;
+    bool hidden;
+    std::array<uint16_t, 8> expected;  // first column, offset, first row, offset, last column, offset, last row, offset
+  } cases[] = {
+      {2, 2, false, {3, 224, 1, 45, 5, 224, 5, 136}},              // right of the cell, a little above it
+      {0, 0, false, {1, 224, 1, 0, 3, 224, 5, 90}},                // top row: starts on the row below
+      {4, 255, false, {252, 800, 3, 45, 254, 800, 7, 136}},        // last column: left of the cell
+      {65535, 3, false, {4, 224, 65530, 65, 6, 224, 65534, 156}},  // last row: above the cell
+      {5, 254, true, {253, 192, 4, 105, 254, 806, 8, 196}},        // no room anywhere: a fixed box
+  };
+  for (const TCase& c : cases) {
+    TMsoFbtClientAnchor a;
+    PlaceCommentAnchor(a, c.row, c.column, 96, 55.5, c.hidden ? hidden : sheet);
+    const std::array<uint16_t, 8> got{a.FirstColumn, a.FirstColumnOffset, a.FirstRow, a.FirstRowOffset,
+                                      a.LastColumn,  a.LastColumnOffset,  a.LastRow,  a.LastRowOffset};
+    EXPECT_EQ(got, c.expected) << c.row << "," << c.column;
+  }
+
+  // A size becomes an anchor and the anchor measures back to the size.
+  TMsoFbtClientAnchor anchor;
+  anchor.FirstColumn = 1, anchor.FirstColumnOffset = 512, anchor.FirstRow = 2, anchor.FirstRowOffset = 128;
+  AnchorFromShapeSize(anchor, 100, 30, sheet);
+  EXPECT_EQ(anchor.LastColumn, 3);
+  EXPECT_EQ(anchor.LastColumnOffset, 597);
+  EXPECT_EQ(anchor.LastRow, 4);
+  EXPECT_EQ(anchor.LastRowOffset, 218);
+  double width = 0, height = 0;
+  ShapeSizeFromAnchor(anchor, sheet, width, height);
+  EXPECT_NEAR(width, 100, 0.05);
+  EXPECT_NEAR(height, 30, 0.05);
+  anchor.LastRow = 1;  // before the first row
+  ShapeSizeFromAnchor(anchor, sheet, width, height);
+  EXPECT_EQ(width, 10);
+  EXPECT_EQ(height, 10);
+
+  // The comment boxes the engine makes are placed when written.
+  TMSODrawingGroup group;
+  TMsoDrawing drawing;
+  drawing.SetGeometry(sheet);
+  drawing.AddCommentBox(2, 2);
+  drawing.PrepareDrawingIds(group);
+  TXLSBlobList list;
+  drawing.WriteDrawing(list, kMaxRecordDataBiff8, false);
+  TMsoDrawing read;
+  ReadBack(Records(list), read);
+  ASSERT_EQ(read.Count(), 1u);
+  EXPECT_EQ(read.Item(0).Anchor().LastRowOffset, 136);
 }
 
 }  // namespace
