@@ -308,6 +308,8 @@ int32_t TMsoDrawing::AttachChart(std::unique_ptr<TXLSCustomChart> chart) {
 }
 
 void TMsoDrawing::FinishDrawingRead() {
+  // A container whose bytes never all came claimed more than the sheet had.
+  if (!open_.empty() || skip_ > 0) Fail();
   open_.clear();
   pending_.clear();
   pending_.shrink_to_fit();

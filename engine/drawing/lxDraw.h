@@ -351,7 +351,8 @@ class TMsoDrawing {
   // Gives an embedded chart, read whole, to the chart shape that read the
   // last OBJ: 1, or -1 (the chart is dropped) when that is not a chart shape.
   [[nodiscard]] int32_t AttachChart(std::unique_ptr<TXLSCustomChart> chart);
-  // Ends the reading of the sheet.
+  // Ends the reading of the sheet; a drawing whose containers claimed more
+  // bytes than the sheet's records held is dropped.
   void FinishDrawingRead();
   // Whether the drawing was dropped for malformed data.
   bool ReadFailed() const { return failed_; }
