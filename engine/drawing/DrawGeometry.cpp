@@ -95,8 +95,7 @@ void ShapeSizeFromAnchor(const TMsoFbtClientAnchor& anchor, const TSheetGeometry
                          double& height) {
   const TAxis columns{geometry.ColumnPoints, kLastColumn, kColumnUnits};
   const TAxis rows{geometry.RowPoints, kLastRow, kRowUnits};
-  if (!Span(columns, anchor.FirstColumn, anchor.FirstColumnOffset, anchor.LastColumn, anchor.LastColumnOffset,
-            width) ||
+  if (!Span(columns, anchor.FirstColumn, anchor.FirstColumnOffset, anchor.LastColumn, anchor.LastColumnOffset, width) ||
       !Span(rows, anchor.FirstRow, anchor.FirstRowOffset, anchor.LastRow, anchor.LastRowOffset, height)) {
     width = height = kFallbackSize;
   }
@@ -126,13 +125,12 @@ void PlaceCommentAnchor(TMsoFbtClientAnchor& anchor, uint16_t row, uint16_t colu
   }
   // Rows: a little above the cell and down from there; else from the row
   // below; else above the cell; else a fixed box.
-  const bool placed =
-      (Walk(rows, row - 1, -1, kCommentGap, a.FirstRow, a.FirstRowOffset) &&
-       Walk(rows, row, 1, height - kCommentGap, a.LastRow, a.LastRowOffset)) ||
-      (Walk(rows, row + 1, 1, 0, a.FirstRow, a.FirstRowOffset) &&
-       Walk(rows, row + 1, 1, height, a.LastRow, a.LastRowOffset)) ||
-      (Walk(rows, row - 1, -1, height + kCommentRise, a.FirstRow, a.FirstRowOffset) &&
-       Walk(rows, row - 1, -1, kCommentRise, a.LastRow, a.LastRowOffset));
+  const bool placed = (Walk(rows, row - 1, -1, kCommentGap, a.FirstRow, a.FirstRowOffset) &&
+                       Walk(rows, row, 1, height - kCommentGap, a.LastRow, a.LastRowOffset)) ||
+                      (Walk(rows, row + 1, 1, 0, a.FirstRow, a.FirstRowOffset) &&
+                       Walk(rows, row + 1, 1, height, a.LastRow, a.LastRowOffset)) ||
+                      (Walk(rows, row - 1, -1, height + kCommentRise, a.FirstRow, a.FirstRowOffset) &&
+                       Walk(rows, row - 1, -1, kCommentRise, a.LastRow, a.LastRowOffset));
   if (!placed) {
     const int32_t base = row == 0 ? 0 : (row >= 65532 ? row - 4 : row - 1);
     a.FirstRow = static_cast<uint16_t>(base);

@@ -4,6 +4,7 @@
 // DrawingBookObjects.
 #pragma once
 
+#include "lxDraw.h"
 #include "lxHandle.h"
 #include "lxSheetObjects.h"
 
@@ -13,12 +14,15 @@ namespace lx {
 class TXLSDrawingObjects final : public TXLSSheetObjects {
  public:
   // sheet is not owned; it owns these objects.
-  explicit TXLSDrawingObjects(IXLSWorksheet& sheet) : sheet_(sheet) {}
+  explicit TXLSDrawingObjects(IXLSWorksheet& sheet);
 
   IXLSWorksheet& Sheet() const { return sheet_; }
+  // The sheet's drawing: its shapes (comments, pictures, charts, controls).
+  TMsoDrawing& Drawing() { return drawing_; }
 
  private:
   IXLSWorksheet& sheet_;
+  TMsoDrawing drawing_;
 };
 
 // One workbook's drawing objects.
@@ -28,9 +32,12 @@ class TXLSDrawingBookObjects final : public TXLSBookObjects {
   explicit TXLSDrawingBookObjects(TXLSWorkbook& book) : book_(book) {}
 
   TXLSWorkbook& Book() const { return book_; }
+  // The workbook's drawing group: identifier clusters and picture store.
+  TMSODrawingGroup& DrawingGroup() { return drawingGroup_; }
 
  private:
   TXLSWorkbook& book_;
+  TMSODrawingGroup drawingGroup_;
 };
 
 // The sheet's objects, made and given to the sheet when it has none.

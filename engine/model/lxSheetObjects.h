@@ -16,8 +16,7 @@ class TXLSSheetObjects {
   virtual ~TXLSSheetObjects() = default;
 
   // The cells of the rectangle were cleared: objects bound to them go.
-  virtual void ClearArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/,
-                         int32_t /*lastRow*/) {}
+  virtual void ClearArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/) {}
   // The cells of the block moved by the offsets (rows inserted or deleted
   // above them, columns left of them): objects bound to them follow.
   virtual void ShiftArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/,
