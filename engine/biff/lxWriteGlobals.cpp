@@ -6,6 +6,7 @@
 #include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
+#include "lxDraw.h"
 #include "lxDrawingObjects.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
@@ -120,6 +121,7 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
     sheets_.push_back(std::move(entry));
   }
   book_.Formats().PrepareForSave();
+  if (context_.biff8) PrepareDrawingIds();
   if (context_.biff8) {
     strings.AssignSSTIndexes();
     externSheets_->PrepareForSave();
@@ -128,6 +130,17 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
   if (result == kResultOk) result = WriteSecondGlobals();
   if (result == kResultOk) result = WriteSheets();
   return result;
+}
+
+void TXLSGlobalsWriter::PrepareDrawingIds() {
+  // Identifiers are handed out afresh at every save, sheet by sheet.
+  bool any = false;
+  for (const auto& entry : sheets_) any = any || FindDrawingObjects(*entry->sheet) != nullptr;
+  if (!any && !FindDrawingBookObjects(book_)) return;
+  TMSODrawingGroup& group = DrawingBookObjects(book_).DrawingGroup();
+  group.ResetDrawingIds();
+  for (const auto& entry : sheets_)
+    if (FindDrawingObjects(*entry->sheet)) DrawingObjects(*entry->sheet).Drawing().PrepareDrawingIds(group);
 }
 
 int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
@@ -208,6 +221,12 @@ int32_t TXLSGlobalsWriter::WriteSecondGlobals() {
     for (auto& record : records) AddGlobalRecord(second_, std::move(record));
     int32_t result = WriteNames(second_);
     if (result != kResultOk) return result;
+    if (FindDrawingBookObjects(book_)) {
+      TXLSBlobList group;
+      DrawingBookObjects(book_).DrawingGroup().WriteDrawingGroup(group, context_.maxRecordData);
+      second_.AddList(group);
+      globalsOffset_ += group.Total();
+    }
   }
   AddGlobalRecord(second_, BuildEOFRecord());
   return kResultOk;

@@ -9,6 +9,7 @@
 #include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
+#include "lxDraw.h"
 #include "lxDrawingObjects.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
@@ -705,7 +706,24 @@ void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
         streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) + lists_[lkSettings].Total();
     AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
   }
+  WriteDrawingRecords();
   WriteTail();
+}
+
+void TXLSSheetWriter::WriteDrawingRecords() {
+  // Only a sheet that has objects has drawing records: a sheet without
+  // keeps its bytes.
+  if (!FindDrawingObjects(sheet_)) return;
+  TMsoDrawing& drawing = DrawingObjects(sheet_).Drawing();
+  TXLSBlobList& list = lists_[lkDrawing];
+  const uint32_t before = list.Total();
+  if (context_.biff8) {
+    // Texts of a workbook protected with a password are scrambled.
+    const TXLSProtect& protection = context_.workbook->Protection();
+    drawing.WriteDrawing(list, context_.maxRecordData, protection.Protected() && protection.PasswordHashValue() != 0);
+  }
+  drawing.WriteNotes(list, context_.biff8, context_.biff8 ? 1252 : context_.workbook->CodePage());
+  total_ += list.Total() - before;
 }
 
 void TXLSSheetWriter::WriteTail() {

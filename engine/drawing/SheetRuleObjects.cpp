@@ -24,6 +24,14 @@ void TXLSDrawingObjects::AutoFilter(int32_t firstRow, int32_t firstColumn, int32
     autofilter_.Create(firstRow + 1, firstColumn + 1, lastColumn + 1, lastRow + 1);
 }
 
+int32_t TXLSDrawingObjects::AddAutoFilterArrow(int32_t row, int32_t column) {
+  return drawing_.AddAutoFilterArrow(static_cast<uint16_t>(row), static_cast<uint16_t>(column)).ObjectId();
+}
+
+void TXLSDrawingObjects::RemoveAutoFilterArrow(int32_t arrow) {
+  if (const TMsoShapeContainer* shape = drawing_.FindObject(static_cast<uint16_t>(arrow))) drawing_.RemoveShape(shape);
+}
+
 const TXLSAutofilter* ValidAutofilter(IXLSWorksheet& sheet) {
   if (!sheet.SheetObjects()) return nullptr;
   const TXLSAutofilter& filter = DrawingObjects(sheet).Autofilter();

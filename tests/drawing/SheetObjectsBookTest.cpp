@@ -87,6 +87,7 @@ TEST(SheetObjectsInABook, SaveAndOpenKeepFormatsValidationsAndTheFilter) {
   sheet.Range(u"B2", u"D9")->AutoFilter();
   TXLSAutofilter& filter = DrawingObjects(sheet).Autofilter();
   ASSERT_TRUE(filter.Valid());
+  EXPECT_EQ(DrawingObjects(sheet).Drawing().Count(), 3u);  // one arrow per column
   filter.Item(1).conditions[0] = {kDoperString, kDoperEqual, TVariant(std::u16string(u"x"))};
   for (const int32_t format : {kSaveBiff8, kSaveBiff5}) {
     TMemoryStream stream;
@@ -113,11 +114,15 @@ TEST(SheetObjectsInABook, SaveAndOpenKeepFormatsValidationsAndTheFilter) {
     EXPECT_EQ(readFilter.LastColumn(), 4) << format;
     EXPECT_EQ(readFilter.LastRow(), 9) << format;
     EXPECT_EQ(readFilter.Item(1).conditions[0].value.ToWide(), u"x") << format;
+    // The arrows come back with the drawing (BIFF8 only) on their columns.
+    EXPECT_EQ(objects.Drawing().Count(), biff8 ? 3u : 0u) << format;
+    for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(readFilter.Item(i).arrow != 0, biff8) << format << " column " << i;
   }
 
   // A second AutoFilter removes the filter.
   sheet.Range(u"B2", u"D9")->AutoFilter();
   EXPECT_EQ(ValidAutofilter(sheet), nullptr);
+  EXPECT_EQ(DrawingObjects(sheet).Drawing().Count(), 0u);
 }
 
 }  // namespace

@@ -12,15 +12,19 @@ those must be the ones made.
 
 A second file has an autofilter over A1:C5 made through our range's
 AutoFilter (sheet_objects filter): LibreOffice must read it as an autofilter
-over that range, with the drop-down buttons on the header row.
+over that range, with the drop-down buttons on the header row; both our
+files carry one drop-down arrow (a combo-box object) per filter column.
 """
 import argparse
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
 import zipfile
+
+import olefile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from office import XLSX_FILTER, Office, _property  # noqa: E402
@@ -117,6 +121,19 @@ def facts(xml):
     return result
 
 
+def combo_boxes(path):
+    """The number of combo-box objects (OBJ records of object type 20) in a
+    file's workbook stream: the autofilter's drop-down arrows."""
+    data = olefile.OleFileIO(path).openstream("Workbook").read()
+    count, at = 0, 0
+    while at + 4 <= len(data):
+        number, length = struct.unpack_from("<HH", data, at)
+        if number == 0x005D and length >= 6 and struct.unpack_from("<HH", data, at + 4) == (0x15, 18):
+            count += struct.unpack_from("<H", data, at + 8)[0] == 20
+        at += 4 + length
+    return count
+
+
 def run(driver, *arguments):
     done = subprocess.run([driver, *arguments], capture_output=True, text=True, timeout=120)
     check(done.returncode == 0, "sheet_objects %s: exit %d, %s" % (arguments[0], done.returncode, done.stderr))
@@ -155,6 +172,8 @@ def main():
             check(got[key] == expected[key], "%s after our save: %r, LibreOffice's: %r" % (key, got[key], expected[key]))
         check(their_filter and our_filter, "autofilter flags: theirs %r, ours %r" % (their_filter, our_filter))
 
+        check(combo_boxes(made) == 3, "arrows in our AutoFilter's file: %d" % combo_boxes(made))
+        check(combo_boxes(ours) == 3, "arrows in our resaved file: %d" % combo_boxes(ours))
         made_facts = facts(made_xml)
         check(made_facts["filter"] == "A1:C5", "our AutoFilter read by LibreOffice: %r" % made_facts["filter"])
         check(made_filter, "LibreOffice shows no autofilter buttons on our AutoFilter")
