@@ -86,7 +86,7 @@ if [ "$mode" = merge ]; then
     before=$(ls "$seeds" | wc -l)
     "$build/fuzz/$name" -merge=1 -timeout=10 -rss_limit_mb=2048 "$seeds" "$build/corpus/$name" 2>&1 |
       grep -E '^MERGE-OUTER: [0-9]+ new files' || true
-    echo "fuzz: $name seeds $before -> $(ls "$seeds" | wc -l) files, $(du -sk "$seeds" | cut -f1) KB"
+    echo "fuzz: $name seeds $before -> $(ls "$seeds" | wc -l) files, $(cat "$seeds"/* | wc -c) bytes"
   done
   exit 0
 fi
