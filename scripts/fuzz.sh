@@ -13,7 +13,9 @@
 #       and prints one summary line.
 #   scripts/fuzz.sh --merge [TARGET...]
 #       merges the kept corpus into the committed seeds (fuzz/corpus/<name>),
-#       adding only inputs that reach new coverage (libFuzzer's -merge=1).
+#       adding only inputs that reach new coverage (libFuzzer's -merge=1),
+#       smallest first, up to LX_FUZZ_MERGE_BUDGET bytes (400,000) of new
+#       inputs a target.
 #
 # Kept between runs (not in git), under build/fuzz:
 #   corpus/<target>/    the grown corpus
@@ -80,12 +82,26 @@ done_runs() {
 }
 
 if [ "$mode" = merge ]; then
+  # New inputs are merged into a scratch folder first and then copied into
+  # the seeds smallest first while they fit the budget, so that the committed
+  # seeds stay small; LX_FUZZ_MERGE_MAX_LEN cuts inputs to that length.
+  budget=${LX_FUZZ_MERGE_BUDGET:-400000}
   for name in "${targets[@]}"; do
     seeds="$root/fuzz/corpus/${name#fuzz_}"
+    scratch=$(mktemp -d)
     mkdir -p "$seeds"
     before=$(ls "$seeds" | wc -l)
-    "$build/fuzz/$name" -merge=1 -timeout=10 -rss_limit_mb=2048 "$seeds" "$build/corpus/$name" 2>&1 |
-      grep -E '^MERGE-OUTER: [0-9]+ new files' || true
+    cp "$seeds"/* "$scratch"/ 2>/dev/null || true
+    ls "$scratch" >"$scratch.old"
+    "$build/fuzz/$name" -merge=1 -timeout=10 -rss_limit_mb=2048 ${LX_FUZZ_MERGE_MAX_LEN:+-max_len=$LX_FUZZ_MERGE_MAX_LEN} \
+      "$scratch" "$build/corpus/$name" 2>&1 | grep -E '^MERGE-OUTER: [0-9]+ new files' || true
+    used=0
+    while read -r size file; do
+      ((used + size <= budget)) || break
+      cp "$scratch/$file" "$seeds/$file"
+      used=$((used + size))
+    done < <(cd "$scratch" && ls | grep -vxF -f "$scratch.old" | xargs -r stat -c '%s %n' | sort -n)
+    rm -rf "$scratch" "$scratch.old"
     echo "fuzz: $name seeds $before -> $(ls "$seeds" | wc -l) files, $(cat "$seeds"/* | wc -c) bytes"
   done
   exit 0
