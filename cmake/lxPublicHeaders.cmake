@@ -37,6 +37,7 @@ set(LX_PUBLIC_HEADERS
   engine/model/lxProtect.h
   engine/model/lxRange.h
   engine/model/lxRangeWalk.h
+  engine/model/lxSheetObjects.h
   engine/model/lxStyle.h
   engine/platform/lxCodePage.h
   engine/platform/lxHash.h

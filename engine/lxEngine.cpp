@@ -3,6 +3,7 @@
 #include "lxAutoFit.h"
 #include "lxCSV.h"
 #include "lxCalculator.h"
+#include "lxDrawingObjects.h"
 #include "lxHTML.h"
 #include "lxHandle.h"
 #include "lxRTF.h"
@@ -59,6 +60,12 @@ const TXLSWorkbookLinks& EngineLinks() {
     l.autoFit = AutoFitRange;
     l.saveRTF = SaveWorkbookAsRTF;
     l.open = OpenWorkbook;
+    l.makeSheetObjects = [](IXLSWorksheet& sheet) -> std::unique_ptr<TXLSSheetObjects> {
+      return std::make_unique<TXLSDrawingObjects>(sheet);
+    };
+    l.makeBookObjects = [](TXLSWorkbook& book) -> std::unique_ptr<TXLSBookObjects> {
+      return std::make_unique<TXLSDrawingBookObjects>(book);
+    };
     l.compileFormula = [](TXLSWorkbook& book, const AnsiString& text, int32_t sheetIdentifier) {
       return WorkbookCalculator(book).CompileFormula(text, sheetIdentifier);
     };

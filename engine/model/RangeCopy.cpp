@@ -130,6 +130,8 @@ void TXLSRange::Clear() {
     formats.MoveReference(cell.FormatIndex, 0);
     cell.FormatIndex = 0;
   });
+  if (TXLSSheetObjects* objects = sheet_->SheetObjects())
+    objects->ClearArea(firstRow_, firstColumn_, lastColumn_, lastRow_);
   sheet_->Workbook()->RaiseGeneration();
 }
 
@@ -366,6 +368,13 @@ void TXLSRange::Insert(const TVariant& shift, TVariant& done) {
       }
     }
   }
+  // What is bound to the cells at and after the range moves with them.
+  if (TXLSSheetObjects* objects = sheet_->SheetObjects()) {
+    if (right)
+      objects->ShiftArea(firstRow_, firstColumn_, -1, lastRow_, 0, ColumnCount());
+    else
+      objects->ShiftArea(firstRow_, firstColumn_, lastColumn_, -1, RowCount(), 0);
+  }
   sheet_->Workbook()->RaiseGeneration();
 }
 
@@ -432,6 +441,14 @@ void TXLSRange::Delete(const TVariant& shift, TVariant& done) {
       a.left -= width;
       PutArea(cells, a);
     }
+  }
+  // What was bound to the deleted cells goes; what follows them moves back.
+  if (TXLSSheetObjects* objects = sheet_->SheetObjects()) {
+    objects->ClearArea(firstRow_, firstColumn_, lastColumn_, lastRow_);
+    if (left)
+      objects->ShiftArea(firstRow_, lastColumn_ + 1, -1, lastRow_, 0, -ColumnCount());
+    else
+      objects->ShiftArea(lastRow_ + 1, firstColumn_, lastColumn_, -1, -RowCount(), 0);
   }
   sheet_->Workbook()->RaiseGeneration();
 }

@@ -76,6 +76,12 @@ void TXLSWorkbook::Reset() {
   externSheets_ = MakeExternSheets();
   kept_ = false;
   fullPrecision_ = true;
+  bookObjects_.reset();
+}
+
+TXLSBookObjects* TXLSWorkbook::GetBookObjects() {
+  if (!bookObjects_ && links_ && links_->makeBookObjects) bookObjects_ = links_->makeBookObjects(*this);
+  return bookObjects_.get();
 }
 
 void TXLSWorkbook::Protect() { protection_.SetProtected(true); }

@@ -50,6 +50,14 @@ TXLSOutline& IXLSWorksheet::GetOutline() {
   return *outline_;
 }
 
+TXLSSheetObjects* IXLSWorksheet::GetSheetObjects() {
+  if (!objects_) {
+    const TXLSWorkbookLinks* links = workbook_->Links();
+    if (links && links->makeSheetObjects) objects_ = links->makeSheetObjects(*this);
+  }
+  return objects_.get();
+}
+
 TXLSCustomHyperlinks& IXLSWorksheet::GetHyperlinkList() {
   if (!hyperlinks_) hyperlinks_ = std::make_unique<TXLSCustomHyperlinks>(this);
   return *hyperlinks_;

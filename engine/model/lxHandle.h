@@ -37,6 +37,7 @@
 #include "lxPageSetup.h"
 #include "lxPanes.h"
 #include "lxProtect.h"
+#include "lxSheetObjects.h"
 #include "lxText.h"
 #include "lxVariant.h"
 
@@ -621,6 +622,14 @@ class IXLSWorksheet : public TXLSObject {
   TXLSCustomHyperlinks& GetHyperlinkList();
   // All hyperlinks of the sheet, as a new collection object.
   XLSPtr<IXLSHyperlinks> Hyperlinks();
+  // The sheet's objects besides cells (shapes, comments, rules; built by
+  // the drawing layer, lxSheetObjects.h), or null while it has none.
+  TXLSSheetObjects* SheetObjects() const { return objects_.get(); }
+  // The same, made through the workbook's links on first use; null when
+  // the workbook has no links that make them.
+  TXLSSheetObjects* GetSheetObjects();
+  // Gives the sheet its objects (owned by the sheet from now on).
+  void SetSheetObjects(std::unique_ptr<TXLSSheetObjects> objects) { objects_ = std::move(objects); }
 
  private:
   friend class IXLSWorkSheets;
@@ -653,6 +662,9 @@ class IXLSWorksheet : public TXLSObject {
   bool selected_ = false;
   uint8_t visibility_ = 0;
   int32_t identifier_;
+  // Last, so that shapes and rules go before the cells and records they
+  // refer to.
+  std::unique_ptr<TXLSSheetObjects> objects_;
 };
 
 // The worksheets of a workbook in tab order.
@@ -888,6 +900,14 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   // time it is needed and kept with the workbook; null until then.
   TXLSCalculator* Calculator() const { return calculator_.get(); }
   void SetCalculator(std::shared_ptr<TXLSCalculator> calculator) { calculator_ = std::move(calculator); }
+  // The workbook's objects besides sheets (the drawing group; built by the
+  // drawing layer, lxSheetObjects.h), or null while it has none; emptied by
+  // Reset.
+  TXLSBookObjects* BookObjects() const { return bookObjects_.get(); }
+  // The same, made through the links on first use; null without them.
+  TXLSBookObjects* GetBookObjects();
+  // Gives the workbook its objects (owned by the workbook from now on).
+  void SetBookObjects(std::unique_ptr<TXLSBookObjects> objects) { bookObjects_ = std::move(objects); }
 
  private:
   std::unique_ptr<TlxExternSheetSheet> MakeExternSheets();
@@ -906,6 +926,9 @@ class TXLSWorkbook : public TXLSInterfaced<IXLSWorkBook> {
   int32_t formatCode_ = 16;
   WideString fileName_;
   int32_t firstVisibleTab_ = 0;
+  // Before the sheets, so that sheet objects can still reach it while they
+  // are destroyed.
+  std::unique_ptr<TXLSBookObjects> bookObjects_;
   std::unique_ptr<IXLSWorkSheets> sheets_;
   std::unique_ptr<TXLSStringTable> strings_;
   int32_t defaultSaveFormat_ = kSaveBiff8;

@@ -24,6 +24,9 @@ class TVariant;
 class TXLSWorkbook;
 class TXLSCompiledFormula;
 class IXLSRange;
+class IXLSWorksheet;
+class TXLSSheetObjects;
+class TXLSBookObjects;
 
 // What a save tells the workbook to keep.
 struct TXLSSaveNotes {
@@ -81,6 +84,10 @@ struct TXLSWorkbookLinks {
   // Writes the range's cells in the format of a save-format code to the named
   // file, or to stream when it is not null.
   std::function<int32_t(IXLSRange& range, const WideString& fileName, TStream* stream, int32_t format)> saveRange;
+  // New, empty objects (shapes, comments, rules...) of a sheet and of a
+  // workbook (lxSheetObjects.h).
+  std::function<std::unique_ptr<TXLSSheetObjects>(IXLSWorksheet& sheet)> makeSheetObjects;
+  std::function<std::unique_ptr<TXLSBookObjects>(TXLSWorkbook& book)> makeBookObjects;
 };
 
 }  // namespace lx

@@ -1,5 +1,5 @@
 // Pins the exact bytes of two representative saved documents (BIFF8 and
-// BIFF5) by size and 64-bit FNV-1a checksum.
+// BIFF5, support/PinnedBook.h) by size and 64-bit FNV-1a checksum.
 //
 // The write path is tuned for speed: the cell store, the format cache, the
 // shared strings, record assembly and the compound-file writer. None of that
@@ -19,7 +19,7 @@
 
 #include "lxHandle.h"
 #include "lxStreams.h"
-#include "lxStyle.h"
+#include "support/PinnedBook.h"
 
 namespace lx {
 namespace {
@@ -31,102 +31,6 @@ uint64_t Fnv1a64(const std::vector<uint8_t>& bytes) {
     hash *= 0x100000001B3ULL;
   }
   return hash;
-}
-
-std::u16string Numbered(const char* prefix, int32_t n) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%05d", prefix, static_cast<int>(n));
-  return AsciiToWide(text);
-}
-
-// A data sheet in the shape exports produce: header, typed columns, styles
-// over the whole block, a few exceptions on single cells.
-void FillData(IXLSWorksheet& sheet) {
-  sheet.SetName(u"Data");
-  XLSPtr<IXLSRange> cells = sheet.Cells();
-  const int32_t rows = 2500;
-  const int32_t columns = 9;
-  for (int32_t c = 1; c <= columns; ++c) cells->Item(1, c)->SetValue(TVariant(Numbered("Head ", c)));
-  sheet.RangeOf(1, 1, columns, 1)->Font()->SetBold(true);
-  for (int32_t r = 2; r <= rows; ++r) {
-    for (int32_t c = 1; c <= columns; ++c) {
-      TVariant value;
-      switch (c % 5) {
-        case 0:
-          value = TVariant(r / 8.0 + c);
-          break;  // RK x100 or NUMBER
-        case 1:
-          value = TVariant(r * 10 + c);
-          break;  // integer RK
-        case 2:
-          value = TVariant(Numbered("Item ", (r * 7 + c) % 700));
-          break;  // repeated texts
-        case 3:
-          value = TVariant(43831.0 + (r + c) % 3000);
-          break;  // dates
-        default:
-          value = TVariant(1e10 + r);
-          break;  // beyond RK: NUMBER
-      }
-      // Leave holes so rows split into several runs.
-      if ((r + c) % 97 != 0) cells->Item(r, c)->SetValue(value);
-    }
-  }
-  sheet.RangeOf(2, 4, 4, rows)->SetNumberFormat(u"yyyy-mm-dd");
-  sheet.RangeOf(2, 1, 1, rows)->SetNumberFormat(u"#,##0.000");
-  XLSPtr<IXLSRange> block = sheet.RangeOf(2, 1, columns, rows);
-  block->Font()->SetColorIndex(3);
-  block->Interior()->SetColorIndex(6);
-  XLSPtr<IXLSBorders> borders = block->Borders();
-  borders->SetLineStyle(xlContinuous);
-  borders->SetWeight(xlThin);
-  // Every 50th row stands out: italic, a different fill, a double bottom line.
-  for (int32_t r = 50; r <= rows; r += 50) {
-    XLSPtr<IXLSRange> row = sheet.RangeOf(r, 1, columns, r);
-    row->Font()->SetItalic(true);
-    row->Interior()->SetColorIndex(4 + r / 50 % 5);
-    row->Borders()->Item(xlEdgeBottom)->SetLineStyle(xlDouble);
-  }
-  // Formatted blanks past the data: MULBLANK runs.
-  sheet.RangeOf(rows + 2, 1, columns, rows + 4)->Interior()->SetColorIndex(15);
-  sheet.RangeOf(1, 1, 1, 1)->SetColumnWidth(TVariant(14.0));
-  sheet.RangeOf(1, 3, 3, 1)->SetColumnWidth(TVariant(22.5));
-  sheet.RangeOf(100, 1, 1, 120)->EntireRow()->SetOutlineLevel(2);
-  sheet.RangeOf(7, 1, 1, 7)->SetRowHeight(TVariant(28.0));
-  sheet.FreezePanes(1, 0, 0, 1);
-  sheet.PageSetup().SetCenterHeader(u"Pinned data");
-  sheet.PageSetup().SetPrintTitleRows("$1:$1");
-}
-
-// Texts enough for several SST records, some long and some not Latin-1, and
-// whole-row and whole-column formats.
-void FillTexts(IXLSWorksheet& sheet) {
-  sheet.SetName(u"Texts");
-  XLSPtr<IXLSRange> cells = sheet.Cells();
-  for (int32_t r = 1; r <= 3000; ++r) {
-    cells->Item(r, 1)->SetValue(TVariant(Numbered("Distinct text number ", r)));
-    if (r % 10 == 0) cells->Item(r, 2)->SetValue(TVariant(u"\u0416\u0443\u0440\u043d\u0430\u043b " + Numbered("", r)));
-    if (r % 300 == 0) cells->Item(r, 3)->SetValue(TVariant(std::u16string(3000 + r, u'x')));
-    if (r % 7 == 0) cells->Item(r, 4)->SetValue(TVariant(r % 2 == 0));
-  }
-  cells->Item(1, 6)->SetValue(TVariant(u"\u65e5\u672c\u8a9e"));
-  sheet.Range(u"F1", u"H2")->Merge();
-  sheet.Range(u"E1", u"E1")->EntireColumn()->Font()->SetBold(true);
-  sheet.Range(u"A5", u"A5")->EntireRow()->Interior()->SetColorIndex(8);
-  sheet.Range(u"G1", u"G1")->EntireColumn()->SetHidden(TVariant(true));
-}
-
-XLSPtr<TXLSWorkbook> PinnedWorkbook() {
-  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
-  IXLSWorkSheets& sheets = *book->Worksheets();
-  FillData(*sheets.Add());
-  FillTexts(*sheets.Add());
-  IXLSWorksheet* small = sheets.Add();
-  small->SetName(u"Small");
-  small->Cells()->Item(2, 2)->SetValue(TVariant(-0.5));
-  small->Cells()->Item(3, 3)->SetValue(TVariant(u"last"));
-  small->Protection().ProtectWithPassword("pinned");
-  return book;
 }
 
 struct TSaved {
@@ -141,7 +45,7 @@ TSaved Save(TXLSWorkbook& book, int32_t format) {
 }
 
 TEST(PinnedOutput, RepresentativeDocumentsKeepTheirBytes) {
-  XLSPtr<TXLSWorkbook> book = PinnedWorkbook();
+  XLSPtr<TXLSWorkbook> book = test::PinnedWorkbook();
   const TSaved biff8 = Save(*book, kSaveBiff8);
   const TSaved biff5 = Save(*book, kSaveBiff5);
   std::printf("pinned: BIFF8 %zu bytes %016llx, BIFF5 %zu bytes %016llx\n", biff8.size,

@@ -340,5 +340,48 @@ TEST(UseCounts, FollowOverwriteClearCopyAndDelete) {
   EXPECT_EQ(test::UseCountMismatch(*b.book), "");
 }
 
+// The objects a sheet keeps besides cells hear of every clear, insert and
+// delete with the rectangle and the move.
+TEST(SheetObjects, HearOfClearsAndMoves) {
+  struct Recorder : TXLSSheetObjects {
+    std::vector<std::string>* log;
+    void ClearArea(int32_t r1, int32_t c1, int32_t c2, int32_t r2) override {
+      log->push_back("clear " + std::to_string(r1) + "," + std::to_string(c1) + ".." + std::to_string(r2) + "," +
+                     std::to_string(c2));
+    }
+    void ShiftArea(int32_t r1, int32_t c1, int32_t c2, int32_t r2, int32_t dr, int32_t dc) override {
+      log->push_back("shift " + std::to_string(r1) + "," + std::to_string(c1) + ".." + std::to_string(r2) + "," +
+                     std::to_string(c2) + " by " + std::to_string(dr) + "," + std::to_string(dc));
+    }
+  };
+  struct Case {
+    const char16_t* first;
+    const char16_t* last;
+    char op;  // C clear, I insert, D delete
+    int32_t shift;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {u"B2", u"C3", 'C', 0, {"clear 1,1..2,2"}},
+      {u"B2", u"C3", 'I', xlShiftDown, {"shift 1,1..-1,2 by 2,0"}},
+      {u"B2", u"D3", 'I', xlShiftToRight, {"shift 1,1..2,-1 by 0,3"}},
+      {u"B2", u"C3", 'D', xlShiftUp, {"clear 1,1..2,2", "shift 3,1..-1,2 by -2,0"}},
+      {u"B2", u"D3", 'D', xlShiftToLeft, {"clear 1,1..2,3", "shift 1,4..2,-1 by 0,-3"}},
+  };
+  for (const Case& c : cases) {
+    Book b;
+    std::vector<std::string> log;
+    auto recorder = std::make_unique<Recorder>();
+    recorder->log = &log;
+    b.sheet->SetSheetObjects(std::move(recorder));
+    TVariant done;
+    auto range = b.R(c.first, c.last);
+    if (c.op == 'C') range->Clear();
+    if (c.op == 'I') range->Insert(TVariant(c.shift), done);
+    if (c.op == 'D') range->Delete(TVariant(c.shift), done);
+    EXPECT_EQ(log, c.expected) << c.op << " " << c.shift;
+  }
+}
+
 }  // namespace
 }  // namespace lx

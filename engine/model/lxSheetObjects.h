@@ -1,0 +1,32 @@
+// The objects a worksheet and a workbook keep besides cells, formats and
+// names: shapes, comments, pictures, conditional formats, validations, the
+// autofilter and charts. They are built by the drawing layer, which sits
+// above the model; the model owns them through these bases and tells a
+// sheet's objects when its cells are cleared or move.
+#pragma once
+
+#include <cstdint>
+
+namespace lx {
+
+// A worksheet's objects (made by the drawing layer, owned by the sheet).
+// Bounds are 0-based; -1 leaves a side unbounded.
+class TXLSSheetObjects {
+ public:
+  virtual ~TXLSSheetObjects() = default;
+
+  // The cells of the rectangle were cleared: objects bound to them go.
+  virtual void ClearArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/) {}
+  // The cells of the block moved by the offsets (rows inserted or deleted
+  // above them, columns left of them): objects bound to them follow.
+  virtual void ShiftArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/,
+                         int32_t /*rowOffset*/, int32_t /*columnOffset*/) {}
+};
+
+// A workbook's objects (made by the drawing layer, owned by the workbook).
+class TXLSBookObjects {
+ public:
+  virtual ~TXLSBookObjects() = default;
+};
+
+}  // namespace lx
