@@ -6,6 +6,8 @@
 #include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
+#include "lxDraw.h"
+#include "lxDrawingObjects.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
 #include "lxNames.h"
@@ -111,13 +113,15 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
     entry->parts = partsSource_(*entry->sheet);
     if (entry->sheet->Selected()) ++selectedCount_;
     const TXLSPageSetup* setup = entry->parts.pageSetup;
-    if (context_.biff8 && setup && (setup->HasPrintArea() || setup->HasPrintTitles())) {
+    if (context_.biff8 &&
+        ((setup && (setup->HasPrintArea() || setup->HasPrintTitles())) || ValidAutofilter(*entry->sheet) != nullptr)) {
       const int32_t id = entry->sheet->Identifier();
       entry->externEntry = externSheets_->FindOrAddSheetIdentifiers(id, id);
     }
     sheets_.push_back(std::move(entry));
   }
   book_.Formats().PrepareForSave();
+  if (context_.biff8) PrepareDrawingIds();
   if (context_.biff8) {
     strings.AssignSSTIndexes();
     externSheets_->PrepareForSave();
@@ -126,6 +130,17 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
   if (result == kResultOk) result = WriteSecondGlobals();
   if (result == kResultOk) result = WriteSheets();
   return result;
+}
+
+void TXLSGlobalsWriter::PrepareDrawingIds() {
+  // Identifiers are handed out afresh at every save, sheet by sheet.
+  bool any = false;
+  for (const auto& entry : sheets_) any = any || FindDrawingObjects(*entry->sheet) != nullptr;
+  if (!any && !FindDrawingBookObjects(book_)) return;
+  TMSODrawingGroup& group = DrawingBookObjects(book_).DrawingGroup();
+  group.ResetDrawingIds();
+  for (const auto& entry : sheets_)
+    if (FindDrawingObjects(*entry->sheet)) DrawingObjects(*entry->sheet).Drawing().PrepareDrawingIds(group);
 }
 
 int32_t TXLSGlobalsWriter::WriteFirstGlobals() {
@@ -206,6 +221,12 @@ int32_t TXLSGlobalsWriter::WriteSecondGlobals() {
     for (auto& record : records) AddGlobalRecord(second_, std::move(record));
     int32_t result = WriteNames(second_);
     if (result != kResultOk) return result;
+    if (FindDrawingBookObjects(book_)) {
+      TXLSBlobList group;
+      DrawingBookObjects(book_).DrawingGroup().WriteDrawingGroup(group, context_.maxRecordData);
+      second_.AddList(group);
+      globalsOffset_ += group.Total();
+    }
   }
   AddGlobalRecord(second_, BuildEOFRecord());
   return kResultOk;
@@ -243,12 +264,20 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
   for (const auto& entry : sheets_) order.push_back(entry.get());
   std::stable_sort(order.begin(), order.end(),
                    [](const TSheetEntry* a, const TSheetEntry* b) { return a->sheet->Name() < b->sheet->Name(); });
-  for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles}) {
+  for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles, kBuiltInFilterDatabase}) {
     for (const TSheetEntry* entry : order) {
       const TXLSPageSetup* setup = entry->parts.pageSetup;
-      if (!setup) continue;
       std::vector<TXLSNameArea> areas;
-      if (code == kBuiltInPrintArea) {
+      uint16_t options = kNameOptionBuiltIn;
+      if (code == kBuiltInFilterDatabase) {
+        const TXLSAutofilter* filter = ValidAutofilter(*entry->sheet);
+        if (!filter) continue;
+        areas.push_back(
+            {filter->HeaderRow() - 1, filter->LastRow() - 1, filter->FirstColumn() - 1, filter->LastColumn() - 1});
+        options |= kNameOptionHidden;
+      } else if (!setup) {
+        continue;
+      } else if (code == kBuiltInPrintArea) {
         if (!setup->HasPrintArea()) continue;
         areas.push_back({setup->PrintAreaFirstRow(), setup->PrintAreaLastRow(), setup->PrintAreaFirstColumn(),
                          setup->PrintAreaLastColumn()});
@@ -265,7 +294,7 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
         refIndex = externSheets_->RefIndex(entry->externEntry);
         if (refIndex < 1) return kResultFail;
       }
-      auto record = BuildBuiltInName(code, kNameOptionBuiltIn, entry->sheet->Index(), refIndex, areas, biff8);
+      auto record = BuildBuiltInName(code, options, entry->sheet->Index(), refIndex, areas, biff8);
       AddGlobalRecord(list, std::move(record));
     }
   }

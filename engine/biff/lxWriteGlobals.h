@@ -104,6 +104,8 @@ class TXLSGlobalsWriter {
  private:
   struct TSheetEntry;
 
+  // Resets the drawing identifiers and hands them to each sheet's drawing.
+  void PrepareDrawingIds();
   [[nodiscard]] int32_t WriteFirstGlobals();
   [[nodiscard]] int32_t WriteSecondGlobals();
   // Every NAME record: the user names of the name store, then the built-in

@@ -9,6 +9,8 @@
 #include "lxCalculator.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
+#include "lxDraw.h"
+#include "lxDrawingObjects.h"
 #include "lxExternSheet.h"
 #include "lxHandle.h"
 #include "lxHyperlinks.h"
@@ -638,6 +640,12 @@ void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   delta->AddDouble(kCalcDelta);
   settings.push_back(std::move(delta));
   settings.push_back(WordRecord(kRecSaveRecalc, 1));
+  if (sheet_.SheetObjects()) {
+    const TXLSAutofilter& filter = DrawingObjects(sheet_).Autofilter();
+    settings.push_back(filter.BuildFilterMode());
+    settings.push_back(filter.BuildFilterInfo());
+    filter.WriteItems(settings, biff8);
+  }
   settings.push_back(WordRecord(kRecDefColWidth, kDefColWidthCharacters));
   for (auto& record : settings) AddSheetRecord(std::move(record), lkSettings);
   settings.clear();
@@ -698,7 +706,24 @@ void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
         streamPosition + bofSize + index_.WrittenIndexSize(biff8, context_.maxRecordData) + lists_[lkSettings].Total();
     AddSheetRecord(index_.BuildIndexRecord(biff8, cellListStart), lkHead);
   }
+  WriteDrawingRecords();
   WriteTail();
+}
+
+void TXLSSheetWriter::WriteDrawingRecords() {
+  // Only a sheet that has objects has drawing records: a sheet without
+  // keeps its bytes.
+  if (!FindDrawingObjects(sheet_)) return;
+  TMsoDrawing& drawing = DrawingObjects(sheet_).Drawing();
+  TXLSBlobList& list = lists_[lkDrawing];
+  const uint32_t before = list.Total();
+  if (context_.biff8) {
+    // Texts of a workbook protected with a password are scrambled.
+    const TXLSProtect& protection = context_.workbook->Protection();
+    drawing.WriteDrawing(list, context_.maxRecordData, protection.Protected() && protection.PasswordHashValue() != 0);
+  }
+  drawing.WriteNotes(list, context_.biff8, context_.biff8 ? 1252 : context_.workbook->CodePage());
+  total_ += list.Total() - before;
 }
 
 void TXLSSheetWriter::WriteTail() {
@@ -771,6 +796,12 @@ void TXLSSheetWriter::WriteTail() {
   // BIFF5 has no hyperlink records; the hyperlinks stay in the model.
   if (biff8 && sheet_.HyperlinkList()) {
     for (auto& record : sheet_.HyperlinkList()->BuildRecords(context_.maxRecordData)) tail.push_back(std::move(record));
+  }
+  if (biff8 && sheet_.SheetObjects()) {
+    TXLSDrawingObjects& objects = DrawingObjects(sheet_);
+    TXLSCalculator& calculator = WorkbookCalculator(*sheet_.Workbook());
+    objects.CondFormatter().Write(tail, calculator);
+    objects.DataValidator().Write(tail, calculator);
   }
   if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
   tail.push_back(BuildEOFRecord());

@@ -199,6 +199,9 @@ class TXLSSheetWriter {
   void WriteSheetRecords(uint32_t streamPosition);
   void WriteColumnInfo();
   void WriteTail();
+  // The drawing list: MSODRAWING, OBJ, TXO and chart records (BIFF8), then
+  // NOTE records.
+  void WriteDrawingRecords();
   // Whether this is the sheet the workbook window shows when the file opens.
   bool IsDisplayedSheet() const;
 

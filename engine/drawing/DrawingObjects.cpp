@@ -1,8 +1,32 @@
 #include "lxDrawingObjects.h"
 
+#include <cmath>
 #include <memory>
 
+#include "lxCellHeap.h"
+
 namespace lx {
+
+TXLSDrawingObjects::TXLSDrawingObjects(IXLSWorksheet& sheet) : sheet_(sheet) {
+  // Comment boxes the engine makes are placed over the sheet's columns and
+  // rows as they are when the file is written.
+  drawing_.SetGeometry({[&sheet](int32_t column) {
+                          const TXLSColumnInfoList& columns = sheet.ColumnInfo();
+                          if (columns.ColumnHidden(column)) return 0.0;
+                          return std::nearbyint(columns.ColumnWidth(column) * 225 / 40 * 100) / 100;
+                        },
+                        [&sheet](int32_t row) {
+                          const TXLSRowInfoList& rows = sheet.RowInfo();
+                          if (rows.RowHidden(row)) return 0.0;
+                          return std::nearbyint(rows.RowHeight(row) * 100) / 100;
+                        }});
+  // The filter asks the drawing for its arrows; arrows read from a file
+  // are given to the filter.
+  autofilter_.SetArrows(this);
+  drawing_.SetArrowFound([this](uint16_t row, uint16_t column, TMsoShapeContainer& arrow) {
+    autofilter_.ArrowFound(row, column, arrow.ObjectId());
+  });
+}
 
 // Only this layer makes the objects the model holds, so the model's base
 // pointers always point at these classes.

@@ -9,6 +9,8 @@
 #include "lxCellHeap.h"
 #include "lxCodePage.h"
 #include "lxConstants.h"
+#include "lxDraw.h"
+#include "lxDrawingObjects.h"
 #include "lxFormat.h"
 #include "lxHandle.h"
 #include "lxHyperlinks.h"
@@ -82,6 +84,11 @@ constexpr uint16_t kSheetProtection = 0x0867;
 constexpr uint16_t kString = 0x0207;
 constexpr uint16_t kHLink = 0x01B8;
 constexpr uint16_t kHLinkTooltip = 0x0800;
+constexpr uint16_t kSupBook = 0x01AE;
+constexpr uint16_t kMsoDrawing = 0x00EC;
+constexpr uint16_t kObj = 0x005D;
+constexpr uint16_t kTxo = 0x01B6;
+constexpr uint16_t kNote = 0x001C;
 }  // namespace rec
 
 constexpr uint16_t kBOFGlobals = 0x0005;
@@ -199,6 +206,8 @@ int32_t TXLSReader::ReadStream(TStream& stream) {
 TXLSCalculator& TXLSReader::Calculator() { return WorkbookCalculator(book_); }
 
 int32_t TXLSReader::Read() {
+  // The drawing group of the workbook read before goes with it.
+  if (FindDrawingBookObjects(book_)) DrawingBookObjects(book_).DrawingGroup().ClearDrawingGroup();
   mergedCellsLeft_ = kMaxMergedCells;
   TXLSRecordGroup group;
   // A CONTINUE record joins the record before it; drawing-group records
@@ -226,7 +235,19 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
   const std::span<const uint8_t> first = all.first(group.Pieces().empty() ? 0 : group.Pieces().front().Length);
   if (number == rec::kEOF) {
     if (state_ == sGlobals) EndGlobals();
-    state_ = state_ == sEmbeddedChart ? sWorksheet : sNone;
+    if (state_ == sEmbeddedChart) {
+      // The chart goes to the shape whose OBJ record came before it.
+      if (chart_) {
+        chart_->AddRecord(number, first);
+        if (sheet_) (void)DrawingObjects(*sheet_).Drawing().AttachChart(std::move(chart_));
+        chart_.reset();
+      }
+      state_ = sWorksheet;
+      return kResultOk;
+    }
+    if (state_ == sWorksheet && sheet_ && FindDrawingObjects(*sheet_))
+      DrawingObjects(*sheet_).Drawing().FinishDrawingRead();
+    state_ = sNone;
     return kResultOk;
   }
   switch (state_) {
@@ -240,12 +261,24 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
       return ReadGlobals(number, first, group);
     case sWorksheet:
       if (number == rec::kBOF) {
-        if (TFields(first).U16(2) == kBOFChart) state_ = sEmbeddedChart;
+        if (TFields(first).U16(2) == kBOFChart) {
+          state_ = sEmbeddedChart;
+          chart_ = std::make_unique<TXLSCustomChart>();
+          chart_->AddRecord(number, first);
+        }
         return kResultOk;
       }
       return ReadWorksheet(number, first, group);
+    case sEmbeddedChart:
+      // Every record of an embedded chart is kept as read, CONTINUE pieces
+      // with their own number.
+      if (chart_) {
+        for (const TXLSRecordPiece& piece : group.Pieces())
+          chart_->AddRecord(piece.Number, all.subspan(piece.Offset, piece.Length));
+      }
+      return kResultOk;
     default:
-      return kResultOk;  // charts are kept for a later layer
+      return kResultOk;  // chart sheets are kept for a later layer
   }
 }
 
@@ -297,6 +330,19 @@ int32_t TXLSReader::ReadGlobals(uint16_t number, std::span<const uint8_t> data, 
       return stream_.StartDecryption(data);
     case rec::kCodePage:
       codePage_ = f.U16(0);
+      break;
+    case rec::kSupBook:
+      // The supporting workbooks that EXTERNSHEET entries name: without them
+      // the entries cannot be made, and references kept as bytes (chart
+      // series) would name entries the save does not write.
+      if (version_ >= kBiff8)
+        (void)book_.ExternSheets().SupBook().AddFromRecord(data.data(), static_cast<uint32_t>(data.size()));
+      break;
+    case rec::kMsoDrawingGroup:
+      // A malformed drawing group is dropped (left empty); the rest of the
+      // workbook still opens. A workbook with its user flag set reads no
+      // drawings.
+      if (!book_.UserFlag()) (void)DrawingBookObjects(book_).DrawingGroup().ReadDrawingGroup(group.Data());
       break;
     case rec::kDateMode:
       date1904_ = f.U16(0) == 1;
@@ -559,7 +605,9 @@ void TXLSReader::ReadName(std::span<const uint8_t> data) {
   TXLSSystemName name;
   name.builtIn = f.U8(biff8 ? 15 : 14);
   name.sheet = f.U16(biff8 ? 8 : 6);
-  if (name.sheet == 0 || (name.builtIn != 6 && name.builtIn != 7)) return;
+  if (name.sheet == 0 || (name.builtIn != kBuiltInPrintArea && name.builtIn != kBuiltInPrintTitles &&
+                          name.builtIn != kBuiltInFilterDatabase))
+    return;
   const bool two = size == (biff8 ? 42u : 61u);
   auto area = [&](size_t at) {
     TXLSSystemName one = name;
@@ -982,8 +1030,40 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
     case rec::kString:
       ReadString(data);
       break;
+    case rec::kMsoDrawing:
+    case rec::kObj:
+    case rec::kTxo:
+    case rec::kNote:
+      if (!book_.UserFlag()) ReadDrawingRecord(number, data, group);
+      break;
     case rec::kHLink:
       ReadHyperlink(group, data);
+      break;
+    case kRecCondFmt:
+    case kRecCF:
+      // Conditional formats and validations exist in BIFF8 files only.
+      if (version_ >= kBiff8) return DrawingObjects(*sheet_).CondFormatter().ReadRecord(number, data, Calculator());
+      break;
+    case kRecDVal:
+    case kRecDV:
+      if (version_ >= kBiff8) {
+        TXLSDrawingObjects& objects = DrawingObjects(*sheet_);
+        const int32_t result = objects.DataValidator().ReadRecord(number, data, Calculator());
+        // The drop-down list box DVAL names is made again by whoever opens
+        // the file: its shape is not kept.
+        if (number == kRecDVal && objects.DataValidator().DropDownObject() <= 0xFFFF) {
+          if (const TMsoShapeContainer* box =
+                  objects.Drawing().FindObject(static_cast<uint16_t>(objects.DataValidator().DropDownObject())))
+            objects.Drawing().RemoveShape(box);
+        }
+        return result;
+      }
+      break;
+    case kRecAutoFilterInfo:
+      if (f.U16(0) != 0) DrawingObjects(*sheet_).Autofilter().SetColumnCount(f.U16(0));
+      break;
+    case kRecAutoFilter:
+      if (sheet_->SheetObjects()) return DrawingObjects(*sheet_).Autofilter().ReadAutoFilter(data, version_ >= kBiff8);
       break;
     case rec::kHLinkTooltip:
       if (TXLSCustomHyperlinks* links = sheet_->HyperlinkList()) {
@@ -1107,6 +1187,13 @@ void TXLSReader::Finish() {
   for (const TXLSSystemName& name : systemNames_) {
     IXLSWorksheet* sheet = sheets.Item(name.sheet);
     if (!sheet) continue;
+    if (name.builtIn == kBuiltInFilterDatabase) {
+      // The block of the sheet's autofilter, when the sheet has one.
+      if (sheet->SheetObjects())
+        DrawingObjects(*sheet).Autofilter().SetBounds(name.firstRow + 1, name.firstColumn + 1, name.lastColumn + 1,
+                                                      name.lastRow + 1);
+      continue;
+    }
     TXLSPageSetup& setup = sheet->PageSetup();
     if (name.builtIn == kBuiltInPrintArea) {
       setup.SetPrintAreaCells(name.firstRow, name.firstColumn, name.lastColumn, name.lastRow);
@@ -1125,6 +1212,49 @@ int32_t OpenWorkbook(TXLSWorkbook& book, const WideString& fileName, TStream* st
   const int32_t result = stream ? reader.ReadStream(*stream) : reader.ReadFile(fileName);
   if (result == kResultOk) book.NoteFileRead(reader.FileFormat(), stream ? WideString() : fileName);
   return result;
+}
+
+}  // namespace lx
+
+namespace lx {
+
+void TXLSReader::ReadDrawingRecord(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group) {
+  const TFields f(data);
+  if (number == rec::kNote && version_ < kBiff8) {
+    // BIFF5 keeps a comment's text in its NOTE record; no drawing.
+    TMsoShapeContainer& box = DrawingObjects(*sheet_).Drawing().AddCommentBox(f.U16(0), f.U16(2));
+    box.SetText(Narrow(f.From(6, f.U16(4))));
+    return;
+  }
+  if (version_ < kBiff8) return;
+  // A drawing that turns out malformed is dropped whole by the drawing layer;
+  // its later records are ignored and the rest of the sheet reads on.
+  TMsoDrawing& drawing = DrawingObjects(*sheet_).Drawing();
+  switch (number) {
+    case rec::kMsoDrawing:
+      (void)drawing.ReadDrawingData(group.Data());
+      break;
+    case rec::kObj:
+      (void)drawing.ReadObjRecord(group.Data());
+      break;
+    case rec::kTxo: {
+      std::vector<std::span<const uint8_t>> pieces;
+      for (const TXLSRecordPiece& piece : group.Pieces())
+        pieces.push_back(group.Data().subspan(piece.Offset, piece.Length));
+      // Texts of a workbook protected with a password, and not encrypted,
+      // were scrambled when written.
+      const TXLSProtect& protection = book_.Protection();
+      const bool scrambled = protection.Protected() && protection.PasswordHashValue() != 0 && !stream_.Decrypting();
+      (void)drawing.ReadTxoRecord(pieces, scrambled);
+      break;
+    }
+    default: {
+      // NOTE: row, column, flags, object identifier, author.
+      std::u16string author = TextAt(data, 8, 2);
+      (void)drawing.ReadNoteRecord(f.U16(0), f.U16(2), f.U16(4), f.U16(6), std::move(author));
+      break;
+    }
+  }
 }
 
 }  // namespace lx

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "lxBLOB.h"
+#include "lxChart.h"
 #include "lxStream.h"
 #include "lxText.h"
 #include "lxVariant.h"
@@ -35,9 +36,10 @@ class TXLSWorkbook;
 // The stream ended inside a substream (its EOF record is missing).
 inline constexpr int32_t kResultStreamEndsInSubstream = 100;
 
-// A built-in print name kept until the sheets are all read.
+// A built-in print or filter-database name kept until the sheets are all
+// read.
 struct TXLSSystemName {
-  int32_t builtIn = 0;  // 6 print area, 7 print titles
+  int32_t builtIn = 0;  // 6 print area, 7 print titles, 13 filter database
   int32_t sheet = 0;    // 1-based sheet number
   int32_t firstRow = -1;
   int32_t lastRow = -1;
@@ -111,6 +113,8 @@ class TXLSReader {
   void ReadSetup(std::span<const uint8_t> data);
   void ReadHeaderFooter(std::span<const uint8_t> data, bool header);
   void ReadPageBreaks(std::span<const uint8_t> data, bool horizontal);
+  // MSODRAWING, OBJ, TXO and NOTE: the sheet's drawing.
+  void ReadDrawingRecord(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group);
 
   // A cell format set on a cell as read (file XF index).
   void SetFormat(int32_t row, int32_t column, int32_t xf);
@@ -130,6 +134,8 @@ class TXLSReader {
   int32_t version_ = 0;
   int32_t sheetNumber_ = 0;
   IXLSWorksheet* sheet_ = nullptr;
+  // The embedded chart being read (its records, BOF to EOF).
+  std::unique_ptr<TXLSCustomChart> chart_;
   int32_t fontPosition_ = 0;
   int32_t xfPosition_ = 0;
   uint32_t codePage_ = 0;

@@ -26,6 +26,7 @@ import uno
 import xlwt
 
 from office import Office, _property
+from test_drawing_roundtrip import make_workbook
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -100,11 +101,14 @@ def main(argv):
             subprocess.run(["ssconvert", "--export-type=" + export, source, path], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             files[name] = path
+        with Office(work) as office:
+            files["lo_drawing"] = make_workbook(office, work)
         os.makedirs(args.directory, exist_ok=True)
         seeds = (("xlwt", NO_PASSWORD), ("lx_biff8", NO_PASSWORD), ("lx_biff8", OTHER_FORMAT),
                  ("lx_biff5", NO_PASSWORD), ("lx_biff5", OTHER_FORMAT), ("lo_plain", EMPTY_PASSWORD),
                  ("lo_rc4_fuzz", FUZZ_PASSWORD), ("lo_rc4_default", NO_PASSWORD),
-                 ("gnumeric_biff8", NO_PASSWORD), ("gnumeric_biff7", OTHER_FORMAT))
+                 ("gnumeric_biff8", NO_PASSWORD), ("gnumeric_biff7", OTHER_FORMAT),
+                 ("lo_drawing", NO_PASSWORD), ("lo_drawing", OTHER_FORMAT))
         for name, mode in seeds:
             with open(files[name], "rb") as source_file:
                 data = source_file.read()

@@ -39,6 +39,7 @@ class Office:
                     self.process.kill()
                     raise RuntimeError("LibreOffice did not start")
                 time.sleep(0.25)
+        self.context = context
         self.desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
 
     def __enter__(self):
