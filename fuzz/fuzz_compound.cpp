@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMemoryStream target;
     TXLSContainer writer;
     if (writer.CreateContainer(u"", &target) != 1) __builtin_trap();
-    writer.WriteWorkbookStream(format, {});
+    if (writer.WriteWorkbookStream(format, {}) != 1) __builtin_trap();
     writer.WriteCarriedContent(format, format, project.get(), controls.get());
     if (writer.FinishContainer() != 1) __builtin_trap();
     TCompoundFileReader again;

@@ -3,12 +3,17 @@
 byte that fuzz target reads first (bits 0-1 the password, bit 2 the save in
 the other format).
 
-    make_open_seeds.py [--lxconvert BIN] DIR
+    make_open_seeds.py [--lxconvert BIN] [--files DIR] [--stream DIR] DIR
 
 xlwt writes a small book of numbers, texts, dates, a formula, a merged area
 and a few cell formats; our converter (lxconvert) saves it as BIFF8 and as
 BIFF5; LibreOffice stores the same cells as "MS Excel 97" plain, with the
-password "fuzz" and with the format's published default password.
+password "fuzz" and with the format's published default password;
+Gnumeric's ssconvert saves it as BIFF8 and as BIFF7.
+
+--files DIR also writes the plain files themselves (the seeds of
+fuzz_compound), --stream DIR the same behind fuzz_read_stream's mode byte
+for a whole source read with no password.
 """
 import argparse
 import os
@@ -75,6 +80,8 @@ def write_office(work, source):
 def main(argv):
     parser = argparse.ArgumentParser()
     parser.add_argument("--lxconvert", default=os.path.join(ROOT, "build", "compare", "apps", "lxconvert", "lxconvert"))
+    parser.add_argument("--files", help="also write the plain files here")
+    parser.add_argument("--stream", help="also write fuzz_read_stream seeds here")
     parser.add_argument("directory")
     args = parser.parse_args(argv)
     work = tempfile.mkdtemp(prefix="lx_open_seeds_")
@@ -88,12 +95,19 @@ def main(argv):
             subprocess.run([args.lxconvert, *extra, source, path], check=True)
             files[name] = path
         files.update(write_office(work, source))
+        for name, export in (("gnumeric_biff8", "Gnumeric_Excel:excel_biff8"),
+                             ("gnumeric_biff7", "Gnumeric_Excel:excel_biff7")):
+            path = os.path.join(work, name + ".xls")
+            subprocess.run(["ssconvert", "--export-type=" + export, source, path], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            files[name] = path
         with Office(work) as office:
             files["lo_drawing"] = make_workbook(office, work)
         os.makedirs(args.directory, exist_ok=True)
         seeds = (("xlwt", NO_PASSWORD), ("lx_biff8", NO_PASSWORD), ("lx_biff8", OTHER_FORMAT),
                  ("lx_biff5", NO_PASSWORD), ("lx_biff5", OTHER_FORMAT), ("lo_plain", EMPTY_PASSWORD),
                  ("lo_rc4_fuzz", FUZZ_PASSWORD), ("lo_rc4_default", NO_PASSWORD),
+                 ("gnumeric_biff8", NO_PASSWORD), ("gnumeric_biff7", OTHER_FORMAT),
                  ("lo_drawing", NO_PASSWORD), ("lo_drawing", OTHER_FORMAT))
         for name, mode in seeds:
             with open(files[name], "rb") as source_file:
@@ -102,6 +116,15 @@ def main(argv):
             with open(target, "wb") as out:
                 out.write(bytes([mode]) + data)
             print("%s: %d bytes" % (os.path.basename(target), len(data) + 1))
+        for directory, prefix in ((args.files, b""), (args.stream, b"\x00")):
+            if not directory:
+                continue
+            os.makedirs(directory, exist_ok=True)
+            for name in ("xlwt", "lx_biff5", "lo_plain", "gnumeric_biff8", "gnumeric_biff7"):
+                with open(files[name], "rb") as source_file:
+                    data = source_file.read()
+                with open(os.path.join(directory, name + ".bin"), "wb") as out:
+                    out.write(prefix + data)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0
