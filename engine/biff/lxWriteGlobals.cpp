@@ -27,6 +27,7 @@ constexpr uint16_t kFnGroupCount = 14;
 constexpr uint16_t kCountryDefault = 1;
 constexpr uint32_t kRecalcEngineId = 0x00FFFFFF;
 constexpr uint8_t kSheetTypeWorksheet = 0;
+constexpr uint8_t kSheetTypeChart = 2;
 constexpr uint8_t kStringUncompressed = 1;
 constexpr uint32_t kMaxSheetNameLength = 255;
 // Title columns span every row: the last row of each format.
@@ -310,7 +311,9 @@ std::unique_ptr<TXLSBlob> TXLSGlobalsWriter::BuildBoundSheet(const TSheetEntry& 
   }
   record->AddDWord(position);
   record->AddByte(entry.sheet->Visible());
-  record->AddByte(kSheetTypeWorksheet);
+  // Chart sheets are written as charts only in BIFF8, the version their
+  // records are in; a BIFF5 save writes them as (empty) worksheets.
+  record->AddByte(ChartSheetOf(*entry.sheet) ? kSheetTypeChart : kSheetTypeWorksheet);
   record->AddByte(static_cast<uint8_t>(name.size()));
   record->AddByte(kStringUncompressed);
   record->AddWide(name);

@@ -34,6 +34,11 @@ TXLSDrawingObjects* FindDrawingObjects(const IXLSWorksheet& sheet) {
   return static_cast<TXLSDrawingObjects*>(sheet.SheetObjects());
 }
 
+const TXLSCustomChart* ChartSheetOf(const IXLSWorksheet& sheet) {
+  const TXLSDrawingObjects* objects = FindDrawingObjects(sheet);
+  return objects ? objects->ChartSheet() : nullptr;
+}
+
 TXLSDrawingBookObjects& DrawingBookObjects(TXLSWorkbook& book) {
   if (!book.BookObjects()) book.SetBookObjects(std::make_unique<TXLSDrawingBookObjects>(book));
   return *static_cast<TXLSDrawingBookObjects*>(book.BookObjects());

@@ -19,10 +19,15 @@ class TXLSDrawingObjects final : public TXLSSheetObjects {
   IXLSWorksheet& Sheet() const { return sheet_; }
   // The sheet's drawing: its shapes (comments, pictures, charts, controls).
   TMsoDrawing& Drawing() { return drawing_; }
+  // The chart of a chart sheet read from a file: the sheet is written as
+  // that chart in a BIFF8 save. Null for a worksheet.
+  const TXLSCustomChart* ChartSheet() const { return chartSheet_.get(); }
+  void SetChartSheet(std::unique_ptr<TXLSCustomChart> chart) { chartSheet_ = std::move(chart); }
 
  private:
   IXLSWorksheet& sheet_;
   TMsoDrawing drawing_;
+  std::unique_ptr<TXLSCustomChart> chartSheet_;
 };
 
 // One workbook's drawing objects.
@@ -44,6 +49,9 @@ class TXLSDrawingBookObjects final : public TXLSBookObjects {
 TXLSDrawingObjects& DrawingObjects(IXLSWorksheet& sheet);
 // The sheet's objects, or null while it has none.
 TXLSDrawingObjects* FindDrawingObjects(const IXLSWorksheet& sheet);
+// The chart a BIFF8 save writes for the sheet instead of its cells, or null
+// when the sheet is a worksheet.
+const TXLSCustomChart* ChartSheetOf(const IXLSWorksheet& sheet);
 // The workbook's objects, made and given to the workbook when it has none.
 TXLSDrawingBookObjects& DrawingBookObjects(TXLSWorkbook& book);
 // The workbook's objects, or null while it has none.
