@@ -28,9 +28,7 @@ const char* const kChartBOF = "00 06 20 00 00 00 00 00 00 00 00 00 00 00 00 00";
 // tArea3d of XTI 0, rows 0..2, column 0.
 const char* const kValuesArea = "01 02 00 00 00 00  0B 00 3B 00 00 00 00 02 00 00 00 00 00";
 
-std::vector<uint8_t> Record(uint16_t number, const std::vector<uint8_t>& data) {
-  return test::Join({{number, data}});
-}
+std::vector<uint8_t> Record(uint16_t number, const std::vector<uint8_t>& data) { return test::Join({{number, data}}); }
 
 std::vector<uint8_t> Bytes(const TXLSCustomChart& chart) {
   TXLSBlobList list;
