@@ -311,9 +311,7 @@ std::unique_ptr<TXLSBlob> TXLSGlobalsWriter::BuildBoundSheet(const TSheetEntry& 
   }
   record->AddDWord(position);
   record->AddByte(entry.sheet->Visible());
-  // Chart sheets are written as charts only in BIFF8, the version their
-  // records are in; a BIFF5 save writes them as (empty) worksheets.
-  record->AddByte(ChartSheetOf(*entry.sheet) ? kSheetTypeChart : kSheetTypeWorksheet);
+  record->AddByte(ChartSheetToWrite(*entry.sheet, true) ? kSheetTypeChart : kSheetTypeWorksheet);
   record->AddByte(static_cast<uint8_t>(name.size()));
   record->AddByte(kStringUncompressed);
   record->AddWide(name);

@@ -176,7 +176,7 @@ double TXLSSheetWriter::WrittenValue(const TXLSCellRef& cell, int32_t row, int32
 }
 
 int32_t TXLSSheetWriter::WriteWorksheet(uint32_t streamPosition) {
-  if (const TXLSCustomChart* chart = context_.biff8 ? ChartSheetOf(sheet_) : nullptr) {
+  if (const TXLSCustomChart* chart = ChartSheetToWrite(sheet_, context_.biff8)) {
     // A chart sheet's substream is its chart's records, BOF to EOF.
     if (context_.workbook) WorkbookCalculator(*context_.workbook).SetBiff5(false);
     TXLSBlobList& list = lists_[lkHead];

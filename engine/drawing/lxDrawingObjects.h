@@ -49,9 +49,12 @@ class TXLSDrawingBookObjects final : public TXLSBookObjects {
 TXLSDrawingObjects& DrawingObjects(IXLSWorksheet& sheet);
 // The sheet's objects, or null while it has none.
 TXLSDrawingObjects* FindDrawingObjects(const IXLSWorksheet& sheet);
-// The chart a BIFF8 save writes for the sheet instead of its cells, or null
-// when the sheet is a worksheet.
+// The chart of a chart sheet, or null when the sheet is a worksheet.
 const TXLSCustomChart* ChartSheetOf(const IXLSWorksheet& sheet);
+// The chart a save writes for the sheet instead of its cells: only a BIFF8
+// save of a chart read from a BIFF8 file, the one version its records are
+// in. Null otherwise: the sheet is then written as an (empty) worksheet.
+const TXLSCustomChart* ChartSheetToWrite(const IXLSWorksheet& sheet, bool biff8);
 // The workbook's objects, made and given to the workbook when it has none.
 TXLSDrawingBookObjects& DrawingBookObjects(TXLSWorkbook& book);
 // The workbook's objects, or null while it has none.

@@ -122,6 +122,14 @@ TEST(Chart, ChartSheetKeepsItsPlaceAndItsSeriesFollowTheirSheet) {
                                                       {0x000A, {}}})
     chart->AddRecord(number, data);
   DrawingObjects(*graph).SetChartSheet(std::move(chart));
+  // A chart sheet of a BIFF5 file: its records are not BIFF8 records, so a
+  // BIFF8 save writes the sheet as a worksheet.
+  auto old5 = std::make_unique<TXLSCustomChart>(&WorkbookCalculator(*book), 0x0500);
+  old5->AddRecord(0x0809, Hex("00 05 20 00 00 00 00 00"));
+  old5->AddRecord(0x000A, {});
+  IXLSWorksheet* biff5Chart = book->Worksheets()->Add();
+  biff5Chart->SetName(u"Old");
+  DrawingObjects(*biff5Chart).SetChartSheet(std::move(old5));
 
   auto saveAndOpen = [](TXLSWorkbook& from, int32_t format) {
     TMemoryStream stream;
@@ -141,7 +149,7 @@ TEST(Chart, ChartSheetKeepsItsPlaceAndItsSeriesFollowTheirSheet) {
   };
 
   XLSPtr<TXLSWorkbook> first = saveAndOpen(*book, kSaveBiff8);
-  EXPECT_EQ(layout(*first), u"Data Graph(chart) Other ");
+  EXPECT_EQ(layout(*first), u"Data Graph(chart) Other Old ");
   ASSERT_NE(ChartSheetOf(*first->Worksheets()->Item(2)), nullptr);
   EXPECT_EQ(SeriesText(*first, *ChartSheetOf(*first->Worksheets()->Item(2))), "='Data'!$A$1:$A$3");
   EXPECT_DOUBLE_EQ(first->Worksheets()->Item(1)->Cells()->Item(3, 1)->Value().ToDouble(), 3.0);
@@ -149,7 +157,7 @@ TEST(Chart, ChartSheetKeepsItsPlaceAndItsSeriesFollowTheirSheet) {
   first->Worksheets()->Item(1)->SetName(u"Numbers");
   first->Worksheets()->Insert(1)->SetName(u"Front");
   XLSPtr<TXLSWorkbook> second = saveAndOpen(*first, kSaveBiff8);
-  EXPECT_EQ(layout(*second), u"Front Numbers Graph(chart) Other ");
+  EXPECT_EQ(layout(*second), u"Front Numbers Graph(chart) Other Old ");
   const TXLSCustomChart* kept = ChartSheetOf(*second->Worksheets()->Item(3));
   ASSERT_NE(kept, nullptr);
   EXPECT_EQ(SeriesText(*second, *kept), "='Numbers'!$A$1:$A$3");
@@ -159,7 +167,7 @@ TEST(Chart, ChartSheetKeepsItsPlaceAndItsSeriesFollowTheirSheet) {
 
   // BIFF5 has no place for the BIFF8 chart: the sheet stays, as a worksheet.
   XLSPtr<TXLSWorkbook> old = saveAndOpen(*second, kSaveBiff5);
-  EXPECT_EQ(layout(*old), u"Front Numbers Graph Other ");
+  EXPECT_EQ(layout(*old), u"Front Numbers Graph Other Old ");
 }
 
 TEST(Chart, MalformedChartSubstreamsCostTheChartOrGiveTheReadersCode) {

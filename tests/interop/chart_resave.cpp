@@ -4,13 +4,18 @@
 // "Data" is renamed "Numbers" and a sheet "Front" is put before every other,
 // so that each sheet's position changes too.
 //
-// Usage: chart_resave IN OUT [--move]
+// With --chart-sheet, before the save the first chart found in a sheet's
+// drawing is copied, record for record, into a new chart sheet "Graph" put
+// second in the sheet order (LibreOffice writes no chart sheets of its own).
+//
+// Usage: chart_resave IN OUT [--move | --chart-sheet]
 // Output: one JSON object per chart:
 //   {"sheet": n, "chartSheet": b, "records": k, "series": ["='Data'!$A$1:$A$4", ...], "kept": u}
 // where kept counts the linked-data records whose formula did not decode.
 // Exit 0 when the open and the save succeed.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "lxCalculator.h"
@@ -75,6 +80,23 @@ int main(int argc, char** argv) {
     }
     sheets.Item(data)->SetName(u"Numbers");
     sheets.Insert(1)->SetName(u"Front");
+  }
+  if (argc > 3 && std::strcmp(argv[3], "--chart-sheet") == 0) {
+    const TXLSCustomChart* first = nullptr;
+    for (int32_t s = 1; s <= sheets.Count() && !first; ++s) {
+      if (!FindDrawingObjects(*sheets.Item(s))) continue;
+      const TMsoDrawing& drawing = DrawingObjects(*sheets.Item(s)).Drawing();
+      for (size_t i = 0; i < drawing.Count() && !first; ++i) first = drawing.Item(i).Chart();
+    }
+    if (!first) {
+      std::fprintf(stderr, "no embedded chart\n");
+      return 1;
+    }
+    auto copy = std::make_unique<TXLSCustomChart>(&WorkbookCalculator(*book), first->Version());
+    for (const auto& item : first->Items()) copy->AddRecord(item->Number(), item->Data());
+    IXLSWorksheet* graph = sheets.Insert(2);
+    graph->SetName(u"Graph");
+    DrawingObjects(*graph).SetChartSheet(std::move(copy));
   }
   result = book->SaveAs(Utf8ToUtf16(argv[2]), kSaveBiff8);
   if (result != kResultOk) {

@@ -6,8 +6,10 @@ as it is and once after renaming "Data" to "Numbers" and putting a new sheet
 before every other. LibreOffice opens both of our files and shows the same
 charts, of the same types, over the same cells; in the second file the bar
 chart's cells are on "Numbers" and the line chart's still on "Report".
-(LibreOffice writes no chart sheets to "MS Excel 97", so chart sheets are
-checked by the engine's own tests.)"""
+LibreOffice writes no chart sheets to "MS Excel 97": the driver copies the
+line chart's records into a chart sheet put second, and our engine reads that
+file and saves it again; LibreOffice shows the chart sheet in its place with
+the line chart over the same cells."""
 import argparse
 import json
 import os
@@ -57,10 +59,13 @@ def make_workbook(office, work):
         doc.close(True)
 
 
-def describe(office, path):
-    """[(sheet, diagram type, [(sheet name, columns and rows)...])] for every chart LibreOffice shows."""
+def describe(office, path, names=None):
+    """[(sheet, diagram type, [(sheet name, columns and rows)...])] for every chart LibreOffice shows;
+    names, when given, receives the sheet names in order."""
     doc = office.load(path)
     try:
+        if names is not None:
+            names.extend(doc.Sheets.ElementNames)
         charts = []
         for s in range(doc.Sheets.Count):
             sheet = doc.Sheets.getByIndex(s)
@@ -97,6 +102,14 @@ def main():
             expected = describe(office, source)
             got_same = describe(office, same)
             got_moved = describe(office, moved)
+            # A chart sheet: the first chart copied into a sheet of its own
+            # by the driver, then read and saved again by us.
+            with_sheet = os.path.join(work, "with_sheet.xls")
+            again = os.path.join(work, "again.xls")
+            resave(args.bin_dir, source, with_sheet, "--chart-sheet")
+            read_sheet = resave(args.bin_dir, with_sheet, again)
+            sheet_names = []
+            got_sheet = describe(office, again, sheet_names)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -114,12 +127,20 @@ def main():
                      for sheet, kind, ranges in expected)
     check(got_moved == renamed, "charts after the move: %r, expected %r" % (got_moved, renamed))
 
+    check(sheet_names == ["Report", "Graph", "Data"], "sheets of the chart-sheet file: %r" % sheet_names)
+    check([(c["sheet"], c["records"]) for c in read_sheet if c["chartSheet"]] == [(2, read[0]["records"])],
+          "chart sheet read by the engine: %r" % read_sheet)
+    line = [c for c in expected if c[1] == "com.sun.star.chart.LineDiagram"]
+    check(got_sheet == sorted(expected + [("Graph",) + line[0][1:]]) if line else False,
+          "charts of the chart-sheet file: %r" % got_sheet)
+
     for failure in failures:
         print("FAIL:", failure)
     if failures:
         print("%d failures" % len(failures))
         return 1
-    print("charts %r: same in our file; after the move %r" % (got_same, got_moved))
+    print("charts %r: same in our file; after the move %r; with a chart sheet, sheets %r and charts %r" %
+          (got_same, got_moved, sheet_names, got_sheet))
     return 0
 
 
