@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 #include "lxCSV.h"
 #include "lxCodePage.h"
@@ -91,27 +90,78 @@ IXLSWorksheet* ChosenSheet(TXLSWorkbook& book, const std::string& chosen) {
   return nullptr;
 }
 
-// The used range of a sheet as delimited text in the chosen encoding.
+// Hands the text savers' UTF-16 on to another stream as UTF-8, without the
+// byte-order mark, a piece at a time: the whole text is never held.
+class TUtf8Writer final : public TStream {
+ public:
+  explicit TUtf8Writer(TStream& target) : target_(target) {}
+
+  int64_t Read(void*, int64_t) override { return -1; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count < 0 || failed_) return -1;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    for (int64_t i = 0; i < count; ++i) {
+      if (!oddByte_) {
+        low_ = bytes[i];
+        oddByte_ = true;
+        continue;
+      }
+      oddByte_ = false;
+      const auto unit = static_cast<char16_t>(low_ | (bytes[i] << 8));
+      if (atStart_ && unit == 0xFEFF) {
+        atStart_ = false;
+        continue;
+      }
+      atStart_ = false;
+      units_.push_back(unit);
+    }
+    // A high surrogate waits for its partner in the next piece.
+    size_t complete = units_.size();
+    if (complete > 0 && units_[complete - 1] >= 0xD800 && units_[complete - 1] <= 0xDBFF) --complete;
+    const std::string text = Utf16ToUtf8(std::u16string_view(units_).substr(0, complete));
+    units_.erase(0, complete);
+    if (!target_.WriteAll(text.data(), static_cast<int64_t>(text.size()))) failed_ = true;
+    written_ += count;
+    return failed_ ? -1 : count;
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    return offset == 0 && origin != TSeekOrigin::soBeginning ? written_ : -1;
+  }
+  int64_t Size() override { return written_; }
+  // Writes what is still held (an unpaired surrogate); false when a write failed.
+  bool Finish() {
+    if (!units_.empty()) {
+      const std::string text = Utf16ToUtf8(units_);
+      units_.clear();
+      if (!target_.WriteAll(text.data(), static_cast<int64_t>(text.size()))) failed_ = true;
+    }
+    return !failed_ && !oddByte_;
+  }
+
+ private:
+  TStream& target_;
+  std::u16string units_;
+  int64_t written_ = 0;
+  uint8_t low_ = 0;
+  bool oddByte_ = false;
+  bool atStart_ = true;
+  bool failed_ = false;
+};
+
+// The used range of a sheet as delimited text in the chosen encoding, saved
+// as every save is: a failed one leaves an existing file as it was.
 int32_t SaveText(IXLSWorksheet& sheet, const std::string& fileName, bool tabs, const std::string& encoding) {
   XLSPtr<IXLSRange> used = sheet.UsedRange();
-  const bool utf8 = encoding == "utf-8";
-  TMemoryStream text;
-  const int32_t format =
-      tabs ? (encoding == "cp1252" ? kSaveTSV : kSaveTSVUnicode) : (encoding == "cp1252" ? kSaveCSV : kSaveCSVUnicode);
-  if (used && SaveRangeAsText(*used, std::u16string(), &text, format) != kResultOk) return kResultFail;
-  std::vector<uint8_t> bytes = text.Bytes();
-  if (utf8) {
-    // The saver writes UTF-16 with a byte-order mark; UTF-8 needs neither.
-    std::u16string wide;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      wide.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    const std::string narrow = Utf16ToUtf8(wide);
-    bytes.assign(narrow.begin(), narrow.end());
-  }
-  std::ofstream file(std::filesystem::u8path(fileName), std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return file ? kResultOk : kResultFail;
+  if (!used) return kResultFail;
+  const bool cp1252 = encoding == "cp1252";
+  const int32_t format = tabs ? (cp1252 ? kSaveTSV : kSaveTSVUnicode) : (cp1252 ? kSaveCSV : kSaveCSVUnicode);
+  const std::u16string name = Utf8ToUtf16(fileName);
+  if (encoding != "utf-8") return SaveRangeAsText(*used, name, nullptr, format);
+  TSaveFile file;
+  if (!file.Open(name)) return kResultFail;
+  TUtf8Writer utf8(file.Stream());
+  if (SaveRangeAsText(*used, std::u16string(), &utf8, format) != kResultOk || !utf8.Finish()) return kResultFail;
+  return file.Commit() ? kResultOk : kResultFail;
 }
 
 }  // namespace

@@ -183,8 +183,12 @@ bool TMsoDrawing::ParseRecord(const TMSOHeader& header, size_t at, size_t availa
       push(kFbtSpContainer);
       if (open_.empty() || open_.back().Type != kFbtSpContainer) openShape_ = nullptr;
     } else {
-      // Nested groups are not kept; their shapes' OBJ records find no shape.
-      if (header.Type == kFbtSpgrContainer) reading_.reset();
+      // Nested groups are not kept; their shapes' OBJ, TXO and chart records
+      // find no shape.
+      if (header.Type == kFbtSpgrContainer) {
+        reading_.reset();
+        lastObj_ = nullptr;
+      }
       skipBody();
     }
     return true;
@@ -241,10 +245,15 @@ bool TMsoDrawing::ParseRecord(const TMSOHeader& header, size_t at, size_t availa
 }
 
 int32_t TMsoDrawing::ReadObjRecord(std::span<const uint8_t> data) {
-  if (failed_ || !reading_) return kResultFail;
+  if (failed_) return kResultFail;
+  if (!reading_) {
+    lastObj_ = nullptr;  // the object of a shape not kept
+    return kResultFail;
+  }
   if (Word(data, 0) != kFtCmo || Word(data, 2) < kFtCmoLength || data.size() < 4 + size_t{kFtCmoLength}) {
     if (openShape_ == reading_.get()) openShape_ = nullptr;
     reading_.reset();
+    lastObj_ = nullptr;
     return kResultFail;
   }
   TMsoShapeContainer& shape = *reading_;

@@ -362,8 +362,9 @@ int32_t TXLSReader::ReadGlobals(uint16_t number, std::span<const uint8_t> data, 
       break;
     case rec::kMsoDrawingGroup:
       // A malformed drawing group is dropped (left empty); the rest of the
-      // workbook still opens.
-      (void)DrawingBookObjects(book_).DrawingGroup().ReadDrawingGroup(group.Data());
+      // workbook still opens. A workbook with its user flag set reads no
+      // drawings.
+      if (!book_.UserFlag()) (void)DrawingBookObjects(book_).DrawingGroup().ReadDrawingGroup(group.Data());
       break;
     case rec::kDateMode:
       date1904_ = f.U16(0) == 1;
@@ -1053,7 +1054,7 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
     case rec::kObj:
     case rec::kTxo:
     case rec::kNote:
-      ReadDrawingRecord(number, data, group);
+      if (!book_.UserFlag()) ReadDrawingRecord(number, data, group);
       break;
     case rec::kHLink:
       ReadHyperlink(group, data);
@@ -1227,7 +1228,11 @@ void TXLSReader::ReadDrawingRecord(uint16_t number, std::span<const uint8_t> dat
       std::vector<std::span<const uint8_t>> pieces;
       for (const TXLSRecordPiece& piece : group.Pieces())
         pieces.push_back(group.Data().subspan(piece.Offset, piece.Length));
-      (void)drawing.ReadTxoRecord(pieces, false);
+      // Texts of a workbook protected with a password, and not encrypted,
+      // were scrambled when written.
+      const TXLSProtect& protection = book_.Protection();
+      const bool scrambled = protection.Protected() && protection.PasswordHashValue() != 0 && !stream_.Decrypting();
+      (void)drawing.ReadTxoRecord(pieces, scrambled);
       break;
     }
     default: {

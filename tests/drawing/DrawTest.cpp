@@ -215,6 +215,24 @@ TEST(DrawSheet, CommentRecordsInOrderWithSortedProperties) {
   EXPECT_EQ(ToHex(records[11].data), "04 00 01 00 00 00 02 00 00 00 00 00");
   (void)empty;
 
+  // A workbook protected with a password scrambles the text bytes (each
+  // rotated left by 5 bits), and reading with the flag restores them.
+  TMSODrawingGroup scrambledGroup;
+  TMsoDrawing scrambled;
+  scrambled.AddCommentBox(0, 0).SetText(u"Hi");
+  scrambled.PrepareDrawingIds(scrambledGroup);
+  TXLSBlobList secret;
+  scrambled.WriteDrawing(secret, kMaxRecordDataBiff8, true);
+  const auto secretRecords = Records(secret);
+  EXPECT_EQ(ToHex(secretRecords[4].data), "20 09 00 2D 00");
+  TMsoDrawing unscrambled;
+  (void)unscrambled.ReadDrawingData(secretRecords[0].data);
+  (void)unscrambled.ReadObjRecord(secretRecords[1].data);
+  (void)unscrambled.ReadDrawingData(secretRecords[2].data);
+  (void)unscrambled.ReadTxoRecord({secretRecords[3].data, secretRecords[4].data, secretRecords[5].data}, true);
+  ASSERT_EQ(unscrambled.Count(), 1u);
+  EXPECT_EQ(unscrambled.Item(0).Text(), u"Hi");
+
   // BIFF5: plain NOTE records with the text, no drawing.
   TXLSBlobList biff5;
   drawing.WriteNotes(biff5, false, 1252);
@@ -268,6 +286,35 @@ TEST(DrawSheet, ReadsBackWhatItWrote) {
   read.WriteDrawing(rewritten, kMaxRecordDataBiff8, false);
   read.WriteNotes(rewritten, true, 1252);
   EXPECT_EQ(rewritten.Bytes(), list.Bytes());
+}
+
+TEST(DrawSheet, NestedGroupsAreSkippedAndTheShapesAfterThemRead) {
+  TMSODrawingGroup group;
+  TMsoDrawing source;
+  source.AddCommentBox(1, 1).SetText(u"Hi");
+  source.PrepareDrawingIds(group);
+  TXLSBlobList list;
+  source.WriteDrawing(list, kMaxRecordDataBiff8, false);
+  const auto records = Records(list);
+  // A nested group of one shape goes before the comment's container; the
+  // drawing and top group containers grow by its 32 bytes.
+  std::vector<uint8_t> first = records[0].data;
+  const std::vector<uint8_t> nested =
+      Hex("0F 00 03 F0 18 00 00 00  0F 00 04 F0 10 00 00 00  A2 0C 0A F0 08 00 00 00 07 04 00 00 02 0A 00 00");
+  first.insert(first.begin() + 80, nested.begin(), nested.end());
+  first[4] += 32;
+  first[28] += 32;
+  const std::vector<uint8_t> nestedObj =
+      Hex("15 00 12 00 06 00 07 00 11 60 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+  TMsoDrawing read;
+  EXPECT_EQ(read.ReadDrawingData(std::span<const uint8_t>(first).first(112)), kResultOk);
+  EXPECT_EQ(read.ReadObjRecord(nestedObj), kResultFail);
+  EXPECT_EQ(read.ReadDrawingData(std::span<const uint8_t>(first).subspan(112)), kResultOk);
+  ReadBack(std::vector<TRecord>(records.begin() + 1, records.end()), read);
+  EXPECT_FALSE(read.ReadFailed());
+  ASSERT_EQ(read.Count(), 1u);
+  EXPECT_EQ(read.Item(0).Text(), u"Hi");
+  EXPECT_EQ(read.Item(0).ObjectId(), 1);
 }
 
 TEST(DrawSheet, MalformedDrawingIsDroppedWhole) {
