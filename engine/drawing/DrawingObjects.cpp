@@ -21,6 +21,12 @@ TXLSDrawingObjects::TXLSDrawingObjects(IXLSWorksheet& sheet) : sheet_(sheet) {
                           if (rows.RowHidden(row)) return 0.0;
                           return std::nearbyint(rows.RowHeight(row) * 100) / 100;
                         }});
+  // The filter asks the drawing for its arrows; arrows read from a file
+  // are given to the filter.
+  autofilter_.SetArrows(this);
+  drawing_.SetArrowFound([this](uint16_t row, uint16_t column, TMsoShapeContainer& arrow) {
+    autofilter_.ArrowFound(row, column, arrow.ObjectId());
+  });
 }
 
 // Only this layer makes the objects the model holds, so the model's base

@@ -135,6 +135,11 @@ void TXLSRange::Clear() {
   sheet_->Workbook()->RaiseGeneration();
 }
 
+void TXLSRange::AutoFilter() {
+  if (TXLSSheetObjects* objects = sheet_->GetSheetObjects())
+    objects->AutoFilter(firstRow_, firstColumn_, lastColumn_, lastRow_);
+}
+
 // ---------------------------------------------------------------- copying
 
 void TXLSRange::Cut(IXLSRange* destination, int32_t what) {
