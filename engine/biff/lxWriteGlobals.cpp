@@ -27,6 +27,7 @@ constexpr uint16_t kFnGroupCount = 14;
 constexpr uint16_t kCountryDefault = 1;
 constexpr uint32_t kRecalcEngineId = 0x00FFFFFF;
 constexpr uint8_t kSheetTypeWorksheet = 0;
+constexpr uint8_t kSheetTypeChart = 2;
 constexpr uint8_t kStringUncompressed = 1;
 constexpr uint32_t kMaxSheetNameLength = 255;
 // Title columns span every row: the last row of each format.
@@ -319,7 +320,7 @@ std::unique_ptr<TXLSBlob> TXLSGlobalsWriter::BuildBoundSheet(const TSheetEntry& 
   }
   record->AddDWord(position);
   record->AddByte(entry.sheet->Visible());
-  record->AddByte(kSheetTypeWorksheet);
+  record->AddByte(ChartSheetToWrite(*entry.sheet, true) ? kSheetTypeChart : kSheetTypeWorksheet);
   record->AddByte(static_cast<uint8_t>(name.size()));
   record->AddByte(kStringUncompressed);
   record->AddWide(name);

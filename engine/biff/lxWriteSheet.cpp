@@ -176,6 +176,15 @@ double TXLSSheetWriter::WrittenValue(const TXLSCellRef& cell, int32_t row, int32
 }
 
 int32_t TXLSSheetWriter::WriteWorksheet(uint32_t streamPosition) {
+  if (const TXLSCustomChart* chart = ChartSheetToWrite(sheet_, context_.biff8)) {
+    // A chart sheet's substream is its chart's records, BOF to EOF.
+    if (context_.workbook) WorkbookCalculator(*context_.workbook).SetBiff5(false);
+    TXLSBlobList& list = lists_[lkHead];
+    const uint32_t before = list.Total();
+    const int32_t result = chart->WriteChart(list);
+    total_ += list.Total() - before;
+    return result;
+  }
   bounds_ = {};
   index_ = {};
   maxRowLevel_ = maxColumnLevel_ = 0;
@@ -718,6 +727,8 @@ void TXLSSheetWriter::WriteDrawingRecords() {
   TXLSBlobList& list = lists_[lkDrawing];
   const uint32_t before = list.Total();
   if (context_.biff8) {
+    // Embedded charts encode their series' references as BIFF8.
+    if (context_.workbook) WorkbookCalculator(*context_.workbook).SetBiff5(false);
     // Texts of a workbook protected with a password are scrambled.
     const TXLSProtect& protection = context_.workbook->Protection();
     drawing.WriteDrawing(list, context_.maxRecordData, protection.Protected() && protection.PasswordHashValue() != 0);

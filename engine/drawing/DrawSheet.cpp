@@ -469,7 +469,7 @@ void TMsoDrawing::WriteDrawing(TXLSBlobList& list, uint16_t maxRecordData, bool 
       drawing.Clear();
       WriteText(*shape, list, maxRecordData, scrambled);
     }
-    if (shape->chart_) shape->chart_->WriteChart(list);
+    if (shape->chart_) (void)shape->chart_->WriteChart(list);
   }
 }
 

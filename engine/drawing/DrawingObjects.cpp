@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "lxCellHeap.h"
+#include "lxFormula.h"
 
 namespace lx {
 
@@ -38,6 +39,16 @@ TXLSDrawingObjects& DrawingObjects(IXLSWorksheet& sheet) {
 
 TXLSDrawingObjects* FindDrawingObjects(const IXLSWorksheet& sheet) {
   return static_cast<TXLSDrawingObjects*>(sheet.SheetObjects());
+}
+
+const TXLSCustomChart* ChartSheetOf(const IXLSWorksheet& sheet) {
+  const TXLSDrawingObjects* objects = FindDrawingObjects(sheet);
+  return objects ? objects->ChartSheet() : nullptr;
+}
+
+const TXLSCustomChart* ChartSheetToWrite(const IXLSWorksheet& sheet, bool biff8) {
+  const TXLSCustomChart* chart = biff8 ? ChartSheetOf(sheet) : nullptr;
+  return chart && chart->Version() >= kBiff8Version ? chart : nullptr;
 }
 
 TXLSDrawingBookObjects& DrawingBookObjects(TXLSWorkbook& book) {

@@ -23,6 +23,10 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   IXLSWorksheet& Sheet() const { return sheet_; }
   // The sheet's drawing: its shapes (comments, pictures, charts, controls).
   TMsoDrawing& Drawing() { return drawing_; }
+  // The chart of a chart sheet read from a file: the sheet is written as
+  // that chart in a BIFF8 save. Null for a worksheet.
+  const TXLSCustomChart* ChartSheet() const { return chartSheet_.get(); }
+  void SetChartSheet(std::unique_ptr<TXLSCustomChart> chart) { chartSheet_ = std::move(chart); }
 
   // Conditional formats, data validation and the autofilter (lxCondFormat.h,
   // lxDataCheck.h, lxFilter.h).
@@ -47,6 +51,7 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   TCondFormatter condFormatter_;
   TDataValidator dataValidator_;
   TXLSAutofilter autofilter_;
+  std::unique_ptr<TXLSCustomChart> chartSheet_;
 };
 
 // One workbook's drawing objects.
@@ -68,6 +73,12 @@ class TXLSDrawingBookObjects final : public TXLSBookObjects {
 TXLSDrawingObjects& DrawingObjects(IXLSWorksheet& sheet);
 // The sheet's objects, or null while it has none.
 TXLSDrawingObjects* FindDrawingObjects(const IXLSWorksheet& sheet);
+// The chart of a chart sheet, or null when the sheet is a worksheet.
+const TXLSCustomChart* ChartSheetOf(const IXLSWorksheet& sheet);
+// The chart a save writes for the sheet instead of its cells: only a BIFF8
+// save of a chart read from a BIFF8 file, the one version its records are
+// in. Null otherwise: the sheet is then written as an (empty) worksheet.
+const TXLSCustomChart* ChartSheetToWrite(const IXLSWorksheet& sheet, bool biff8);
 // The workbook's objects, made and given to the workbook when it has none.
 TXLSDrawingBookObjects& DrawingBookObjects(TXLSWorkbook& book);
 // The workbook's objects, or null while it has none.

@@ -233,18 +233,9 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
   const uint16_t number = group.Number();
   const std::span<const uint8_t> all = group.Data();
   const std::span<const uint8_t> first = all.first(group.Pieces().empty() ? 0 : group.Pieces().front().Length);
+  if (state_ == sChart || state_ == sEmbeddedChart) return ReadChartRecord(group);
   if (number == rec::kEOF) {
     if (state_ == sGlobals) EndGlobals();
-    if (state_ == sEmbeddedChart) {
-      // The chart goes to the shape whose OBJ record came before it.
-      if (chart_) {
-        chart_->AddRecord(number, first);
-        if (sheet_) (void)DrawingObjects(*sheet_).Drawing().AttachChart(std::move(chart_));
-        chart_.reset();
-      }
-      state_ = sWorksheet;
-      return kResultOk;
-    }
     if (state_ == sWorksheet && sheet_ && FindDrawingObjects(*sheet_))
       DrawingObjects(*sheet_).Drawing().FinishDrawingRead();
     state_ = sNone;
@@ -263,23 +254,51 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
       if (number == rec::kBOF) {
         if (TFields(first).U16(2) == kBOFChart) {
           state_ = sEmbeddedChart;
-          chart_ = std::make_unique<TXLSCustomChart>();
-          chart_->AddRecord(number, first);
+          StartChart(first);
         }
         return kResultOk;
       }
       return ReadWorksheet(number, first, group);
-    case sEmbeddedChart:
-      // Every record of an embedded chart is kept as read, CONTINUE pieces
-      // with their own number.
-      if (chart_) {
-        for (const TXLSRecordPiece& piece : group.Pieces())
-          chart_->AddRecord(piece.Number, all.subspan(piece.Offset, piece.Length));
-      }
-      return kResultOk;
     default:
-      return kResultOk;  // chart sheets are kept for a later layer
+      return kResultOk;
   }
+}
+
+void TXLSReader::StartChart(std::span<const uint8_t> bof) {
+  chart_ = std::make_unique<TXLSCustomChart>(&Calculator(), version_);
+  chart_->AddRecord(rec::kBOF, bof);
+  chartDepth_ = 1;
+}
+
+int32_t TXLSReader::ReadChartRecord(const TXLSRecordGroup& group) {
+  const uint16_t number = group.Number();
+  const std::span<const uint8_t> all = group.Data();
+  if (number == rec::kBOF) {
+    // A substream inside a chart: no chart has one, so the chart is not
+    // what it claims to be and is dropped; its records up to the matching
+    // EOF are passed over.
+    chart_.reset();
+    ++chartDepth_;
+    return kResultOk;
+  }
+  // Every record is kept as read, CONTINUE pieces with their own number.
+  if (chart_) {
+    for (const TXLSRecordPiece& piece : group.Pieces())
+      chart_->AddRecord(piece.Number, all.subspan(piece.Offset, piece.Length));
+  }
+  if (number != rec::kEOF || --chartDepth_ > 0) return kResultOk;
+  std::unique_ptr<TXLSCustomChart> chart = std::move(chart_);
+  if (chart && !chart->Sound()) chart.reset();
+  if (state_ == sEmbeddedChart) {
+    // The chart goes to the shape whose OBJ record came before it.
+    if (chart && sheet_) (void)DrawingObjects(*sheet_).Drawing().AttachChart(std::move(chart));
+    state_ = sWorksheet;
+    return kResultOk;
+  }
+  // A chart sheet: the chart is the sheet's.
+  if (chart && sheet_) DrawingObjects(*sheet_).SetChartSheet(std::move(chart));
+  state_ = sNone;
+  return kResultOk;
 }
 
 int32_t TXLSReader::ReadBOF(std::span<const uint8_t> data) {
@@ -304,6 +323,9 @@ int32_t TXLSReader::ReadBOF(std::span<const uint8_t> data) {
     case kBOFChart:
       state_ = sChart;
       ++sheetNumber_;
+      while (book_.Worksheets()->Count() < sheetNumber_) book_.Worksheets()->Add();
+      sheet_ = book_.Worksheets()->Item(sheetNumber_);
+      StartChart(data);
       break;
     default:
       state_ = sNone;

@@ -75,6 +75,10 @@ class TXLSReader {
   [[nodiscard]] int32_t Read();
   [[nodiscard]] int32_t Dispatch(const TXLSRecordGroup& group);
   [[nodiscard]] int32_t ReadBOF(std::span<const uint8_t> data);
+  // A chart substream (a chart sheet or a chart in a sheet's drawing):
+  // started by its BOF, every record kept until its EOF.
+  void StartChart(std::span<const uint8_t> bof);
+  [[nodiscard]] int32_t ReadChartRecord(const TXLSRecordGroup& group);
   void EndGlobals();
   [[nodiscard]] int32_t ReadGlobals(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group);
   [[nodiscard]] int32_t ReadWorksheet(uint16_t number, std::span<const uint8_t> data, const TXLSRecordGroup& group);
@@ -136,6 +140,8 @@ class TXLSReader {
   IXLSWorksheet* sheet_ = nullptr;
   // The embedded chart being read (its records, BOF to EOF).
   std::unique_ptr<TXLSCustomChart> chart_;
+  // BOFs of the chart substream not yet closed by their EOF.
+  int32_t chartDepth_ = 0;
   int32_t fontPosition_ = 0;
   int32_t xfPosition_ = 0;
   uint32_t codePage_ = 0;

@@ -9,7 +9,8 @@ xlwt writes a small book of numbers, texts, dates, a formula, a merged area
 and a few cell formats; our converter (lxconvert) saves it as BIFF8 and as
 BIFF5; LibreOffice stores the same cells as "MS Excel 97" plain, with the
 password "fuzz" and with the format's published default password;
-Gnumeric's ssconvert saves it as BIFF8 and as BIFF7.
+Gnumeric's ssconvert saves it as BIFF8 and as BIFF7; a bare record stream
+holds a chart sheet.
 
 --files DIR also writes the plain files themselves (the seeds of
 fuzz_compound), --stream DIR the same behind fuzz_read_stream's mode byte
@@ -18,6 +19,7 @@ for a whole source read with no password.
 import argparse
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -56,6 +58,36 @@ def write_xlwt(path):
     sheet.horz_split_pos = 1
     book.add_sheet("Second").write(0, 0, 1)
     book.save(path)
+
+
+def record(number, data=b""):
+    return struct.pack("<HH", number, len(data)) + data
+
+
+def write_chart_sheet(path):
+    """A bare BIFF8 record stream: a worksheet of numbers and a chart sheet
+    whose series name them through the first EXTERNSHEET entry, with a
+    CONTINUE piece inside the chart."""
+    bof = lambda kind: record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0, 0, 0, 0))  # noqa: E731
+    stream = bof(0x0005)
+    stream += record(0x0085, struct.pack("<IBBBB", 0, 0, 0, 4, 0) + b"Data")
+    stream += record(0x0085, struct.pack("<IBBBB", 0, 0, 2, 5, 0) + b"Graph")
+    stream += record(0x01AE, struct.pack("<HH", 2, 0x0401))  # the workbook's own SUPBOOK
+    stream += record(0x0017, struct.pack("<HHhh", 1, 0, 0, 0))
+    stream += record(0x000A)
+    stream += bof(0x0010)
+    for row in range(3):
+        stream += record(0x0203, struct.pack("<HHHd", row, 0, 15, row + 1.0))
+    stream += record(0x000A)
+    area = struct.pack("<BHHHHH", 0x3B, 0, 0, 2, 0, 0)
+    stream += bof(0x0020)
+    stream += record(0x1002, bytes(16))
+    stream += record(0x1051, struct.pack("<BBHHH", 1, 2, 0, 0, len(area)) + area)
+    stream += record(0x100D, b"\x00\x00\x03\x00ABC")
+    stream += record(0x003C, b"\x01\x02")
+    stream += record(0x000A)
+    with open(path, "wb") as out:
+        out.write(stream)
 
 
 def write_office(work, source):
@@ -103,12 +135,15 @@ def main(argv):
             files[name] = path
         with Office(work) as office:
             files["lo_drawing"] = make_workbook(office, work)
+        files["chart_sheet"] = os.path.join(work, "chart_sheet.xls")
+        write_chart_sheet(files["chart_sheet"])
         os.makedirs(args.directory, exist_ok=True)
         seeds = (("xlwt", NO_PASSWORD), ("lx_biff8", NO_PASSWORD), ("lx_biff8", OTHER_FORMAT),
                  ("lx_biff5", NO_PASSWORD), ("lx_biff5", OTHER_FORMAT), ("lo_plain", EMPTY_PASSWORD),
                  ("lo_rc4_fuzz", FUZZ_PASSWORD), ("lo_rc4_default", NO_PASSWORD),
                  ("gnumeric_biff8", NO_PASSWORD), ("gnumeric_biff7", OTHER_FORMAT),
-                 ("lo_drawing", NO_PASSWORD), ("lo_drawing", OTHER_FORMAT))
+                 ("lo_drawing", NO_PASSWORD), ("lo_drawing", OTHER_FORMAT), ("chart_sheet", NO_PASSWORD),
+                 ("chart_sheet", OTHER_FORMAT))
         for name, mode in seeds:
             with open(files[name], "rb") as source_file:
                 data = source_file.read()
