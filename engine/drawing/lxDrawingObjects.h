@@ -4,6 +4,7 @@
 // DrawingBookObjects.
 #pragma once
 
+#include "lxComments.h"
 #include "lxDraw.h"
 #include "lxHandle.h"
 #include "lxSheetObjects.h"
@@ -19,10 +20,23 @@ class TXLSDrawingObjects final : public TXLSSheetObjects {
   IXLSWorksheet& Sheet() const { return sheet_; }
   // The sheet's drawing: its shapes (comments, pictures, charts, controls).
   TMsoDrawing& Drawing() { return drawing_; }
+  // The sheet's comments, over the drawing's comment boxes.
+  TXLSComments& Comments() { return comments_; }
+
+  void ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  void ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow, int32_t rowOffset,
+                 int32_t columnOffset) override;
+  IXLSComment* GetOrAddComment(int32_t row, int32_t column) override;
+  IXLSComment* FindComment(int32_t row, int32_t column) override;
+  void DeleteComments(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  std::vector<TCommentCopy> CommentsIn(int32_t firstRow, int32_t firstColumn, int32_t lastColumn,
+                                       int32_t lastRow) override;
 
  private:
   IXLSWorksheet& sheet_;
   TMsoDrawing drawing_;
+  // After the drawing: the comments go first, letting go of its boxes.
+  TXLSComments comments_{drawing_};
 };
 
 // One workbook's drawing objects.
