@@ -16,9 +16,7 @@ bool InRect(int32_t row, int32_t column, int32_t firstRow, int32_t firstColumn, 
 
 // Moves a read anchor's cells by the offsets, keeping it on the sheet.
 void ShiftAnchor(TMsoFbtClientAnchor& anchor, int32_t rowOffset, int32_t columnOffset) {
-  auto move = [](uint16_t& at, int32_t by, int32_t max) {
-    at = static_cast<uint16_t>(std::clamp(at + by, 0, max));
-  };
+  auto move = [](uint16_t& at, int32_t by, int32_t max) { at = static_cast<uint16_t>(std::clamp(at + by, 0, max)); };
   move(anchor.FirstRow, rowOffset, kXLSMaxRow);
   move(anchor.LastRow, rowOffset, kXLSMaxRow);
   move(anchor.FirstColumn, columnOffset, kXLSMaxColumn);
@@ -116,7 +114,8 @@ void TXLSComments::ShiftComments(int32_t firstRow, int32_t firstColumn, int32_t 
     const uint32_t key = Key(comment->Box()->Row(), comment->Box()->Column());
     const auto found = byCell_.find(key);
     if (found != byCell_.end() && found->second != comment) {
-      const auto at = std::find_if(items_.begin(), items_.end(), [&](const auto& item) { return item.Get() == found->second; });
+      const auto at =
+          std::find_if(items_.begin(), items_.end(), [&](const auto& item) { return item.Get() == found->second; });
       if (at != items_.end()) Remove(static_cast<size_t>(at - items_.begin()));
     }
     byCell_[key] = comment;

@@ -84,12 +84,11 @@ TEST(Comments, FollowTheirCells) {
       {"copy with comments, repeated and replacing",
        [](IXLSWorksheet& s) { At(s, "C3:D4")->Copy(At(s, "G1:J4").Get(), kCopyAll); },
        "G1=c I1=c H2=d J2=d C3=c G3=c I3=c D4=d E4=e H4=d J4=d #11"},
-      {"copy without the flag leaves them",
-       [](IXLSWorksheet& s) { At(s, "C3")->Copy(At(s, "E4").Get(), kCopyValues); }, "C3=c D4=d E4=e #3"},
+      {"copy without the flag leaves them", [](IXLSWorksheet& s) { At(s, "C3")->Copy(At(s, "E4").Get(), kCopyValues); },
+       "C3=c D4=d E4=e #3"},
       {"copy of a cell without comment removes the destination's",
        [](IXLSWorksheet& s) { At(s, "A1")->Copy(At(s, "E4").Get(), kCopyComments); }, "C3=c D4=d #2"},
-      {"cut moves them", [](IXLSWorksheet& s) { At(s, "C3:D4")->Cut(At(s, "D4:E5").Get(), kCopyAll); },
-       "D4=c E5=d #2"},
+      {"cut moves them", [](IXLSWorksheet& s) { At(s, "C3:D4")->Cut(At(s, "D4:E5").Get(), kCopyAll); }, "D4=c E5=d #2"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
