@@ -113,7 +113,8 @@ int32_t TXLSGlobalsWriter::WriteWorkbook() {
     entry->parts = partsSource_(*entry->sheet);
     if (entry->sheet->Selected()) ++selectedCount_;
     const TXLSPageSetup* setup = entry->parts.pageSetup;
-    if (context_.biff8 && setup && (setup->HasPrintArea() || setup->HasPrintTitles())) {
+    if (context_.biff8 &&
+        ((setup && (setup->HasPrintArea() || setup->HasPrintTitles())) || ValidAutofilter(*entry->sheet) != nullptr)) {
       const int32_t id = entry->sheet->Identifier();
       entry->externEntry = externSheets_->FindOrAddSheetIdentifiers(id, id);
     }
@@ -263,12 +264,20 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
   for (const auto& entry : sheets_) order.push_back(entry.get());
   std::stable_sort(order.begin(), order.end(),
                    [](const TSheetEntry* a, const TSheetEntry* b) { return a->sheet->Name() < b->sheet->Name(); });
-  for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles}) {
+  for (const uint8_t code : {kBuiltInPrintArea, kBuiltInPrintTitles, kBuiltInFilterDatabase}) {
     for (const TSheetEntry* entry : order) {
       const TXLSPageSetup* setup = entry->parts.pageSetup;
-      if (!setup) continue;
       std::vector<TXLSNameArea> areas;
-      if (code == kBuiltInPrintArea) {
+      uint16_t options = kNameOptionBuiltIn;
+      if (code == kBuiltInFilterDatabase) {
+        const TXLSAutofilter* filter = ValidAutofilter(*entry->sheet);
+        if (!filter) continue;
+        areas.push_back(
+            {filter->HeaderRow() - 1, filter->LastRow() - 1, filter->FirstColumn() - 1, filter->LastColumn() - 1});
+        options |= kNameOptionHidden;
+      } else if (!setup) {
+        continue;
+      } else if (code == kBuiltInPrintArea) {
         if (!setup->HasPrintArea()) continue;
         areas.push_back({setup->PrintAreaFirstRow(), setup->PrintAreaLastRow(), setup->PrintAreaFirstColumn(),
                          setup->PrintAreaLastColumn()});
@@ -285,7 +294,7 @@ int32_t TXLSGlobalsWriter::WriteBuiltInNames(TXLSBlobList& list) {
         refIndex = externSheets_->RefIndex(entry->externEntry);
         if (refIndex < 1) return kResultFail;
       }
-      auto record = BuildBuiltInName(code, kNameOptionBuiltIn, entry->sheet->Index(), refIndex, areas, biff8);
+      auto record = BuildBuiltInName(code, options, entry->sheet->Index(), refIndex, areas, biff8);
       AddGlobalRecord(list, std::move(record));
     }
   }

@@ -640,6 +640,12 @@ void TXLSSheetWriter::WriteSheetRecords(uint32_t streamPosition) {
   delta->AddDouble(kCalcDelta);
   settings.push_back(std::move(delta));
   settings.push_back(WordRecord(kRecSaveRecalc, 1));
+  if (sheet_.SheetObjects()) {
+    const TXLSAutofilter& filter = DrawingObjects(sheet_).Autofilter();
+    settings.push_back(filter.BuildFilterMode());
+    settings.push_back(filter.BuildFilterInfo());
+    filter.WriteItems(settings, biff8);
+  }
   settings.push_back(WordRecord(kRecDefColWidth, kDefColWidthCharacters));
   for (auto& record : settings) AddSheetRecord(std::move(record), lkSettings);
   settings.clear();
@@ -790,6 +796,12 @@ void TXLSSheetWriter::WriteTail() {
   // BIFF5 has no hyperlink records; the hyperlinks stay in the model.
   if (biff8 && sheet_.HyperlinkList()) {
     for (auto& record : sheet_.HyperlinkList()->BuildRecords(context_.maxRecordData)) tail.push_back(std::move(record));
+  }
+  if (biff8 && sheet_.SheetObjects()) {
+    TXLSDrawingObjects& objects = DrawingObjects(sheet_);
+    TXLSCalculator& calculator = WorkbookCalculator(*sheet_.Workbook());
+    objects.CondFormatter().Write(tail, calculator);
+    objects.DataValidator().Write(tail, calculator);
   }
   if (biff8 && parts_.protect) tail.push_back(BuildSheetProtectionRecord(*parts_.protect));
   tail.push_back(BuildEOFRecord());

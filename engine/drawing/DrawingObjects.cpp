@@ -20,6 +20,12 @@ TXLSDrawingObjects::TXLSDrawingObjects(IXLSWorksheet& sheet) : sheet_(sheet) {
                           if (rows.RowHidden(row)) return 0.0;
                           return std::nearbyint(rows.RowHeight(row) * 100) / 100;
                         }});
+  // The filter asks the drawing for its arrows; arrows read from a file
+  // are given to the filter.
+  autofilter_.SetArrows(this);
+  drawing_.SetArrowFound([this](uint16_t row, uint16_t column, TMsoShapeContainer& arrow) {
+    autofilter_.ArrowFound(row, column, arrow.ObjectId());
+  });
 }
 
 namespace {
@@ -29,15 +35,6 @@ bool OnSheet(int32_t row, int32_t column) {
 }
 
 }  // namespace
-
-void TXLSDrawingObjects::ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {
-  comments_.DeleteComments(firstRow, firstColumn, lastColumn, lastRow);
-}
-
-void TXLSDrawingObjects::ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow,
-                                   int32_t rowOffset, int32_t columnOffset) {
-  comments_.ShiftComments(firstRow, firstColumn, lastColumn, lastRow, rowOffset, columnOffset);
-}
 
 IXLSComment* TXLSDrawingObjects::GetOrAddComment(int32_t row, int32_t column) {
   if (!OnSheet(row, column)) return nullptr;

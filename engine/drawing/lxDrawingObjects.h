@@ -5,14 +5,18 @@
 #pragma once
 
 #include "lxComments.h"
+#include "lxCondFormat.h"
+#include "lxDataCheck.h"
 #include "lxDraw.h"
+#include "lxFilter.h"
 #include "lxHandle.h"
 #include "lxSheetObjects.h"
 
 namespace lx {
 
-// One worksheet's shapes, comments, rules and filter.
-class TXLSDrawingObjects final : public TXLSSheetObjects {
+// One worksheet's shapes, comments, rules and filter. The filter's
+// drop-down arrows are combo boxes of the sheet's drawing.
+class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterArrows {
  public:
   // sheet is not owned; it owns these objects.
   explicit TXLSDrawingObjects(IXLSWorksheet& sheet);
@@ -22,19 +26,35 @@ class TXLSDrawingObjects final : public TXLSSheetObjects {
   TMsoDrawing& Drawing() { return drawing_; }
   // The sheet's comments, over the drawing's comment boxes.
   TXLSComments& Comments() { return comments_; }
-
-  void ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
-  void ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow, int32_t rowOffset,
-                 int32_t columnOffset) override;
   IXLSComment* GetOrAddComment(int32_t row, int32_t column) override;
   IXLSComment* FindComment(int32_t row, int32_t column) override;
   void DeleteComments(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
   std::vector<TCommentCopy> CommentsIn(int32_t firstRow, int32_t firstColumn, int32_t lastColumn,
                                        int32_t lastRow) override;
 
+  // Conditional formats, data validation and the autofilter (lxCondFormat.h,
+  // lxDataCheck.h, lxFilter.h).
+  TCondFormatter& CondFormatter() { return condFormatter_; }
+  TDataValidator& DataValidator() { return dataValidator_; }
+  TXLSAutofilter& Autofilter() { return autofilter_; }
+
+  // Cleared cells take their comments, conditional formats and validations
+  // with them; moved cells move them.
+  void ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  void ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow, int32_t rowOffset,
+                 int32_t columnOffset) override;
+  // Removes the sheet's filter, or makes one over the rectangle.
+  void AutoFilter(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  // The filter's arrows, numbered by their object identifiers.
+  int32_t AddAutoFilterArrow(int32_t row, int32_t column) override;
+  void RemoveAutoFilterArrow(int32_t arrow) override;
+
  private:
   IXLSWorksheet& sheet_;
   TMsoDrawing drawing_;
+  TCondFormatter condFormatter_;
+  TDataValidator dataValidator_;
+  TXLSAutofilter autofilter_;
   // After the drawing: the comments go first, letting go of its boxes.
   TXLSComments comments_{drawing_};
 };

@@ -189,6 +189,9 @@ class TXLSCalculator {
   void SetBiff5(bool biff5) { formula_.SetBiff5(biff5); }
   bool Biff5() const { return formula_.Biff5(); }
   const TXLSFormula& Formula() const { return formula_; }
+  // How relative references are encoded: 'A' as positions, 'B' as offsets
+  // (the conditional-format and validation rules, while they are written).
+  void SetReferenceMode(char mode) { formula_.SetReferenceMode(mode); }
 
   // The formula of text (without its "=") on the sheet with identifier
   // sheetIdentifier (0: none), or null when the text does not compile.

@@ -160,6 +160,11 @@ XLSPtr<IXLSComment> TXLSRange::Comment() {
   return objects ? XLSPtr<IXLSComment>(objects->FindComment(firstRow_, firstColumn_)) : nullptr;
 }
 
+void TXLSRange::AutoFilter() {
+  if (TXLSSheetObjects* objects = sheet_->GetSheetObjects())
+    objects->AutoFilter(firstRow_, firstColumn_, lastColumn_, lastRow_);
+}
+
 // ---------------------------------------------------------------- copying
 
 void TXLSRange::Cut(IXLSRange* destination, int32_t what) {

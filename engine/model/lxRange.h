@@ -161,7 +161,7 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void ExpandToMergedAreas() override;
   void ShrinkToWholeMergedAreas() override;
   bool HasFormula() override;
-  void AutoFilter() override {}
+  void AutoFilter() override;
   void Reserved47() override {}
   void Reserved48(int32_t) override {}
   void Reserved49(const TVariant&) override {}

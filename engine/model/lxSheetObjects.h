@@ -32,6 +32,9 @@ class TXLSSheetObjects {
   // above them, columns left of them): objects bound to them follow.
   virtual void ShiftArea(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/,
                          int32_t /*rowOffset*/, int32_t /*columnOffset*/) {}
+  // A range's AutoFilter: the sheet's filter goes, or one is made over the
+  // rectangle when the sheet has none.
+  virtual void AutoFilter(int32_t /*firstRow*/, int32_t /*firstColumn*/, int32_t /*lastColumn*/, int32_t /*lastRow*/) {}
 
   // Comments. The pointers returned are borrowed: the caller takes its own
   // reference.

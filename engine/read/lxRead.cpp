@@ -605,7 +605,9 @@ void TXLSReader::ReadName(std::span<const uint8_t> data) {
   TXLSSystemName name;
   name.builtIn = f.U8(biff8 ? 15 : 14);
   name.sheet = f.U16(biff8 ? 8 : 6);
-  if (name.sheet == 0 || (name.builtIn != 6 && name.builtIn != 7)) return;
+  if (name.sheet == 0 || (name.builtIn != kBuiltInPrintArea && name.builtIn != kBuiltInPrintTitles &&
+                          name.builtIn != kBuiltInFilterDatabase))
+    return;
   const bool two = size == (biff8 ? 42u : 61u);
   auto area = [&](size_t at) {
     TXLSSystemName one = name;
@@ -1037,6 +1039,32 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
     case rec::kHLink:
       ReadHyperlink(group, data);
       break;
+    case kRecCondFmt:
+    case kRecCF:
+      // Conditional formats and validations exist in BIFF8 files only.
+      if (version_ >= kBiff8) return DrawingObjects(*sheet_).CondFormatter().ReadRecord(number, data, Calculator());
+      break;
+    case kRecDVal:
+    case kRecDV:
+      if (version_ >= kBiff8) {
+        TXLSDrawingObjects& objects = DrawingObjects(*sheet_);
+        const int32_t result = objects.DataValidator().ReadRecord(number, data, Calculator());
+        // The drop-down list box DVAL names is made again by whoever opens
+        // the file: its shape is not kept.
+        if (number == kRecDVal && objects.DataValidator().DropDownObject() <= 0xFFFF) {
+          if (const TMsoShapeContainer* box =
+                  objects.Drawing().FindObject(static_cast<uint16_t>(objects.DataValidator().DropDownObject())))
+            objects.Drawing().RemoveShape(box);
+        }
+        return result;
+      }
+      break;
+    case kRecAutoFilterInfo:
+      if (f.U16(0) != 0) DrawingObjects(*sheet_).Autofilter().SetColumnCount(f.U16(0));
+      break;
+    case kRecAutoFilter:
+      if (sheet_->SheetObjects()) return DrawingObjects(*sheet_).Autofilter().ReadAutoFilter(data, version_ >= kBiff8);
+      break;
     case rec::kHLinkTooltip:
       if (TXLSCustomHyperlinks* links = sheet_->HyperlinkList()) {
         links->ReadHyperlinkTooltip(data.data(), static_cast<uint32_t>(data.size()));
@@ -1159,6 +1187,13 @@ void TXLSReader::Finish() {
   for (const TXLSSystemName& name : systemNames_) {
     IXLSWorksheet* sheet = sheets.Item(name.sheet);
     if (!sheet) continue;
+    if (name.builtIn == kBuiltInFilterDatabase) {
+      // The block of the sheet's autofilter, when the sheet has one.
+      if (sheet->SheetObjects())
+        DrawingObjects(*sheet).Autofilter().SetBounds(name.firstRow + 1, name.firstColumn + 1, name.lastColumn + 1,
+                                                      name.lastRow + 1);
+      continue;
+    }
     TXLSPageSetup& setup = sheet->PageSetup();
     if (name.builtIn == kBuiltInPrintArea) {
       setup.SetPrintAreaCells(name.firstRow, name.firstColumn, name.lastColumn, name.lastRow);

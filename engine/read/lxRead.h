@@ -36,9 +36,10 @@ class TXLSWorkbook;
 // The stream ended inside a substream (its EOF record is missing).
 inline constexpr int32_t kResultStreamEndsInSubstream = 100;
 
-// A built-in print name kept until the sheets are all read.
+// A built-in print or filter-database name kept until the sheets are all
+// read.
 struct TXLSSystemName {
-  int32_t builtIn = 0;  // 6 print area, 7 print titles
+  int32_t builtIn = 0;  // 6 print area, 7 print titles, 13 filter database
   int32_t sheet = 0;    // 1-based sheet number
   int32_t firstRow = -1;
   int32_t lastRow = -1;
