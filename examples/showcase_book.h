@@ -85,6 +85,9 @@ inline void FillValues(IXLSWorksheet& sheet) {
   cell(15, 2)->SetNumberFormat(u"0.000\" units\"");
   sheet.Range(u"A1", u"A1")->SetColumnWidth(TVariant(18.0));
   sheet.Range(u"B1", u"B1")->SetColumnWidth(TVariant(24.0));
+  // Comments: one in Cyrillic, one over several lines.
+  (void)cell(10, 2)->AddComment(u"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440");
+  (void)cell(2, 2)->AddComment(u"The answer\nto everything\nin three lines");
 }
 
 inline void FillFormats(IXLSWorksheet& sheet) {

@@ -29,6 +29,40 @@ TXLSDrawingObjects::TXLSDrawingObjects(IXLSWorksheet& sheet) : sheet_(sheet) {
   });
 }
 
+namespace {
+
+bool OnSheet(int32_t row, int32_t column) {
+  return row >= 0 && row <= kXLSMaxRow && column >= 0 && column <= kXLSMaxColumn;
+}
+
+}  // namespace
+
+IXLSComment* TXLSDrawingObjects::GetOrAddComment(int32_t row, int32_t column) {
+  if (!OnSheet(row, column)) return nullptr;
+  return &comments_.GetOrAddComment(static_cast<uint16_t>(row), static_cast<uint16_t>(column));
+}
+
+IXLSComment* TXLSDrawingObjects::FindComment(int32_t row, int32_t column) {
+  if (!OnSheet(row, column)) return nullptr;
+  return comments_.FindComment(static_cast<uint16_t>(row), static_cast<uint16_t>(column));
+}
+
+void TXLSDrawingObjects::DeleteComments(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {
+  comments_.DeleteComments(firstRow, firstColumn, lastColumn, lastRow);
+}
+
+std::vector<TCommentCopy> TXLSDrawingObjects::CommentsIn(int32_t firstRow, int32_t firstColumn, int32_t lastColumn,
+                                                         int32_t lastRow) {
+  std::vector<TCommentCopy> found;
+  for (size_t i = 1; i <= comments_.Count(); ++i) {
+    TXLSComment& comment = comments_.Item(i);
+    if (comment.Row() >= firstRow && comment.Column() >= firstColumn && (lastRow < 0 || comment.Row() <= lastRow) &&
+        (lastColumn < 0 || comment.Column() <= lastColumn))
+      found.push_back({comment.Row(), comment.Column(), comment.Text()});
+  }
+  return found;
+}
+
 // Only this layer makes the objects the model holds, so the model's base
 // pointers always point at these classes.
 

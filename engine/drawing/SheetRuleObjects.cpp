@@ -8,6 +8,7 @@ void TXLSDrawingObjects::ClearArea(int32_t firstRow, int32_t firstColumn, int32_
   const TXLSAreaBounds cut{firstRow, firstColumn, lastColumn, lastRow};
   condFormatter_.ClearArea(cut);
   dataValidator_.ClearArea(cut);
+  comments_.DeleteComments(firstRow, firstColumn, lastColumn, lastRow);
 }
 
 void TXLSDrawingObjects::ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow,
@@ -15,6 +16,7 @@ void TXLSDrawingObjects::ShiftArea(int32_t firstRow, int32_t firstColumn, int32_
   const TXLSAreaBounds block{firstRow, firstColumn, lastColumn, lastRow};
   condFormatter_.ShiftArea(block, rowOffset, columnOffset);
   dataValidator_.ShiftArea(block, rowOffset, columnOffset);
+  comments_.ShiftComments(firstRow, firstColumn, lastColumn, lastRow, rowOffset, columnOffset);
 }
 
 void TXLSDrawingObjects::AutoFilter(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) {

@@ -4,6 +4,7 @@
 // DrawingBookObjects.
 #pragma once
 
+#include "lxComments.h"
 #include "lxCondFormat.h"
 #include "lxDataCheck.h"
 #include "lxDraw.h"
@@ -27,6 +28,13 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   // that chart in a BIFF8 save. Null for a worksheet.
   const TXLSCustomChart* ChartSheet() const { return chartSheet_.get(); }
   void SetChartSheet(std::unique_ptr<TXLSCustomChart> chart) { chartSheet_ = std::move(chart); }
+  // The sheet's comments, over the drawing's comment boxes.
+  TXLSComments& Comments() { return comments_; }
+  IXLSComment* GetOrAddComment(int32_t row, int32_t column) override;
+  IXLSComment* FindComment(int32_t row, int32_t column) override;
+  void DeleteComments(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
+  std::vector<TCommentCopy> CommentsIn(int32_t firstRow, int32_t firstColumn, int32_t lastColumn,
+                                       int32_t lastRow) override;
 
   // Conditional formats, data validation and the autofilter (lxCondFormat.h,
   // lxDataCheck.h, lxFilter.h).
@@ -34,8 +42,8 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   TDataValidator& DataValidator() { return dataValidator_; }
   TXLSAutofilter& Autofilter() { return autofilter_; }
 
-  // Cleared cells take their conditional formats and validations with them;
-  // moved cells move them.
+  // Cleared cells take their comments, conditional formats and validations
+  // with them; moved cells move them.
   void ClearArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow) override;
   void ShiftArea(int32_t firstRow, int32_t firstColumn, int32_t lastColumn, int32_t lastRow, int32_t rowOffset,
                  int32_t columnOffset) override;
@@ -52,6 +60,8 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   TDataValidator dataValidator_;
   TXLSAutofilter autofilter_;
   std::unique_ptr<TXLSCustomChart> chartSheet_;
+  // After the drawing: the comments go first, letting go of its boxes.
+  TXLSComments comments_{drawing_};
 };
 
 // One workbook's drawing objects.

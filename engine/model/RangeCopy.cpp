@@ -86,6 +86,8 @@ void MoveCell(IXLSWorksheet* sheet, int32_t sr, int32_t sc, int32_t dr, int32_t 
 
 void TXLSRange::ClearCell(int32_t row, int32_t column, int32_t what) {
   if (!Inside(row, column)) return;
+  if (what & kCopyComments)
+    if (TXLSSheetObjects* objects = sheet_->SheetObjects()) objects->DeleteComments(row, column, column, row);
   TXLSCellHeap& cells = sheet_->CellHeap();
   TlxFormatList& formats = Formats();
   TXLSCellRef* cell = cells.FindCell(row, column);
@@ -133,6 +135,29 @@ void TXLSRange::Clear() {
   if (TXLSSheetObjects* objects = sheet_->SheetObjects())
     objects->ClearArea(firstRow_, firstColumn_, lastColumn_, lastRow_);
   sheet_->Workbook()->RaiseGeneration();
+}
+
+// ---------------------------------------------------------------- comments
+
+XLSPtr<IXLSComment> TXLSRange::AddComment() {
+  TXLSSheetObjects* objects = sheet_->GetSheetObjects();
+  return objects ? XLSPtr<IXLSComment>(objects->GetOrAddComment(firstRow_, firstColumn_)) : nullptr;
+}
+
+XLSPtr<IXLSComment> TXLSRange::AddComment(const WideString& text) {
+  XLSPtr<IXLSComment> comment = AddComment();
+  if (comment) comment->SetText(text);
+  return comment;
+}
+
+void TXLSRange::ClearComments() {
+  if (TXLSSheetObjects* objects = sheet_->SheetObjects())
+    objects->DeleteComments(firstRow_, firstColumn_, lastColumn_, lastRow_);
+}
+
+XLSPtr<IXLSComment> TXLSRange::Comment() {
+  TXLSSheetObjects* objects = sheet_->SheetObjects();
+  return objects ? XLSPtr<IXLSComment>(objects->FindComment(firstRow_, firstColumn_)) : nullptr;
 }
 
 void TXLSRange::AutoFilter() {
@@ -262,6 +287,23 @@ void TXLSRange::CopyFrom(IXLSRange* sourceRange, int32_t what, bool keepSource) 
     }
   }
   if (what & kCopyValues) toBook->RaiseGeneration();
+
+  // Comments: the destination takes the source's, repeated as the cells
+  // are; destination cells whose source has none lose theirs. The source's
+  // are collected first, as the copy may overlap them.
+  if (what & kCopyComments) {
+    std::vector<TCommentCopy> comments;
+    if (TXLSSheetObjects* objects = from->SheetObjects())
+      comments = objects->CommentsIn(sTop, sLeft, sLeft + sColumns - 1, sTop + sRows - 1);
+    TXLSSheetObjects* objects = comments.empty() ? sheet_->SheetObjects() : sheet_->GetSheetObjects();
+    if (objects) {
+      objects->DeleteComments(firstRow_, firstColumn_, lastColumn_, lastRow_);
+      for (const TCommentCopy& comment : comments)
+        for (int32_t r = firstRow_ + comment.Row - sTop; r <= lastRow_; r += sRows)
+          for (int32_t c = firstColumn_ + comment.Column - sLeft; c <= lastColumn_; c += sColumns)
+            if (IXLSComment* made = objects->GetOrAddComment(r, c)) made->SetText(comment.Text);
+    }
+  }
 
   if (!keepSource) {
     for (int32_t r = sTop; r < sTop + sRows; ++r)

@@ -77,7 +77,20 @@ inline constexpr const char* kInvalidIndexError = "Invalid row/column index";
 class IXLSFont;      // lxStyle.h
 class IXLSInterior;  // lxStyle.h
 class IXLSBorders;   // lxStyle.h
-class IXLSComment : public IXLSUnknown {};
+// A cell comment (the drawing layer's comment box over a cell).
+class IXLSComment : public IXLSUnknown {
+ public:
+  // The comment's text.
+  virtual WideString Text() = 0;  // 3
+  // Replaces the comment's text.
+  virtual void SetText(const WideString& text) = 0;  // 4
+  // The cell's row, 0-based; -1 once the comment was deleted.
+  virtual int32_t Row() = 0;  // 5
+  // The cell's column, 0-based; -1 once the comment was deleted.
+  virtual int32_t Column() = 0;  // 6
+  // The author kept with the comment.
+  virtual WideString Author() = 0;  // 7
+};
 
 // ---------------------------------------------------------------- names and hyperlinks
 

@@ -177,10 +177,10 @@ class TXLSRange final : public TXLSInterfaced<TXLSPlainView, TXLSRowView, TXLSCo
   void Copy(IXLSRange* destination) override { Copy(destination, kCopyAll); }
   void Cut(IXLSRange* destination, int32_t what) override;
   void Copy(IXLSRange* destination, int32_t what) override;
-  XLSPtr<IXLSComment> AddComment() override { return {}; }
-  XLSPtr<IXLSComment> AddComment(const WideString&) override { return {}; }
-  void ClearComments() override {}
-  XLSPtr<IXLSComment> Comment() override { return {}; }
+  XLSPtr<IXLSComment> AddComment() override;
+  XLSPtr<IXLSComment> AddComment(const WideString& text) override;
+  void ClearComments() override;
+  XLSPtr<IXLSComment> Comment() override;
   XLSPtr<IXLSHyperlinks> Hyperlinks() override;
   int32_t FirstColumn() override { return firstColumn_; }
   int32_t LastColumn() override { return lastColumn_; }

@@ -42,6 +42,10 @@ VALUES[(13, 2)] = (NUMBER, 0.25)
 VALUES[(13, 3)] = (NUMBER, 12345.678)
 VALUES_SHAPE = (15, 4)
 
+# Comments of sheet "Values": (row, column) 0-based -> text
+COMMENTS = {(9, 1): "\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440",
+            (1, 1): "The answer\nto everything\nin three lines"}
+
 NUMBER_FORMATS = {  # sheet Values
     (5, 1): "yyyy-mm-dd",
     (13, 1): "#,##0.00",

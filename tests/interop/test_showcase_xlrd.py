@@ -3,7 +3,8 @@ formatting_info=True without a warning and finds, cell by cell, the values and
 types the program wrote, and the fonts, fills, borders, alignment, number
 formats, merged ranges, column and row sizes, outline levels and sheet
 visibility of its formatted cells, the frozen top row, the print area and
-titles, and the one sheet the window shows."""
+titles, the one sheet the window shows, and the comments with their texts
+and cells."""
 import argparse
 import io
 import shutil
@@ -127,6 +128,10 @@ def check_file(path, biff):
     check(strings.panes_are_frozen == 1 and strings.horz_split_pos == 1 and strings.vert_split_pos == 0,
           "BIFF%d Strings: panes %r" % (biff, (strings.panes_are_frozen, strings.horz_split_pos, strings.vert_split_pos)))
     check_number_formats(book, book.sheet_by_name("Values"), biff)
+    # Comments: BIFF8 keeps them in the drawing, BIFF5 in plain notes.
+    notes = {cell: note.text for cell, note in book.sheet_by_name("Values").cell_note_map.items()}
+    expected = {cell: E.text_as_written(text, biff) for cell, text in E.COMMENTS.items()}
+    check(notes == expected, "BIFF%d Values: comments %r" % (biff, notes))
 
 
 def main():
