@@ -1,6 +1,7 @@
 // Row and column records and the unit conversions of heights and widths.
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "lxCellHeap.h"
 #include "lxFormat.h"
@@ -53,14 +54,14 @@ TXLSRowInfoList::~TXLSRowInfoList() = default;
 
 TXLSRowInfo* TXLSRowInfoList::Find(int32_t row) const {
   if (row < 0 || row > kXLSMaxRow) return nullptr;
-  TBlock* block = blocks_[row >> 8].get();
+  TBlock* block = blocks_[row >> 8];
   return block && block->present[row & 0xFF] ? &block->rows[row & 0xFF] : nullptr;
 }
 
 TXLSRowInfo* TXLSRowInfoList::Get(int32_t row) {
   if (row < 0 || row > kXLSMaxRow) return nullptr;
   auto& block = blocks_[row >> 8];
-  if (!block) block = std::make_unique<TBlock>();
+  if (!block) block = new (storage_.Take(sizeof(TBlock))) TBlock();
   TXLSRowInfo* slot = &block->rows[row & 0xFF];
   if (!block->present[row & 0xFF]) {
     block->present.set(row & 0xFF);
@@ -76,7 +77,7 @@ TXLSRowInfo* TXLSRowInfoList::Get(int32_t row) {
 
 void TXLSRowInfoList::Remove(int32_t row) {
   if (row < 0 || row > kXLSMaxRow) return;
-  TBlock* block = blocks_[row >> 8].get();
+  TBlock* block = blocks_[row >> 8];
   if (!block || !block->present[row & 0xFF]) return;
   formats_->MoveReference(block->rows[row & 0xFF].FormatIndex, 0);
   block->rows[row & 0xFF] = TXLSRowInfo{};

@@ -25,6 +25,7 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "lxLargePages.h"
@@ -210,13 +211,17 @@ class TXLSRowInfoList {
 
  private:
   // The records of 256 rows, held in place (no allocation per row); a
-  // record exists where its bit is set.
+  // record exists where its bit is set. Blocks are carved from storage_ and
+  // live as long as the list.
   struct TBlock {
     std::array<TXLSRowInfo, 256> rows;
     std::bitset<256> present;
   };
+  // The carver frees blocks without running destructors.
+  static_assert(std::is_trivially_destructible_v<TBlock>);
   TlxFormatList* formats_;  // not owned
-  std::array<std::unique_ptr<TBlock>, 256> blocks_;
+  TLargeBlockCarver storage_{4096};
+  std::array<TBlock*, 256> blocks_{};
   TXLSRowInfo default_;
   int32_t firstRow_ = -1;
   int32_t lastRow_ = -1;
@@ -422,7 +427,10 @@ class TXLSCellHeap {
     TXLSCellRef** byColumn = nullptr;
     uint32_t count = 0;
   };
+  // The rows of 256 row numbers, carved from rowStorage_ when the first of
+  // them gets a cell; they live as long as the store.
   using TRowBlock = std::array<TRowCells, 256>;
+  static_assert(std::is_trivially_destructible_v<TRowBlock>);
 
   // The slot of a cell position, or nullptr outside the rows and columns
   // allocated so far.
@@ -431,7 +439,8 @@ class TXLSCellHeap {
   IXLSWorksheet* sheet_;  // not owned
   TXLSCellArena arena_;
   TXLSSlotArena slots_;
-  std::array<std::unique_ptr<TRowBlock>, 256> top_;
+  TLargeBlockCarver rowStorage_{4096};
+  std::array<TRowBlock*, 256> top_{};
   bool hasCells_ = false;
   int32_t firstRow_ = 0;
   int32_t lastRow_ = 0;

@@ -67,7 +67,7 @@ void TLargeBlockCarver::NewBlock(size_t bytes) {
   while (size < bytes) size *= 2;
   blocks_.emplace_back(size);
   used_ = 0;
-  nextBlock_ = size * 2 < kLargePageSize ? size * 2 : kLargePageSize;
+  nextBlock_ = size < kLastDoubledBlock ? size * 2 : kLargePageSize;
 }
 
 size_t LargeBlockBytesMapped() noexcept { return mappedBytes.load(std::memory_order_relaxed); }

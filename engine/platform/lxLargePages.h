@@ -70,17 +70,24 @@ class TLargeBlock {
 };
 
 // Hands out slices of large blocks to storage that only grows: the blocks
-// double from `firstBlock` bytes up to a large page, so small users stay
-// small and large ones cost few page faults. A slice lives as long as the
-// carver; a request that does not fit the rest of the last block starts a
-// new one (the rest is left).
+// double from `firstBlock` bytes while they stay small, then jump to whole
+// large pages, so small users stay small and large ones cost few page
+// faults (a block between a few hundred kilobytes and a large page would
+// come from the ordinary allocator and fault in every 4 KB page of it).
+// A slice lives as long as the carver and is aligned for any fundamental
+// type; a request that does not fit the rest of the last block starts a new
+// one (the rest is left).
 class TLargeBlockCarver {
  public:
   // A carver whose first block has firstBlock bytes.
   explicit TLargeBlockCarver(size_t firstBlock) : nextBlock_(firstBlock) {}
 
+  // The largest block that doubling gives; the next one is a large page.
+  static constexpr size_t kLastDoubledBlock = kLargePageSize / 16;
+
   // bytes at most kLargePageSize.
   void* Take(size_t bytes) {
+    bytes = (bytes + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
     if (blocks_.empty() || blocks_.back().Size() - used_ < bytes) NewBlock(bytes);
     void* slice = static_cast<char*>(blocks_.back().Data()) + used_;
     used_ += bytes;

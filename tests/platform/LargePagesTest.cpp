@@ -51,13 +51,14 @@ TEST(LargePages, OwnerAndAllocatorGiveTheMemoryBack) {
   EXPECT_EQ(LargeBlockBytesMapped(), before);
 }
 
-TEST(LargePages, CarvedSlicesNeverOverlap) {
+TEST(LargePages, CarvedSlicesAreAlignedAndNeverOverlap) {
   TLargeBlockCarver carver(4096);
   std::vector<std::pair<uint8_t*, size_t>> slices;
   // Slices that fill blocks unevenly, one larger than the next block would be.
-  for (size_t bytes : {1000u, 3000u, 1000u, 5000u, 100000u, 8u, 3000000u / 2}) {
+  for (size_t bytes : {1001u, 3000u, 1000u, 5003u, 100000u, 8u, 3000000u / 2}) {
     auto* slice = static_cast<uint8_t*>(carver.Take(bytes));
     ASSERT_NE(slice, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(slice) % alignof(std::max_align_t), 0u) << bytes;
     std::memset(slice, static_cast<int>(slices.size() + 1), bytes);
     slices.emplace_back(slice, bytes);
   }
