@@ -55,7 +55,8 @@ uint32_t TMSOPicture::Size() const {
   if (kept_) return record_.Size();
   uint32_t size = kBseHeaderSize + kMsoHeaderSize + 2 * static_cast<uint32_t>(name_.size());
   if (type_ != kBlipNone)
-    size += kMsoHeaderSize + kBlipIdSize + (IsMetafile() ? kMetafileHeaderSize : 1) + static_cast<uint32_t>(data_.size());
+    size +=
+        kMsoHeaderSize + kBlipIdSize + (IsMetafile() ? kMetafileHeaderSize : 1) + static_cast<uint32_t>(data_.size());
   return size;
 }
 
@@ -85,10 +86,10 @@ void TMSOPicture::WriteTo(TXLSBlob& blob) const {
       blob);
   blob.AddBytes(id.data(), kBlipIdSize);
   if (IsMetafile()) {
-    for (uint32_t field : {metafile_.UncompressedSize, static_cast<uint32_t>(metafile_.Left),
-                           static_cast<uint32_t>(metafile_.Top), static_cast<uint32_t>(metafile_.Right),
-                           static_cast<uint32_t>(metafile_.Bottom), metafile_.Width, metafile_.Height,
-                           metafile_.SavedSize})
+    for (uint32_t field :
+         {metafile_.UncompressedSize, static_cast<uint32_t>(metafile_.Left), static_cast<uint32_t>(metafile_.Top),
+          static_cast<uint32_t>(metafile_.Right), static_cast<uint32_t>(metafile_.Bottom), metafile_.Width,
+          metafile_.Height, metafile_.SavedSize})
       blob.AddDWord(field);
     blob.AddByte(metafile_.Compression);
     blob.AddByte(metafile_.Filter);

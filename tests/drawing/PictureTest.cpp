@@ -30,8 +30,8 @@ const std::string kAbc = "61 62 63";
 const std::string kMeta = "03000000 01000000 02000000 03000000 04000000 05000000 06000000 03000000 FE FE";
 
 // A type-0 entry: 44 bytes, no picture record.
-const std::string kEmptyEntry = "02 00 07 F0 24 00 00 00  00 00" + Repeat("11", 16) +
-                                "FF 00 00000000 03000000 00000000 00 00 88 02";
+const std::string kEmptyEntry =
+    "02 00 07 F0 24 00 00 00  00 00" + Repeat("11", 16) + "FF 00 00000000 03000000 00000000 00 00 88 02";
 const std::string kPngOut = "62 00 07 F0 40 00 00 00  06 06" + kAbcId + "FF 00 1C000000 01000000 00000000 00 00 88 02" +
                             "00 6E 1E F0 14 00 00 00" + kAbcId + "00" + kAbc;
 const std::string kJpegOut = "52 00 07 F0 42 00 00 00  05 05" + kAbcId +
@@ -46,28 +46,32 @@ TEST(PictureStore, EntriesWrittenWithTheirPicturesAndDigests) {
   } cases[] = {
       {"type 0", kEmptyEntry, kEmptyEntry, kBlipNone},
       // The tag byte and the identifiers as another writer left them.
-      {"PNG", "62 00 07 F0 40 00 00 00  06 06" + kZeroId + "FF 00 1C000000 01000000 00000000 00 00 00 00" +
-                  "00 6E 1E F0 14 00 00 00" + kZeroId + "FF" + kAbc,
+      {"PNG",
+       "62 00 07 F0 40 00 00 00  06 06" + kZeroId + "FF 00 1C000000 01000000 00000000 00 00 00 00" +
+           "00 6E 1E F0 14 00 00 00" + kZeroId + "FF" + kAbc,
        kPngOut, kBlipPng},
-      {"PNG with a second identifier", "62 00 07 F0 50 00 00 00  06 06" + kZeroId +
-                                           "FF 00 2C000000 01000000 00000000 00 00 00 00" + "10 6E 1E F0 24 00 00 00" +
-                                           Repeat("33", 16) + Repeat("44", 16) + "FF" + kAbc,
+      {"PNG with a second identifier",
+       "62 00 07 F0 50 00 00 00  06 06" + kZeroId + "FF 00 2C000000 01000000 00000000 00 00 00 00" +
+           "10 6E 1E F0 24 00 00 00" + Repeat("33", 16) + Repeat("44", 16) + "FF" + kAbc,
        kPngOut, kBlipPng},
       {"named JPEG", kJpegOut, kJpegOut, kBlipJpeg},
-      {"WMF", "32 00 07 F0 61 00 00 00  03 03" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
-                  "60 21 1B F0 35 00 00 00" + kZeroId + kMeta + kAbc,
+      {"WMF",
+       "32 00 07 F0 61 00 00 00  03 03" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
+           "60 21 1B F0 35 00 00 00" + kZeroId + kMeta + kAbc,
        "32 00 07 F0 61 00 00 00  03 03" + kAbcId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
            "60 21 1B F0 35 00 00 00" + kAbcId + kMeta + kAbc,
        kBlipWmf},
       // EMF keeps the identifier it was stored with; its Macintosh type is 4.
-      {"EMF", "22 00 07 F0 61 00 00 00  02 02" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
-                  "40 3D 1A F0 35 00 00 00" + kEmfId + kMeta + kAbc,
+      {"EMF",
+       "22 00 07 F0 61 00 00 00  02 02" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
+           "40 3D 1A F0 35 00 00 00" + kEmfId + kMeta + kAbc,
        "22 00 07 F0 61 00 00 00  02 04" + kEmfId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
            "40 3D 1A F0 35 00 00 00" + kEmfId + kMeta + kAbc,
        kBlipEmf},
       // PICT carries a metafile header too, and keeps its data.
-      {"PICT", "42 00 07 F0 61 00 00 00  04 04" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
-                   "20 54 1C F0 35 00 00 00" + kZeroId + kMeta + kAbc,
+      {"PICT",
+       "42 00 07 F0 61 00 00 00  04 04" + kZeroId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
+           "20 54 1C F0 35 00 00 00" + kZeroId + kMeta + kAbc,
        "42 00 07 F0 61 00 00 00  04 04" + kAbcId + "FF 00 3D000000 01000000 00000000 00 00 88 02" +
            "20 54 1C F0 35 00 00 00" + kAbcId + kMeta + kAbc,
        kBlipPict},
@@ -112,7 +116,8 @@ TEST(PictureStore, UnreadableEntriesHoldTheirPlacesAndLaterOnesAreRead) {
   EXPECT_TRUE(store.Item(2).IsKept());
   TXLSBlob blob(0);
   store.WriteTo(blob);
-  const std::string dropped = "02 00 07 F0 24 00 00 00  00 00" + kZeroId + "FF 00 00000000 02000000 00000000 00 00 88 02";
+  const std::string dropped =
+      "02 00 07 F0 24 00 00 00  00 00" + kZeroId + "FF 00 00000000 02000000 00000000 00 00 88 02";
   EXPECT_EQ(ToHex(std::vector<uint8_t>(blob.Data(), blob.Data() + blob.Length())),
             Expected("4F 00 01 F0 AC 00 00 00" + dropped + kJpegOut + other + kEmptyEntry));
   store.Clear();
@@ -131,8 +136,8 @@ TEST(PictureStore, MalformedStoresNeverCrash) {
       {"truncated record header", "02 00 07", kResultFail, 0, 0},
       {"length past the end", "02 00 07 F0 FF 00 00 00 00", kResultFail, 0, 0},
       {"entry header shorter than 36 bytes", "02 00 07 F0 04 00 00 00 06 06 00 00", kResultOk, 1, kBlipNone},
-      {"name past the entry", pngHead + "00 FF 00 00" + "00 6E 1E F0 14 00 00 00" + kZeroId + "FF" + kAbc, kResultOk,
-       1, kBlipNone},
+      {"name past the entry", pngHead + "00 FF 00 00" + "00 6E 1E F0 14 00 00 00" + kZeroId + "FF" + kAbc, kResultOk, 1,
+       kBlipNone},
       {"picture record of another type", pngHead + "00 00 00 00" + "00 6E 1F F0 14 00 00 00" + kZeroId + "FF" + kAbc,
        kResultOk, 1, kBlipNone},
       {"picture record past the entry", pngHead + "00 00 00 00" + "00 6E 1E F0 15 00 00 00" + kZeroId + "FF" + kAbc,
