@@ -10,7 +10,8 @@ carries no drawing, still has the comments on their cells (LibreOffice shows
 where; it drops the text of every BIFF5 note, Gnumeric's own included, so
 Gnumeric shows the texts). The drawing our engine read is also printed by the
 driver and checked: shape kinds, comment authors, the sheet's one picture
-naming the store entry whose data is the PNG given to LibreOffice."""
+naming the store entry whose data is the PNG given to LibreOffice; our file,
+read back and saved again, gives the same bytes."""
 import argparse
 import json
 import os
@@ -185,6 +186,14 @@ def main():
                 entry = store[pictures[0]["index"] - 1]
                 check(entry["type"] == 6 and bytes.fromhex(entry["data"]) == png_bytes,
                       "store entry of the picture: type %r, %d bytes" % (entry["type"], len(entry["data"]) // 2))
+            # Read back, our file saves again to the same bytes.
+            again = os.path.join(work, "again8.xls")
+            rerun = subprocess.run([os.path.join(args.bin_dir, "draw_resave"), ours8, again], capture_output=True,
+                                   timeout=120)
+            check(rerun.returncode == 0 and rerun.stdout == run.stdout, "draw_resave of our file: %r %r" %
+                  (rerun.stdout, rerun.stderr))
+            with open(ours8, "rb") as first, open(again, "rb") as second:
+                check(first.read() == second.read(), "our BIFF8 file saved again differs")
             images_expected = extracted_images(office, work, source)
             images_got = extracted_images(office, work, ours8)
             notes_got = xlrd_notes(ours8)
