@@ -912,12 +912,23 @@ void TXLSReader::ReadMergedCells(std::span<const uint8_t> data) {
     mergedCellsLeft_ -= size;
     // The file leaves out the cells of an area that show the top-left
     // cell's format; made by the merge, they get no format of their own.
+    // Areas of a file never overlap: merging one that did would join it
+    // with the areas it touches, and a few such records would make an
+    // area of the whole sheet, so it is passed over.
     std::vector<std::pair<int32_t, int32_t>> made;
-    for (int32_t row = top; row <= bottom; ++row) {
+    bool overlaps = false;
+    for (int32_t row = top; row <= bottom && !overlaps; ++row) {
       for (int32_t column = left; column <= right; ++column) {
-        if (!cells.FindCell(row, column)) made.emplace_back(row, column);
+        const TXLSCellRef* cell = cells.FindCell(row, column);
+        if (!cell) {
+          made.emplace_back(row, column);
+        } else if (cell->Merged) {
+          overlaps = true;
+          break;
+        }
       }
     }
+    if (overlaps) continue;
     XLSPtr<IXLSRange> range = sheet_->RangeOf(top + 1, left + 1, right + 1, bottom + 1);
     if (range) range->Merge(TVariant(false));
     for (auto [row, column] : made) {

@@ -133,8 +133,13 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
   // the third area is passed over.
   std::vector<uint8_t> merges = Biff8Stream({{0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  "
                                                           "00 04 FF 05 00 00 FF 00")}});
+  // Column A whole, then row 1 across it: the overlapping second area
+  // would join the first into a merge of the whole sheet.
+  std::vector<uint8_t> overlapping =
+      Biff8Stream({{0x00E5, Hex("02 00  00 00 FF FF 00 00 00 00  00 00 00 00 00 00 FF 00")}});
   const std::vector<Case> cases = {
       {"missing EOF", cut, 100},
+      {"overlapping merges", overlapping, 1, 1 << 16},
       {"worksheet BOF first", sheetFirst, -1},
       {"whole-sheet merge", greedy, 1},
       {"not a workbook", Hex("01 02 03 04 05 06 07 08"), -3},
