@@ -192,23 +192,16 @@ TMSODrawingGroup::TMSODrawingGroup() {
 void TMSODrawingGroup::ClearDrawingGroup() {
   dgg_ = TMsoFbtDGG();
   properties_ = TMsoFbtOpt();
-  pictures_.clear();
+  pictures_.Clear();
 }
 
 void TMSODrawingGroup::WriteDrawingGroup(TXLSBlobList& list, uint16_t maxRecordData) const {
   if (!HasContent()) return;
-  uint32_t store = 0;
-  for (const TMsoFbtUnknown& entry : pictures_) store += entry.Size();
-  const uint32_t storeSize = pictures_.empty() ? 0 : kMsoHeaderSize + store;
-  const uint32_t body = dgg_.Size() + storeSize + properties_.Size() + splitMenuColors_.Size();
+  const uint32_t body = dgg_.Size() + pictures_.Size() + properties_.Size() + splitMenuColors_.Size();
   auto record = NewRecord(kRecMsoDrawingGroup, kMsoHeaderSize + body);
   TMSOHeader{kMsoContainerVersion, 0, kFbtDggContainer, body}.WriteTo(*record);
   dgg_.WriteTo(*record);
-  if (!pictures_.empty()) {
-    TMSOHeader{kMsoContainerVersion, static_cast<uint16_t>(pictures_.size()), kFbtBStoreContainer, store}.WriteTo(
-        *record);
-    for (const TMsoFbtUnknown& entry : pictures_) entry.WriteTo(*record);
-  }
+  pictures_.WriteTo(*record);
   properties_.WriteTo(*record);
   splitMenuColors_.WriteTo(*record);
   SplitRecord(record, maxRecordData);
@@ -230,22 +223,9 @@ int32_t TMSODrawingGroup::ReadDrawingGroup(std::span<const uint8_t> data) {
     if (!TMSOHeader::Read(children, at, child) || child.Length > children.size() - at - kMsoHeaderSize) return fail();
     const std::span<const uint8_t> body = children.subspan(at + kMsoHeaderSize, child.Length);
     switch (child.Type) {
-      case kFbtBStoreContainer: {
-        // The entries are kept whole; only their lengths are checked.
-        pictures_.clear();
-        size_t entryAt = 0;
-        while (entryAt < body.size()) {
-          TMsoFbtUnknown entry;
-          if (!TMSOHeader::Read(body, entryAt, entry.Header) ||
-              entry.Header.Length > body.size() - entryAt - kMsoHeaderSize)
-            return fail();
-          const auto first = body.begin() + static_cast<ptrdiff_t>(entryAt + kMsoHeaderSize);
-          entry.Body.assign(first, first + entry.Header.Length);
-          entryAt += kMsoHeaderSize + entry.Header.Length;
-          pictures_.push_back(std::move(entry));
-        }
+      case kFbtBStoreContainer:
+        if (pictures_.Read(body) != kResultOk) return fail();
         break;
-      }
       case kFbtDgg:
         if (dgg_.Read(body) != kResultOk) return fail();
         break;

@@ -37,6 +37,11 @@ bool OnSheet(int32_t row, int32_t column) {
 
 }  // namespace
 
+void TXLSDrawingObjects::FinishDrawingRead() {
+  drawing_.FinishDrawingRead();
+  pictures_.Build();
+}
+
 IXLSComment* TXLSDrawingObjects::GetOrAddComment(int32_t row, int32_t column) {
   if (!OnSheet(row, column)) return nullptr;
   return &comments_.GetOrAddComment(static_cast<uint16_t>(row), static_cast<uint16_t>(column));

@@ -7,8 +7,9 @@
 // and chart records of its shapes. This unit holds both:
 //
 // - TMSODrawingGroup (one per workbook): the shape-identifier clusters, the
-//   picture store (kept as the entries read, so that pictures survive a save
-//   untouched), the default properties and the split-menu colours.
+//   picture store (TMSOPictureList: the pictures of the files read, decoded
+//   and written back with their data as read), the default properties and
+//   the split-menu colours.
 // - TMsoDrawing (one per worksheet): the sheet's shapes, the parser that
 //   turns MSODRAWING/OBJ/TXO/NOTE records and embedded chart substreams back
 //   into shapes, and the writer of the sheet's drawing and NOTE records.
@@ -26,6 +27,7 @@
 // against its parent's, and nothing is allocated beyond the bytes read.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -193,6 +195,107 @@ class TMsoFbtDGG {
   std::vector<TMsoFbtDGGItem> clusters_;
 };
 
+// Picture types of the picture store.
+inline constexpr uint8_t kBlipNone = 0;
+inline constexpr uint8_t kBlipEmf = 2;
+inline constexpr uint8_t kBlipWmf = 3;
+inline constexpr uint8_t kBlipPict = 4;
+inline constexpr uint8_t kBlipJpeg = 5;
+inline constexpr uint8_t kBlipPng = 6;
+inline constexpr uint8_t kBlipDib = 7;
+// OfficeArt record types of the picture store: an entry, and the first of
+// the picture records (one per picture type, this plus the type).
+inline constexpr uint16_t kFbtBse = 0xF007;
+inline constexpr uint16_t kFbtBlipFirst = 0xF018;
+// Bytes of a picture entry's header, of a picture identifier and of the
+// metafile header that EMF, WMF and PICT pictures carry.
+inline constexpr uint32_t kBseHeaderSize = 36;
+inline constexpr uint32_t kBlipIdSize = 16;
+inline constexpr uint32_t kMetafileHeaderSize = 34;
+
+// The metafile header of an EMF, WMF or PICT picture.
+struct TMSOMetafileHeader {
+  uint32_t UncompressedSize = 0;
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  uint32_t Width = 0, Height = 0;
+  uint32_t SavedSize = 0;
+  uint8_t Compression = 0;
+  uint8_t Filter = 0;
+};
+
+// One picture-store entry: a picture's type, data and identifier, and the
+// number of shapes that use it. Records of the store other than picture
+// entries are kept as read in their places (IsKept), since shapes number
+// the store's records by position.
+class TMSOPicture {
+ public:
+  uint8_t PictureType() const { return type_; }
+  uint32_t RefCount() const { return refCount_; }
+  // Position in the store, from 0; a shape names it by this plus 1.
+  uint32_t PictureNumber() const { return number_; }
+  const std::u16string& Name() const { return name_; }
+  // The identifier: the MD4 digest of the data for an entry with data.
+  const std::array<uint8_t, kBlipIdSize>& Identifier() const { return id_; }
+  // The identifier an EMF picture was stored with, written back in place
+  // of the digest.
+  const std::array<uint8_t, kBlipIdSize>& StoredIdentifier() const { return storedId_; }
+  const TMSOMetafileHeader& Metafile() const { return metafile_; }
+  const std::vector<uint8_t>& Data() const { return data_; }
+  // A record of the store that is no picture entry, kept as read.
+  bool IsKept() const { return kept_; }
+  // Whether the picture carries a metafile header.
+  bool IsMetafile() const { return type_ == kBlipEmf || type_ == kBlipWmf || type_ == kBlipPict; }
+
+  // Bytes the entry adds to the store container.
+  uint32_t Size() const;
+  void WriteTo(TXLSBlob& blob) const;
+
+ private:
+  friend class TMSOPictureList;
+
+  uint8_t type_ = kBlipNone;
+  uint32_t refCount_ = 0;
+  uint32_t number_ = 0;
+  std::u16string name_;
+  std::array<uint8_t, kBlipIdSize> id_{};
+  std::array<uint8_t, kBlipIdSize> storedId_{};
+  TMSOMetafileHeader metafile_;
+  std::vector<uint8_t> data_;
+  bool kept_ = false;
+  TMsoFbtUnknown record_;
+};
+
+// The workbook's picture store: its entries in order, numbered from 0, and
+// a lookup by identifier.
+class TMSOPictureList {
+ public:
+  void Clear();
+  size_t Count() const { return items_.size(); }
+  // 0-based, in store order.
+  const TMSOPicture& Item(size_t index) const { return items_[index]; }
+  bool Empty() const { return items_.empty(); }
+  // The first entry with that identifier, or null.
+  const TMSOPicture* Find(const std::array<uint8_t, kBlipIdSize>& identifier) const;
+  // Bytes of the store container; 0 when it holds nothing (not written).
+  uint32_t Size() const;
+  void WriteTo(TXLSBlob& blob) const;
+  // Reads the store container's body. An entry that cannot be read is kept
+  // as an entry without picture, so later entries keep their positions and
+  // the shapes that name them still find them. 1, or -1 when a record's
+  // length overruns the container (the store is then left empty).
+  [[nodiscard]] int32_t Read(std::span<const uint8_t> body);
+  // Reads one entry record's body into entry: 1, or -1 when it is no
+  // readable picture entry.
+  [[nodiscard]] static int32_t ReadEntry(const TMSOHeader& header, std::span<const uint8_t> body, TMSOPicture& entry);
+
+ private:
+  void Add(TMSOPicture entry);
+
+  std::vector<TMSOPicture> items_;
+  uint32_t nextNumber_ = 0;
+  std::map<std::array<uint8_t, kBlipIdSize>, size_t> byIdentifier_;
+};
+
 // The workbook's drawing group.
 class TMSODrawingGroup {
  public:
@@ -216,16 +319,16 @@ class TMSODrawingGroup {
 
   const TMsoFbtDGG& Dgg() const { return dgg_; }
   TMsoFbtOpt& DefaultProperties() { return properties_; }
-  // The picture store's entries as read (whole records).
-  const std::vector<TMsoFbtUnknown>& Pictures() const { return pictures_; }
+  // The picture store, as read.
+  const TMSOPictureList& Pictures() const { return pictures_; }
   // Whether the drawing group must be written: some drawing took an
   // identifier, or the store has pictures.
-  bool HasContent() const { return !dgg_.Clusters().empty() || !pictures_.empty(); }
+  bool HasContent() const { return !dgg_.Clusters().empty() || !pictures_.Empty(); }
 
  private:
   TMsoFbtDGG dgg_;
   TMsoFbtOpt properties_;
-  std::vector<TMsoFbtUnknown> pictures_;
+  TMSOPictureList pictures_;
   TMsoFbtUnknown splitMenuColors_;
 };
 

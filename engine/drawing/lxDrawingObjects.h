@@ -10,6 +10,7 @@
 #include "lxDraw.h"
 #include "lxFilter.h"
 #include "lxHandle.h"
+#include "lxPictures.h"
 #include "lxSheetObjects.h"
 
 namespace lx {
@@ -28,6 +29,10 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   // that chart in a BIFF8 save. Null for a worksheet.
   const TXLSCustomChart* ChartSheet() const { return chartSheet_.get(); }
   void SetChartSheet(std::unique_ptr<TXLSCustomChart> chart) { chartSheet_ = std::move(chart); }
+  // Ends the reading of the sheet's drawing and lists its pictures.
+  void FinishDrawingRead();
+  // The sheet's pictures, over the drawing's picture frames.
+  TXLSShapes& Pictures() { return pictures_; }
   // The sheet's comments, over the drawing's comment boxes.
   TXLSComments& Comments() { return comments_; }
   IXLSComment* GetOrAddComment(int32_t row, int32_t column) override;
@@ -60,6 +65,7 @@ class TXLSDrawingObjects final : public TXLSSheetObjects, public TXLSAutofilterA
   TDataValidator dataValidator_;
   TXLSAutofilter autofilter_;
   std::unique_ptr<TXLSCustomChart> chartSheet_;
+  TXLSShapes pictures_{drawing_};
   // After the drawing: the comments go first, letting go of its boxes.
   TXLSComments comments_{drawing_};
 };

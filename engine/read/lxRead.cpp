@@ -236,8 +236,7 @@ int32_t TXLSReader::Dispatch(const TXLSRecordGroup& group) {
   if (state_ == sChart || state_ == sEmbeddedChart) return ReadChartRecord(group);
   if (number == rec::kEOF) {
     if (state_ == sGlobals) EndGlobals();
-    if (state_ == sWorksheet && sheet_ && FindDrawingObjects(*sheet_))
-      DrawingObjects(*sheet_).Drawing().FinishDrawingRead();
+    if (state_ == sWorksheet && sheet_ && FindDrawingObjects(*sheet_)) DrawingObjects(*sheet_).FinishDrawingRead();
     state_ = sNone;
     return kResultOk;
   }

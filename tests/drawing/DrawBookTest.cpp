@@ -89,7 +89,7 @@ TEST(DrawBook, MalformedDrawingIsDroppedAndTheBookStillOpens) {
       EXPECT_EQ(drawing.Count(), 0u);
     } else {
       // The group is dropped; the sheet's drawing does not depend on it.
-      EXPECT_TRUE(DrawingBookObjects(*read).DrawingGroup().Pictures().empty());
+      EXPECT_TRUE(DrawingBookObjects(*read).DrawingGroup().Pictures().Empty());
       EXPECT_EQ(drawing.Count(), 2u);
     }
     // What was read saves again.

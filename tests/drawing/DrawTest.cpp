@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <functional>
 
 #include "lxConstants.h"
@@ -134,15 +135,24 @@ TEST(DrawGroup, WrittenWithClustersAndSplitAtExactByteCounts) {
 
   // A picture store read from a file makes the group longer than a record:
   // MSODRAWINGGROUP carries the first maxRecordData bytes, CONTINUE the rest.
-  std::vector<uint8_t> blip(20000);
-  for (size_t i = 0; i < blip.size(); ++i) blip[i] = static_cast<uint8_t>(i * 7);
+  // One PNG entry of 20000 bytes: its 36-byte header, the picture record's
+  // header, identifier and tag byte, then the picture.
+  std::vector<uint8_t> png(20000 - 36 - 8 - 17);
+  for (size_t i = 0; i < png.size(); ++i) png[i] = static_cast<uint8_t>(i * 7);
   TXLSBlob file(0);
   TMSOHeader{0xF, 0, kFbtDggContainer, 8 + 8 + 20000}.WriteTo(file);
   TMSOHeader{0xF, 1, kFbtBStoreContainer, 8 + 20000}.WriteTo(file);
-  TMSOHeader{2, 6, 0xF007, 20000}.WriteTo(file);
-  file.AddBytes(blip.data(), 20000);
+  TMSOHeader{2, 6, kFbtBse, 20000}.WriteTo(file);
+  std::vector<uint8_t> header(36);
+  header[0] = header[1] = kBlipPng;
+  const uint32_t blipSize = 8 + 17 + static_cast<uint32_t>(png.size());
+  std::memcpy(&header[20], &blipSize, 4);
+  file.AddBytes(header.data(), 36);
+  TMSOHeader{0, 0x6E0, kFbtBlipFirst + kBlipPng, blipSize - 8}.WriteTo(file);
+  file.AddBytes(std::vector<uint8_t>(17).data(), 17);
+  file.AddBytes(png.data(), static_cast<uint32_t>(png.size()));
   ASSERT_EQ(group.ReadDrawingGroup(std::span<const uint8_t>(file.Data(), file.Length())), kResultOk);
-  ASSERT_EQ(group.Pictures().size(), 1u);
+  ASSERT_EQ(group.Pictures().Count(), 1u);
   for (uint16_t limit : {kMaxRecordDataBiff8, uint16_t{100}}) {
     TXLSBlobList list;
     group.WriteDrawingGroup(list, limit);
@@ -158,8 +168,8 @@ TEST(DrawGroup, WrittenWithClustersAndSplitAtExactByteCounts) {
     // The joined bytes read back to the same store.
     TMSODrawingGroup again;
     ASSERT_EQ(again.ReadDrawingGroup(joined), kResultOk);
-    ASSERT_EQ(again.Pictures().size(), 1u);
-    EXPECT_EQ(again.Pictures()[0].Body, blip);
+    ASSERT_EQ(again.Pictures().Count(), 1u);
+    EXPECT_EQ(again.Pictures().Item(0).Data(), png);
   }
 }
 

@@ -6,6 +6,10 @@
 // Output: one JSON object per shape:
 //   {"sheet": n, "shapeType": t, "objectType": o, "row": r, "column": c,
 //    "text": "...", "author": "...", "chartRecords": k}
+// then one per picture of a sheet:
+//   {"sheet": n, "picture": k, "index": i, "row": r, "column": c}
+// and one per picture-store entry:
+//   {"store": k, "type": t, "refCount": n, "data": "hex"}
 // Exit 0 when the open and the saves succeed.
 #include <cstdio>
 #include <string>
@@ -62,6 +66,29 @@ int main(int argc, char** argv) {
           Json(shape.Text()).c_str(), Json(shape.Author()).c_str(),
           shape.Chart() ? static_cast<int>(shape.Chart()->Items().size()) : 0);
     }
+  }
+  for (int32_t s = 1; s <= sheets.Count(); ++s) {
+    IXLSWorksheet& sheet = *sheets.Item(s);
+    if (!FindDrawingObjects(sheet)) continue;
+    TXLSShapes& pictures = DrawingObjects(sheet).Pictures();
+    for (size_t k = 1; k <= pictures.Count(); ++k) {
+      const TXLSPicture& picture = pictures.Item(k);
+      std::printf("{\"sheet\": %d, \"picture\": %d, \"index\": %u, \"row\": %d, \"column\": %d}\n", static_cast<int>(s),
+                  static_cast<int>(k), static_cast<unsigned>(picture.PictureIndex()), static_cast<int>(picture.Row()),
+                  static_cast<int>(picture.Column()));
+    }
+  }
+  const TMSOPictureList& store = DrawingBookObjects(*book).DrawingGroup().Pictures();
+  for (size_t k = 0; k < store.Count(); ++k) {
+    const TMSOPicture& entry = store.Item(k);
+    std::string data;
+    for (uint8_t byte : entry.Data()) {
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02x", byte);
+      data += hex;
+    }
+    std::printf("{\"store\": %d, \"type\": %d, \"refCount\": %u, \"data\": \"%s\"}\n", static_cast<int>(k),
+                entry.PictureType(), static_cast<unsigned>(entry.RefCount()), data.c_str());
   }
   result = book->SaveAs(Utf8ToUtf16(argv[2]), kSaveBiff8);
   if (result != kResultOk) {

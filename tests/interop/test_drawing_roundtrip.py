@@ -2,11 +2,16 @@
 picture, two comments and an embedded chart and stores it as "MS Excel 97";
 our engine opens it and saves it again (draw_resave), as BIFF8 and as BIFF5.
 LibreOffice then opens our BIFF8 file and shows the same picture (same size
-and place, same image bytes), the same comments on the same cells and the
-chart over the same data; our BIFF5 file, which carries no drawing, still
-has the comments on their cells (LibreOffice shows where; it drops the text
-of every BIFF5 note, Gnumeric's own included, so Gnumeric shows the texts). The drawing our engine read is
-also printed by the driver and checked (shape kinds, comment authors)."""
+and place, and the same image bytes: both files are stored as ODS by the one
+office and the images under Pictures/ compared), the same comments on the
+same cells with the same authors (xlrd reads text and author of every note
+of both files) and the chart over the same data; our BIFF5 file, which
+carries no drawing, still has the comments on their cells (LibreOffice shows
+where; it drops the text of every BIFF5 note, Gnumeric's own included, so
+Gnumeric shows the texts). The drawing our engine read is also printed by the
+driver and checked: shape kinds, comment authors, the sheet's one picture
+naming the store entry whose data is the PNG given to LibreOffice; our file,
+read back and saved again, gives the same bytes."""
 import argparse
 import json
 import os
@@ -16,7 +21,10 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zipfile
 import zlib
+
+import xlrd
 
 import uno
 from com.sun.star.awt import Point, Rectangle, Size
@@ -81,7 +89,7 @@ def describe(office, path):
     doc = office.load(path)
     try:
         sheet = doc.Sheets.getByIndex(0)
-        seen = {"pictures": [], "comments": {}, "charts": []}
+        seen = {"pictures": [], "comments": {}, "authors": {}, "charts": []}
         for i in range(sheet.DrawPage.Count):
             shape = sheet.DrawPage.getByIndex(i)
             if shape.ShapeType == "com.sun.star.drawing.GraphicObjectShape":
@@ -92,6 +100,7 @@ def describe(office, path):
         for i in range(sheet.Annotations.Count):
             note = sheet.Annotations.getByIndex(i)
             seen["comments"][(note.Position.Column, note.Position.Row)] = note.String
+            seen["authors"][(note.Position.Column, note.Position.Row)] = note.Author
         for name in sheet.Charts.ElementNames:
             chart = sheet.Charts.getByName(name)
             ranges = [(r.StartColumn, r.StartRow, r.EndColumn, r.EndRow) for r in chart.Ranges]
@@ -99,6 +108,25 @@ def describe(office, path):
         return seen
     finally:
         doc.close(True)
+
+
+def extracted_images(office, work, path):
+    """The image files LibreOffice keeps when it stores the file as ODS, in
+    name order."""
+    target = os.path.join(work, os.path.basename(path) + ".ods")
+    doc = office.load(path)
+    try:
+        Office.store(doc, target, "calc8")
+    finally:
+        doc.close(True)
+    with zipfile.ZipFile(target) as ods:
+        return [ods.read(name) for name in sorted(ods.namelist()) if name.startswith("Pictures/")]
+
+
+def xlrd_notes(path):
+    """{(column, row): (text, author)} of the first sheet's notes, as xlrd reads them."""
+    sheet = xlrd.open_workbook(path).sheet_by_index(0)
+    return {(column, row): (note.text, note.author) for (row, column), note in sheet.cell_note_map.items()}
 
 
 def gnumeric_comments(work, path):
@@ -136,14 +164,39 @@ def main():
             run = subprocess.run([os.path.join(args.bin_dir, "draw_resave"), source, ours8, ours5],
                                  capture_output=True, timeout=120)
             check(run.returncode == 0, "draw_resave failed: %r %r" % (run.stdout, run.stderr))
-            shapes = [json.loads(line) for line in run.stdout.decode().splitlines() if line.startswith("{")]
+            lines = [json.loads(line) for line in run.stdout.decode().splitlines() if line.startswith("{")]
+            shapes = [line for line in lines if "shapeType" in line]
+            pictures = [line for line in lines if "picture" in line]
+            store = [line for line in lines if "store" in line]
             kinds = sorted((s["shapeType"], s["objectType"]) for s in shapes)
             check(kinds == [(75, 8), (201, 5), (202, 25), (202, 25)], "shapes read: %r" % kinds)
+            source_notes = xlrd_notes(source)
             for s in shapes:
                 if s["objectType"] == 25:
                     check(COMMENTS.get((s["column"], s["row"])) == s["text"], "comment read: %r" % s)
+                    check(source_notes.get((s["column"], s["row"]), (None, None))[1] == s["author"],
+                          "comment author read: %r, in the file %r" % (s, source_notes))
                 if s["objectType"] == 5:
                     check(s["chartRecords"] > 10, "chart records read: %r" % s)
+            with open(os.path.join(work, "pic.png"), "rb") as png:
+                png_bytes = png.read()
+            check(len(pictures) == 1 and pictures[0]["index"] >= 1 and pictures[0]["index"] <= len(store),
+                  "pictures read: %r, store %r" % (pictures, [(e["type"], e["refCount"]) for e in store]))
+            if len(pictures) == 1 and 1 <= pictures[0]["index"] <= len(store):
+                entry = store[pictures[0]["index"] - 1]
+                check(entry["type"] == 6 and bytes.fromhex(entry["data"]) == png_bytes,
+                      "store entry of the picture: type %r, %d bytes" % (entry["type"], len(entry["data"]) // 2))
+            # Read back, our file saves again to the same bytes.
+            again = os.path.join(work, "again8.xls")
+            rerun = subprocess.run([os.path.join(args.bin_dir, "draw_resave"), ours8, again], capture_output=True,
+                                   timeout=120)
+            check(rerun.returncode == 0 and rerun.stdout == run.stdout, "draw_resave of our file: %r %r" %
+                  (rerun.stdout, rerun.stderr))
+            with open(ours8, "rb") as first, open(again, "rb") as second:
+                check(first.read() == second.read(), "our BIFF8 file saved again differs")
+            images_expected = extracted_images(office, work, source)
+            images_got = extracted_images(office, work, ours8)
+            notes_got = xlrd_notes(ours8)
             expected = describe(office, source)
             got = describe(office, ours8)
             biff5 = describe(office, ours5)
@@ -160,6 +213,12 @@ def main():
         check(mine[4] == theirs[4], "picture pixels: %r, expected %r" % (mine[4], theirs[4]))
     check(got["comments"] == expected["comments"], "comments: %r, expected %r" % (got["comments"],
                                                                                  expected["comments"]))
+    check(got["authors"] == expected["authors"], "authors: %r, expected %r" % (got["authors"], expected["authors"]))
+    check(len(images_expected) == 1 and images_got == images_expected,
+          "images LibreOffice extracts: %r from ours, %r from its own" %
+          ([len(i) for i in images_got], [len(i) for i in images_expected]))
+    check(notes_got == source_notes and sorted(source_notes) == sorted(COMMENTS),
+          "notes (xlrd): %r, expected %r" % (notes_got, source_notes))
     check(got["charts"] == expected["charts"], "charts: %r, expected %r" % (got["charts"], expected["charts"]))
     check(sorted(biff5["comments"]) == sorted(expected["comments"]), "BIFF5 comments: %r" % biff5["comments"])
     check(biff5_texts == COMMENTS, "BIFF5 comment texts (Gnumeric): %r" % biff5_texts)
@@ -170,7 +229,8 @@ def main():
     if failures:
         print("%d failures" % len(failures))
         return 1
-    print("picture %r, comments %r, charts %r: same in our file" % (got["pictures"], got["comments"], got["charts"]))
+    print("picture %r (%d image bytes), comments %r, authors %r, charts %r: same in our file" %
+          (got["pictures"], len(images_got[0]), got["comments"], notes_got, got["charts"]))
     return 0
 
 
