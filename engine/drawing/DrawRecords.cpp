@@ -20,7 +20,6 @@ constexpr uint32_t kSplitMenuColors[4] = {0x0800000D, 0x0800000C, 0x08000017, 0x
 constexpr uint16_t kSplitMenuColorsInstance = 4;
 constexpr uint8_t kDggVersion = 0;
 constexpr uint8_t kOptVersion = 3;
-constexpr uint8_t kSpVersion = 2;
 
 }  // namespace
 
