@@ -97,10 +97,14 @@ constexpr uint16_t kBOFChart = 0x0020;
 constexpr double k1904Offset = 1462;
 // DEFCOLWIDTH of a sheet whose columns have the default width.
 constexpr uint16_t kDefaultColumnCharacters = 8;
-// Most cells the MERGEDCELLS entries of one file may gather into areas, all
-// areas together (four whole columns): merging makes and visits every cell
-// of an area, so that entries of 8 bytes would otherwise make millions of
-// cells each, and repeated, work without end.
+// Merging makes and visits every cell of an area, so that MERGEDCELLS
+// entries of 8 bytes would otherwise make millions of cells each, and
+// repeated, work without end. The areas of a file, all together, may hold
+// kMergedCellsPerByte cells per byte of the workbook stream read so far,
+// at least kMinMergedCells (a whole column) and at most kMaxMergedCells
+// (four whole columns).
+constexpr int64_t kMergedCellsPerByte = 8;
+constexpr int64_t kMinMergedCells = int64_t{1} << 16;
 constexpr int64_t kMaxMergedCells = int64_t{1} << 18;
 
 // Bounds-checked fields of a record's data: a field that does not lie
@@ -208,7 +212,7 @@ TXLSCalculator& TXLSReader::Calculator() { return WorkbookCalculator(book_); }
 int32_t TXLSReader::Read() {
   // The drawing group of the workbook read before goes with it.
   if (FindDrawingBookObjects(book_)) DrawingBookObjects(book_).DrawingGroup().ClearDrawingGroup();
-  mergedCellsLeft_ = kMaxMergedCells;
+  mergedCellsMade_ = 0;
   TXLSRecordGroup group;
   // A CONTINUE record joins the record before it; drawing-group records
   // join the drawing-group record before them.
@@ -908,8 +912,10 @@ void TXLSReader::ReadMergedCells(std::span<const uint8_t> data) {
     // An area is made of cells; one record of a few bytes must not make a
     // sheet's worth of them.
     const int64_t size = static_cast<int64_t>(bottom - top + 1) * (right - left + 1);
-    if (bottom < top || right < left || size > mergedCellsLeft_) continue;
-    mergedCellsLeft_ -= size;
+    const int64_t allowance = std::clamp(kMergedCellsPerByte * static_cast<int64_t>(stream_.Position()),
+                                         kMinMergedCells, kMaxMergedCells);
+    if (bottom < top || right < left || mergedCellsMade_ + size > allowance) continue;
+    mergedCellsMade_ += size;
     // The file leaves out the cells of an area that show the top-left
     // cell's format; made by the merge, they get no format of their own.
     // Areas of a file never overlap: merging one that did would join it

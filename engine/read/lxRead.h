@@ -173,8 +173,8 @@ class TXLSReader {
   std::vector<TKeptResult> results_;
   // The result waiting for its STRING record; -1 when none.
   int32_t pendingString_ = -1;
-  // Cells the merged areas still to be read may gather (see kMaxMergedCells).
-  int64_t mergedCellsLeft_ = 0;
+  // Cells the merged areas read so far gathered (see kMaxMergedCells).
+  int64_t mergedCellsMade_ = 0;
   TXLSBlob formulaBytes_{256};
 };
 

@@ -129,10 +129,16 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
   // within what the records hold.
   std::vector<uint8_t> greedy = Biff8Stream({{0x00E5, Hex("01 00 00 00 FF FF 00 00 FF 00")}});
   // Three areas of 2^17 cells each (512 rows of every column): merging
-  // makes and visits each cell, so a file gets 2^18 merged cells in all and
-  // the third area is passed over.
-  std::vector<uint8_t> merges = Biff8Stream({{0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  "
-                                                          "00 04 FF 05 00 00 FF 00")}});
+  // makes and visits each cell, so a file gets 8 merged cells per byte read,
+  // 2^16 at least and 2^18 at most. A small file takes none of them; after
+  // 32 KB of other records, the first two are merged and the third is
+  // passed over.
+  const TRec areas = {
+      0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  00 04 FF 05 00 00 FF 00")};
+  std::vector<uint8_t> merges = Biff8Stream({areas});
+  std::vector<TRec> padded(4, {0x0FFF, std::vector<uint8_t>(8192)});  // a record no reader knows
+  padded.push_back(areas);
+  std::vector<uint8_t> paddedMerges = Biff8Stream(padded);
   // Column A whole, then row 1 across it: the overlapping second area
   // would join the first into a merge of the whole sheet.
   std::vector<uint8_t> overlapping =
@@ -143,7 +149,8 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
       {"worksheet BOF first", sheetFirst, -1},
       {"whole-sheet merge", greedy, 1},
       {"not a workbook", Hex("01 02 03 04 05 06 07 08"), -3},
-      {"merges past the file's share", merges, 1, 1 << 18},
+      {"merges past a small file's share", merges, 1, 0},
+      {"merges past a large file's share", paddedMerges, 1, 1 << 18},
   };
   for (const Case& c : cases) {
     TMemoryStream stream(c.bytes);
