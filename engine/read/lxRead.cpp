@@ -101,10 +101,10 @@ constexpr uint16_t kDefaultColumnCharacters = 8;
 // entries of 8 bytes would otherwise make millions of cells each, and
 // repeated, work without end. The areas of a file, all together, may hold
 // kMergedCellsPerByte cells per byte of the workbook stream read so far,
-// at least kMinMergedCells (a whole column) and at most kMaxMergedCells
-// (four whole columns).
-constexpr int64_t kMergedCellsPerByte = 8;
-constexpr int64_t kMinMergedCells = int64_t{1} << 16;
+// at least kMinMergedCells (a block of 64 by 64) and at most
+// kMaxMergedCells (four whole columns).
+constexpr int64_t kMergedCellsPerByte = 4;
+constexpr int64_t kMinMergedCells = int64_t{1} << 12;
 constexpr int64_t kMaxMergedCells = int64_t{1} << 18;
 
 // Bounds-checked fields of a record's data: a field that does not lie

@@ -129,23 +129,23 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
   // within what the records hold.
   std::vector<uint8_t> greedy = Biff8Stream({{0x00E5, Hex("01 00 00 00 FF FF 00 00 FF 00")}});
   // Three areas of 2^17 cells each (512 rows of every column): merging
-  // makes and visits each cell, so a file gets 8 merged cells per byte read,
-  // 2^16 at least and 2^18 at most. A small file takes none of them; after
-  // 32 KB of other records, the first two are merged and the third is
+  // makes and visits each cell, so a file gets 4 merged cells per byte read,
+  // 2^12 at least and 2^18 at most. A small file takes none of them; after
+  // 64 KB of other records, the first two are merged and the third is
   // passed over.
   const TRec areas = {
       0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  00 04 FF 05 00 00 FF 00")};
   std::vector<uint8_t> merges = Biff8Stream({areas});
-  std::vector<TRec> padded(4, {0x0FFF, std::vector<uint8_t>(8192)});  // a record no reader knows
+  std::vector<TRec> padded(8, {0x0FFF, std::vector<uint8_t>(8192)});  // a record no reader knows
   padded.push_back(areas);
   std::vector<uint8_t> paddedMerges = Biff8Stream(padded);
-  // Column A whole, then row 1 across it: the overlapping second area
-  // would join the first into a merge of the whole sheet.
+  // A1:A64, then row 1 across it: the overlapping second area would join
+  // the first into a merge of 64 whole rows (and, repeated, of the sheet).
   std::vector<uint8_t> overlapping =
-      Biff8Stream({{0x00E5, Hex("02 00  00 00 FF FF 00 00 00 00  00 00 00 00 00 00 FF 00")}});
+      Biff8Stream({{0x00E5, Hex("02 00  00 00 3F 00 00 00 00 00  00 00 00 00 00 00 FF 00")}});
   const std::vector<Case> cases = {
       {"missing EOF", cut, 100},
-      {"overlapping merges", overlapping, 1, 1 << 16},
+      {"overlapping merges", overlapping, 1, 64},
       {"worksheet BOF first", sheetFirst, -1},
       {"whole-sheet merge", greedy, 1},
       {"not a workbook", Hex("01 02 03 04 05 06 07 08"), -3},
