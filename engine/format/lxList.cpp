@@ -9,11 +9,6 @@ namespace lx {
 TXLSKeyList::TXLSKeyList() = default;
 TXLSKeyList::~TXLSKeyList() = default;
 
-bool TXLSKeyList::Contains(int32_t index) const {
-  const int32_t position = PositionOf(index);
-  return position >= 0 && position < Count();
-}
-
 bool TXLSKeyList::IsDefault(int32_t index) const {
   const int32_t position = PositionOf(index);
   return position >= 0 && position < defaults_ && position < Count();
@@ -25,21 +20,6 @@ const WideString& TXLSKeyList::GetKey(int32_t index) const {
 
 int32_t TXLSKeyList::RefCount(int32_t index) const {
   return Contains(index) ? entries_[PositionOf(index)].RefCount : 0;
-}
-
-void TXLSKeyList::Acquire(int32_t position) {
-  if (position < defaults_) return;
-  TXLSKeyEntry& entry = entries_[position];
-  if (++entry.RefCount == 1) ++inUse_;
-}
-
-// A count never goes below 0: a surplus release must not leave an entry that a
-// later user takes with a count of 0, which would keep it out of the file.
-void TXLSKeyList::Release(int32_t position) {
-  if (position < defaults_) return;
-  TXLSKeyEntry& entry = entries_[position];
-  if (entry.RefCount <= 0) return;
-  if (--entry.RefCount == 0) --inUse_;
 }
 
 void TXLSKeyList::SetKeyAt(int32_t index, const WideString& key) {
@@ -82,19 +62,6 @@ int32_t TXLSKeyList::Rekey(int32_t current, const WideString& key) {
   if (currentInList) Release(currentPosition);
   Acquire(PositionOf(found));
   return found;
-}
-
-void TXLSKeyList::MoveReference(int32_t oldIndex, int32_t newIndex) {
-  ReleaseReference(oldIndex);
-  AddReference(newIndex);
-}
-
-void TXLSKeyList::AddReference(int32_t index) {
-  if (Contains(index)) Acquire(PositionOf(index));
-}
-
-void TXLSKeyList::ReleaseReference(int32_t index) {
-  if (Contains(index)) Release(PositionOf(index));
 }
 
 void TXLSKeyList::ResetReferences() {

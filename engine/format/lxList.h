@@ -101,11 +101,19 @@ class TXLSKeyList {
   int32_t Rekey(int32_t current, const WideString& key);
   // Drops one reference from oldIndex and adds one to newIndex; default
   // entries and indexes outside the list are not counted.
-  void MoveReference(int32_t oldIndex, int32_t newIndex);
+  // Inline, like the two below: every cell read or formatted moves one.
+  void MoveReference(int32_t oldIndex, int32_t newIndex) {
+    ReleaseReference(oldIndex);
+    AddReference(newIndex);
+  }
   // Adds a reference to an entry (defaults and indexes outside the list are not counted).
-  void AddReference(int32_t index);
+  void AddReference(int32_t index) {
+    if (Contains(index)) Acquire(PositionOf(index));
+  }
   // Drops a reference from an entry (defaults and indexes outside the list are not counted).
-  void ReleaseReference(int32_t index);
+  void ReleaseReference(int32_t index) {
+    if (Contains(index)) Release(PositionOf(index));
+  }
   // Sets every reference count to 0.
   void ResetReferences();
   // Builds the output table: defaults and referenced entries, in list order.
@@ -140,7 +148,10 @@ class TXLSKeyList {
   // -1 outside the output table.
   int32_t OutputEntry(int32_t outputPosition) const;
   // Whether index names an entry of the list / a default entry.
-  bool Contains(int32_t index) const;
+  bool Contains(int32_t index) const {
+    const int32_t position = PositionOf(index);
+    return position >= 0 && position < Count();
+  }
   // Whether index names a default entry.
   bool IsDefault(int32_t index) const;
 
@@ -153,8 +164,20 @@ class TXLSKeyList {
  private:
   int32_t PositionOf(int32_t index) const { return index - static_cast<int32_t>(base_); }
   // Reference counting of non-default entries by position.
-  void Acquire(int32_t position);
-  void Release(int32_t position);
+  void Acquire(int32_t position) {
+    if (position < defaults_) return;
+    TXLSKeyEntry& entry = entries_[position];
+    if (++entry.RefCount == 1) ++inUse_;
+  }
+  // A count never goes below 0: a surplus release must not leave an entry
+  // that a later user takes with a count of 0, which would keep it out of
+  // the file.
+  void Release(int32_t position) {
+    if (position < defaults_) return;
+    TXLSKeyEntry& entry = entries_[position];
+    if (entry.RefCount <= 0) return;
+    if (--entry.RefCount == 0) --inUse_;
+  }
 
   TXLSSlotArray<TXLSKeyEntry> entries_;
   THashInteger map_;
