@@ -912,8 +912,8 @@ void TXLSReader::ReadMergedCells(std::span<const uint8_t> data) {
     // An area is made of cells; one record of a few bytes must not make a
     // sheet's worth of them.
     const int64_t size = static_cast<int64_t>(bottom - top + 1) * (right - left + 1);
-    const int64_t allowance = std::clamp(kMergedCellsPerByte * static_cast<int64_t>(stream_.Position()),
-                                         kMinMergedCells, kMaxMergedCells);
+    const int64_t allowance =
+        std::clamp(kMergedCellsPerByte * static_cast<int64_t>(stream_.Position()), kMinMergedCells, kMaxMergedCells);
     if (bottom < top || right < left || mergedCellsMade_ + size > allowance) continue;
     mergedCellsMade_ += size;
     // The file leaves out the cells of an area that show the top-left

@@ -133,8 +133,7 @@ TEST(WorkbookRead, MalformedStreamsGiveTheirCodes) {
   // 2^12 at least and 2^18 at most. A small file takes none of them; after
   // 64 KB of other records, the first two are merged and the third is
   // passed over.
-  const TRec areas = {
-      0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  00 04 FF 05 00 00 FF 00")};
+  const TRec areas = {0x00E5, Hex("03 00  00 00 FF 01 00 00 FF 00  00 02 FF 03 00 00 FF 00  00 04 FF 05 00 00 FF 00")};
   std::vector<uint8_t> merges = Biff8Stream({areas});
   std::vector<TRec> padded(8, {0x0FFF, std::vector<uint8_t>(8192)});  // a record no reader knows
   padded.push_back(areas);
