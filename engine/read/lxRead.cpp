@@ -213,6 +213,7 @@ int32_t TXLSReader::Read() {
   // The drawing group of the workbook read before goes with it.
   if (FindDrawingBookObjects(book_)) DrawingBookObjects(book_).DrawingGroup().ClearDrawingGroup();
   mergedCellsMade_ = 0;
+  dateFormats_.clear();
   TXLSRecordGroup group;
   // A CONTINUE record joins the record before it; drawing-group records
   // join the drawing-group record before them.
@@ -389,9 +390,11 @@ int32_t TXLSReader::ReadGlobals(uint16_t number, std::span<const uint8_t> data, 
       return ReadFont(data);
     case rec::kFormat:
       ReadFormat(data);
+      dateFormats_.clear();
       break;
     case rec::kXF:
       ReadXF(data);
+      dateFormats_.clear();
       break;
     case rec::kStyle:
       ReadStyle(data);
@@ -712,10 +715,18 @@ void TXLSReader::SetFormat(TXLSCellRef& cell, int32_t xf) {
   cell.FormatIndex = xf;
 }
 
-double TXLSReader::DateCorrected(int32_t row, int32_t column, int32_t xf, double value) const {
+bool TXLSReader::IsDateFormat(int32_t xf) {
+  if (xf < 0 || xf > 0xFFFF) return book_.Formats().IsXFDateFormat(xf);
+  if (static_cast<size_t>(xf) >= dateFormats_.size()) dateFormats_.resize(static_cast<size_t>(xf) + 1, 0);
+  uint8_t& known = dateFormats_[static_cast<size_t>(xf)];
+  if (known == 0) known = book_.Formats().IsXFDateFormat(xf) ? 1 : 2;
+  return known == 1;
+}
+
+double TXLSReader::DateCorrected(int32_t row, int32_t column, int32_t xf, double value) {
   if (!date1904_) return value;
   const int32_t format = xf != 0 ? xf : sheet_->EffectiveFormat(row, column);
-  return book_.Formats().IsXFDateFormat(format) ? value + k1904Offset : value;
+  return IsDateFormat(format) ? value + k1904Offset : value;
 }
 
 TXLSCellRef* TXLSReader::ReadNumber(int32_t row, int32_t column, int32_t xf, double value) {
@@ -1018,7 +1029,7 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
       const int32_t row = f.U16(0), column = f.U16(2), xf = f.U16(4);
       TXLSCellRef* cell = ReadNumber(row, column, xf, f.F64(6));
       // A date keeps its date kind: NUMBER under a date format.
-      if (cell && cell->Kind == ckNumber && book_.Formats().IsXFDateFormat(xf)) cell->Kind = ckDate;
+      if (cell && cell->Kind == ckNumber && IsDateFormat(xf)) cell->Kind = ckDate;
       break;
     }
     case rec::kRK:

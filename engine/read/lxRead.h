@@ -124,7 +124,10 @@ class TXLSReader {
   void SetFormat(int32_t row, int32_t column, int32_t xf);
   void SetFormat(TXLSCellRef& cell, int32_t xf);
   // Value of a NUMBER, RK or MULRK corrected to the 1900 date system.
-  double DateCorrected(int32_t row, int32_t column, int32_t xf, double value) const;
+  double DateCorrected(int32_t row, int32_t column, int32_t xf, double value);
+  // Whether a cell format shows dates; remembered per format, since the
+  // formats are all read before the first cell.
+  bool IsDateFormat(int32_t xf);
   // 8-bit characters in the file's code page.
   std::u16string Narrow(std::span<const uint8_t> bytes) const;
   // A text whose character count has countBytes bytes at offset; BIFF8
@@ -175,6 +178,8 @@ class TXLSReader {
   int32_t pendingString_ = -1;
   // Cells the merged areas read so far gathered (see kMaxMergedCells).
   int64_t mergedCellsMade_ = 0;
+  // Per cell format: 0 not yet asked, 1 a date format, 2 not one.
+  std::vector<uint8_t> dateFormats_;
   TXLSBlob formulaBytes_{256};
 };
 
