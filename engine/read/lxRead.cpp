@@ -1090,14 +1090,16 @@ int32_t TXLSReader::ReadWorksheet(uint16_t number, std::span<const uint8_t> data
       break;
     case kRecCondFmt:
     case kRecCF:
-      // Conditional formats and validations exist in BIFF8 files only.
-      if (version_ >= kBiff8) return DrawingObjects(*sheet_).CondFormatter().ReadRecord(number, data, Calculator());
+      // Conditional formats and validations exist in BIFF8 files only. A
+      // long area list goes on in CONTINUE records: the whole group is read.
+      if (version_ >= kBiff8)
+        return DrawingObjects(*sheet_).CondFormatter().ReadRecord(number, group.Data(), Calculator());
       break;
     case kRecDVal:
     case kRecDV:
       if (version_ >= kBiff8) {
         TXLSDrawingObjects& objects = DrawingObjects(*sheet_);
-        const int32_t result = objects.DataValidator().ReadRecord(number, data, Calculator());
+        const int32_t result = objects.DataValidator().ReadRecord(number, group.Data(), Calculator());
         // The drop-down list box DVAL names is made again by whoever opens
         // the file: its shape is not kept.
         if (number == kRecDVal && objects.DataValidator().DropDownObject() <= 0xFFFF) {

@@ -125,5 +125,54 @@ TEST(SheetObjectsInABook, SaveAndOpenKeepFormatsValidationsAndTheFilter) {
   EXPECT_EQ(DrawingObjects(sheet).Drawing().Count(), 0u);
 }
 
+// A validation or conditional format over more areas than one record holds
+// is written with CONTINUE records and must be read whole.
+TEST(SheetObjectsInABook, ManyAreasSurviveTheirContinueRecords) {
+  constexpr uint16_t kAreas = 1500;  // 12,000 bytes of areas
+  auto add16 = [](std::vector<uint8_t>& bytes, uint16_t value) {
+    bytes.push_back(static_cast<uint8_t>(value));
+    bytes.push_back(static_cast<uint8_t>(value >> 8));
+  };
+  // Every other row of column A (validation) and of column B (format).
+  std::vector<uint8_t> dv =
+      Hex("83 01 00 00 01 00 00 00 01 00 00 00 01 00 00 00 03 00 01 42 00 61 00 64 00"
+          " 06 00 00 00 17 03 00 61 00 62 00 00 00 00");
+  std::vector<uint8_t> condFmt = Hex("01 00 01 00");
+  for (const uint16_t value : {uint16_t{0}, uint16_t{2 * (kAreas - 1)}, uint16_t{1}, uint16_t{1}})
+    add16(condFmt, value);
+  add16(dv, kAreas);
+  add16(condFmt, kAreas);
+  for (uint16_t i = 0; i < kAreas; ++i) {
+    for (const uint16_t value : {uint16_t(2 * i), uint16_t(2 * i), uint16_t{0}, uint16_t{0}}) add16(dv, value);
+    for (const uint16_t value : {uint16_t(2 * i), uint16_t(2 * i), uint16_t{1}, uint16_t{1}}) add16(condFmt, value);
+  }
+  XLSPtr<TXLSWorkbook> book = CreateXLSWorkbook();
+  IXLSWorksheet& sheet = *book->Worksheets()->Add();
+  TXLSDrawingObjects& objects = DrawingObjects(sheet);
+  TXLSCalculator& calculator = WorkbookCalculator(*book);
+  ASSERT_EQ(objects.DataValidator().ReadRecord(kRecDV, dv, calculator), kResultOk);
+  ASSERT_EQ(objects.CondFormatter().ReadRecord(kRecCondFmt, condFmt, calculator), kResultOk);
+  ASSERT_EQ(objects.CondFormatter().ReadRecord(kRecCF, Hex("01 05 03 00 00 00 00 00 00 20 00 00 00 00 0A 00 1E 05 00"),
+                                               calculator),
+            kResultOk);
+  ASSERT_EQ(objects.DataValidator().Validations()[0]->Areas().Areas().size(), kAreas);
+
+  TMemoryStream stream;
+  ASSERT_EQ(book->SaveAs(stream, kSaveBiff8), kResultOk);
+  XLSPtr<TXLSWorkbook> read = CreateXLSWorkbook();
+  TMemoryStream saved(stream.Bytes());
+  ASSERT_EQ(read->Open(saved), kResultOk);
+  TXLSDrawingObjects& again = DrawingObjects(*read->Worksheets()->Item(1));
+  ASSERT_EQ(again.DataValidator().Count(), 1);
+  ASSERT_EQ(again.CondFormatter().Count(), 1);
+  const auto& validationAreas = again.DataValidator().Validations()[0]->Areas().Areas();
+  const auto& formatAreas = again.CondFormatter().Formats()[0]->Areas().Areas();
+  ASSERT_EQ(validationAreas.size(), kAreas);
+  ASSERT_EQ(formatAreas.size(), kAreas);
+  EXPECT_EQ(validationAreas.back().firstRow, 2 * (kAreas - 1));
+  EXPECT_EQ(formatAreas.back().firstColumn, 1);
+  EXPECT_EQ(again.DataValidator().Validations()[0]->Text(TDataValidation::tErrorText), u"Bad");
+}
+
 }  // namespace
 }  // namespace lx
