@@ -3,12 +3,13 @@
 LibreOffice makes a workbook through its API: a conditional format
 ("greater than 5" on B2:B6), a list validation with an error title and
 message on D2:D6 and an autofilter over A1:C6 with a condition on its second
-column; it stores it as "MS Excel 97". We open that file and save it again
-(sheet_objects resave). LibreOffice reads both files and stores them as XLSX,
-whose sheet XML shows what it understood: ours must show the same
-conditional format (range, operator, value), validation (range, list, error
-title and message) and autofilter (range and condition) as its own, and
-those must be the ones made.
+column, and a second conditional format over 1,500 separate cells, more
+areas than one record holds; it stores it as "MS Excel 97". We open that
+file and save it again (sheet_objects resave). LibreOffice reads both files
+and stores them as XLSX, whose sheet XML shows what it understood: ours must
+show the same conditional formats (range, operator, value), validation
+(range, list, error title and message) and autofilter (range and condition)
+as its own, and those must be the ones made.
 
 A second file has an autofilter over A1:C5 made through our range's
 AutoFilter (sheet_objects filter): LibreOffice must read it as an autofilter
@@ -30,6 +31,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from office import XLSX_FILTER, Office, _property  # noqa: E402
 
 failures = []
+# Cells F1, F3, ... of the second conditional format.
+SPREAD_AREAS = 1500
 
 
 def check(condition, message):
@@ -56,6 +59,15 @@ def make_libreoffice_file(office, path):
         cells = sheet.getCellRangeByName("B2:B6")
         formats = cells.ConditionalFormat
         formats.addNew((_property("Operator", GREATER), _property("Formula1", "5"), _property("StyleName", "Bad")))
+        cells.ConditionalFormat = formats
+
+        # A format over more areas than one record holds: LibreOffice writes
+        # its area list on in a CONTINUE record.
+        cells = doc.createInstance("com.sun.star.sheet.SheetCellRanges")
+        for row in range(0, 2 * SPREAD_AREAS, 2):
+            cells.addRangeAddress(sheet.getCellRangeByPosition(5, row, 5, row).getRangeAddress(), False)
+        formats = cells.ConditionalFormat
+        formats.addNew((_property("Operator", GREATER), _property("Formula1", "7"), _property("StyleName", "Bad")))
         cells.ConditionalFormat = formats
 
         cells = sheet.getCellRangeByName("D2:D6")
@@ -152,7 +164,7 @@ def main():
         with Office(work) as office:
             make_libreoffice_file(office, theirs)
             printed = run(driver, "resave", theirs, ours)
-            check("formats 1\nvalidations 1\nfilter 1 1 3 3\n" in printed, "what we read: %r" % printed)
+            check("formats 2\nvalidations 1\nfilter 1 1 3 3\n" in printed, "what we read: %r" % printed)
             printed = run(driver, "filter", made)
             check("filter 1 1 3 3" in printed, "our filter: %r" % printed)
             their_xml, their_filter = read_back(office, theirs, work)
@@ -160,8 +172,10 @@ def main():
             made_xml, made_filter = read_back(office, made, work)
 
         expected, got = facts(their_xml), facts(our_xml)
-        check(expected["formats"] == [("B2:B6", "cellIs", "greaterThan", ["5"])],
-              "LibreOffice's own conditional format: %r" % expected["formats"])
+        spread = " ".join("F%d" % (row + 1) for row in range(0, 2 * SPREAD_AREAS, 2))
+        check(sorted(expected["formats"]) == [("B2:B6", "cellIs", "greaterThan", ["5"]),
+                                              (spread, "cellIs", "greaterThan", ["7"])],
+              "LibreOffice's own conditional formats: %r" % expected["formats"])
         check(len(expected["validations"]) == 1 and expected["validations"][0][:5] ==
               ("D2:D6", "list", "true", "Wrong pick", "Pick a, b or c") and
               expected["validations"][0][5] == ["&quot;a,b,c&quot;"],
