@@ -2,7 +2,6 @@
 #include "lxCellHeap.h"
 
 #include <algorithm>
-#include <new>
 
 #include "lxFormat.h"
 #include "lxHandle.h"
@@ -126,7 +125,7 @@ TXLSCellRef* TXLSCellHeap::FindCell(int32_t row, int32_t column) const {
 TXLSCellRef* TXLSCellHeap::GetCell(int32_t row, int32_t column) {
   if (row < 0 || row > kXLSMaxRow || column < 0 || column > kXLSMaxColumn) return nullptr;
   auto& rowBlock = top_[row >> 8];
-  if (!rowBlock) rowBlock = new (rowStorage_.Take(sizeof(TRowBlock))) TRowBlock();
+  if (!rowBlock) rowBlock = rowStorage_.Make<TRowBlock>();
   TRowCells& cells = (*rowBlock)[row & 0xFF];
   const auto index = static_cast<uint32_t>(column);
   if (index >= cells.count) {

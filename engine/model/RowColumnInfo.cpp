@@ -1,7 +1,6 @@
 // Row and column records and the unit conversions of heights and widths.
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "lxCellHeap.h"
 #include "lxFormat.h"
@@ -61,7 +60,7 @@ TXLSRowInfo* TXLSRowInfoList::Find(int32_t row) const {
 TXLSRowInfo* TXLSRowInfoList::Get(int32_t row) {
   if (row < 0 || row > kXLSMaxRow) return nullptr;
   auto& block = blocks_[row >> 8];
-  if (!block) block = new (storage_.Take(sizeof(TBlock))) TBlock();
+  if (!block) block = storage_.Make<TBlock>();
   TXLSRowInfo* slot = &block->rows[row & 0xFF];
   if (!block->present[row & 0xFF]) {
     block->present.set(row & 0xFF);

@@ -25,7 +25,6 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
-#include <type_traits>
 #include <vector>
 
 #include "lxLargePages.h"
@@ -217,8 +216,6 @@ class TXLSRowInfoList {
     std::array<TXLSRowInfo, 256> rows;
     std::bitset<256> present;
   };
-  // The carver frees blocks without running destructors.
-  static_assert(std::is_trivially_destructible_v<TBlock>);
   TlxFormatList* formats_;  // not owned
   TLargeBlockCarver storage_{4096};
   std::array<TBlock*, 256> blocks_{};
@@ -430,7 +427,6 @@ class TXLSCellHeap {
   // The rows of 256 row numbers, carved from rowStorage_ when the first of
   // them gets a cell; they live as long as the store.
   using TRowBlock = std::array<TRowCells, 256>;
-  static_assert(std::is_trivially_destructible_v<TRowBlock>);
 
   // The slot of a cell position, or nullptr outside the rows and columns
   // allocated so far.

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace lx {
@@ -92,6 +93,14 @@ class TLargeBlockCarver {
     void* slice = static_cast<char*>(blocks_.back().Data()) + used_;
     used_ += bytes;
     return slice;
+  }
+
+  // A value-initialised T in a slice of its own. The carver frees its
+  // blocks without running destructors, so T must not need one.
+  template <class T>
+  T* Make() {
+    static_assert(std::is_trivially_destructible_v<T> && alignof(T) <= alignof(std::max_align_t));
+    return new (Take(sizeof(T))) T();
   }
 
  private:
